@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include "DataExport.h"
+#include "FieldType.h"
+
+namespace data {
+
+// One column of a data packet: its name as the query gave it (duplicates allowed;
+// the dataset renames them), its type and, for text types, its declared size.
+struct DATA_EXPORT FieldDef
+{
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0;
+};
+
+// What a query returns: the column definitions and the rows. A value is a null
+// QVariant for SQL NULL; otherwise QString for text types, qint64 for integer
+// types, double for Float/Currency/BCD, bool for Boolean, QDate for Date,
+// QDateTime for DateTime, QTime for Time.
+struct DATA_EXPORT DataPacket
+{
+    QVector<FieldDef> fields;
+    QVector<QVector<QVariant>> rows;
+};
+
+} // namespace data

@@ -1,0 +1,142 @@
+#include "UBaseFrm.h"
+
+#include <QFont>
+#include <QShowEvent>
+#include <QWidget>
+
+#include "ClientDataSet.h"
+#include "FormFactory.h"
+#include "LumoError.h"
+#include "TcxLookAndFeelController.h"
+#include "TcxStyle.h"
+#include "TcxStyleRepository.h"
+#include "TdxBarManager.h"
+#include "UGlobalFunUnt.h"
+#include "UGlobalValue.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+// Colours are given the original's way, 0x00BBGGRR.
+QColor fromBgr(quint32 bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+} // namespace
+
+TBaseForm::TBaseForm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("BaseForm"));
+    setWindowTitle(QStringLiteral("基类窗体"));
+    resize(636, 446);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(13);
+    setFont(font);
+
+    cxLookAndFeelController1 = new TcxLookAndFeelController(this);
+    cxLookAndFeelController1->setObjectName(QStringLiteral("cxLookAndFeelController1"));
+    cxLookAndFeelController1->SetKind(TcxLookAndFeelKind::lfOffice11);
+    cxLookAndFeelController1->SetNativeStyle(true);
+
+    cxStyleRepository1 = new TcxStyleRepository(this);
+    cxStyleRepository1->setObjectName(QStringLiteral("cxStyleRepository1"));
+    cxStyle1 = cxStyleRepository1->CreateStyle(QStringLiteral("cxStyle1"));
+    cxStyle1->SetColor(fromBgr(0x00FBEED4));  // 16510676
+    cxStyle2 = cxStyleRepository1->CreateStyle(QStringLiteral("cxStyle2"));
+    cxStyle2->SetColor(fromBgr(0x00FFFBF0));  // 16776176
+}
+
+TBaseForm::~TBaseForm() = default;
+
+void TBaseForm::FormCreate(QObject *)
+{
+    cxLookAndFeelController1->SetKind(TcxLookAndFeelKind::lfOffice11);
+    cxLookAndFeelController1->SetNativeStyle(true);
+    FRightControls = std::make_unique<QList<QObject *>>();
+}
+
+void TBaseForm::FormDestroy(QObject *)
+{
+    FRightControls.reset();
+}
+
+void TBaseForm::FormShow(QObject *)
+{
+    ApplyRights();
+}
+
+void TBaseForm::NextObject(QObject *)
+{
+    focusNextChild();
+}
+
+void TBaseForm::ApplyRights()
+{
+    if (!FRightControls)
+        return;
+    HostSession &session = UGlobalValue::Session();
+    for (QObject *entry : std::as_const(*FRightControls)) {
+        // The filter is set again for every entry and stays in force afterwards.
+        FilterDataSet(session.RightsData, QStringLiteral("ModFunTyp = 3"));
+        auto *button = qobject_cast<TdxBarButton *>(entry);
+        auto *control = button ? nullptr : qobject_cast<QWidget *>(entry);
+        if (!button && !control)
+            throw data::LumoError(QStringLiteral("无效的类型转换: %1").arg(
+                entry ? QString::fromLatin1(entry->metaObject()->className()) : QStringLiteral("nil")));
+        const int tag = button ? button->Tag() : control->property("Tag").toInt();
+        const bool granted = session.RightsData
+            && session.RightsData->Locate(QStringLiteral("ModFunID"), QString::number(tag));
+        if (button)
+            button->SetVisible(granted ? TdxBarItemVisible::ivAlways : TdxBarItemVisible::ivNever);
+        else
+            control->setVisible(granted);
+    }
+}
+
+void TBaseForm::runFormDestroy()
+{
+    if (m_destroyed || !m_created)
+        return;
+    m_destroyed = true;
+    FormDestroy(this);
+}
+
+void TBaseForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        guardEvent([this] { FormShow(this); });
+}
+
+void runFormCreate(TBaseForm *form)
+{
+    form->FormCreate(form);
+    form->m_created = true;
+}
+
+void DestroyForm(QWidget *form)
+{
+    if (auto *base = qobject_cast<TBaseForm *>(form))
+        base->runFormDestroy();
+    delete form;
+}
+
+void HandleFormException(std::exception_ptr error)
+{
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const data::LumoError &e) {
+        message = e.message();
+    } catch (const std::exception &e) {
+        message = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        message = QStringLiteral("未知错误");
+    }
+    try {
+        ShowInfo(message);
+    } catch (...) {
+        qWarning("%s", qUtf8Printable(message));
+    }
+}

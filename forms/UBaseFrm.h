@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+class QShowEvent;
+class TcxLookAndFeelController;
+class TcxStyleRepository;
+class TcxStyle;
+
+// The root of every window of the module: one look and feel, the two colours of
+// alternating grid rows, and the rights-controlled controls that are shown or
+// hidden from the logged-in user's rights each time the window is shown.
+//
+// Windows are made by CreateForm (FormFactory.h), which runs FormCreate once the
+// whole object exists, and ended by DestroyForm, which runs FormDestroy while the
+// object is still whole; a C++ constructor or destructor could not reach a
+// descendant's handler.
+class TBaseForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TBaseForm(QWidget *parent = nullptr);
+    ~TBaseForm() override;
+
+    TcxLookAndFeelController *cxLookAndFeelController1 = nullptr;
+    TcxStyleRepository *cxStyleRepository1 = nullptr;
+    TcxStyle *cxStyle1 = nullptr;  // even rows: pale blue 0x00FBEED4 (BGR)
+    TcxStyle *cxStyle2 = nullptr;  // odd rows: near-white blue 0x00FFFBF0 (BGR)
+
+    // Shows each rights-controlled control exactly when the user holds its
+    // function number (its Tag) with function type 3.
+    virtual void ApplyRights();
+
+    // Event handlers; descendants call the inherited one first.
+    virtual void FormCreate(QObject *sender);
+    virtual void FormDestroy(QObject *sender);
+    virtual void FormShow(QObject *sender);
+    // For controls that are not to be edited: the focus moves on at once to the
+    // next control in tab order.
+    void NextObject(QObject *sender);
+
+    // The rights-controlled controls: TdxBarButton items and plain widgets.
+    QList<QObject *> *RightControls() const { return FRightControls.get(); }
+
+    bool formCreated() const { return m_created; }
+    // Runs FormDestroy once; DestroyForm calls it before deleting the window.
+    void runFormDestroy();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+    std::unique_ptr<QList<QObject *>> FRightControls;
+
+private:
+    bool m_created = false;
+    bool m_destroyed = false;
+    friend void runFormCreate(TBaseForm *form);
+};
+
+// Runs a handler of a window and hands any failure to HandleFormException, the
+// counterpart of the toolkit's default handler: events must not unwind through Qt.
+template <typename Body>
+void guardEvent(Body body)
+{
+    try {
+        body();
+    } catch (...) {
+        void HandleFormException(std::exception_ptr error);
+        HandleFormException(std::current_exception());
+    }
+}

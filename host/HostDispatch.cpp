@@ -1,0 +1,52 @@
+#include "HostDispatch.h"
+
+#include <QByteArray>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "SearchCodes.h"
+
+HostDispatch::HostDispatch(QObject *parent) : QObject(parent) {}
+
+void HostDispatch::Prompt(const QString &text)
+{
+    emit messageShown(text);
+    QMessageBox::information(m_dialogParent, QStringLiteral("提示"), text);
+}
+
+int HostDispatch::Confirm(const QString &text)
+{
+    const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const int result = answer == QMessageBox::Yes ? 1 : 0;
+    emit questionAsked(text, result);
+    return result;
+}
+
+QString HostDispatch::MimeDecode(const QString &text)
+{
+    const auto decoded = QByteArray::fromBase64Encoding(text.trimmed().toLatin1());
+    return decoded ? QString::fromUtf8(*decoded) : QString();
+}
+
+QString HostDispatch::GetPYM(const QString &text)
+{
+    return SearchCodes::pinyinInitials(text);
+}
+
+QString HostDispatch::GetWBM(const QString &text)
+{
+    return SearchCodes::wubiInitials(text);
+}
+
+QVariant HostDispatch::GetSRM()
+{
+    // The picker searches by code, pinyin and five-stroke code alike.
+    return QStringLiteral("all");
+}
+
+QVariant HostDispatch::conMain()
+{
+    // The picker lists from the health-record database.
+    return QStringLiteral("hr");
+}

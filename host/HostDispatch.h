@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+class QWidget;
+
+// The host's automation object handed to the module as HostDispatch: messages,
+// questions, Base64 decoding and the search codes of names. The module calls it
+// late-bound, by member name.
+class HostDispatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HostDispatch(QObject *parent = nullptr);
+
+    // The window that messages are shown over (may be null).
+    void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
+
+    Q_INVOKABLE void Prompt(const QString &text);
+    // 1 when the user answers yes, 0 otherwise.
+    Q_INVOKABLE int Confirm(const QString &text);
+    Q_INVOKABLE QString MimeDecode(const QString &text);
+    Q_INVOKABLE QString GetPYM(const QString &text);
+    Q_INVOKABLE QString GetWBM(const QString &text);
+    // Values the module passes on to the code picker unchanged: the picker's
+    // search-code kind and the connection it lists from.
+    Q_INVOKABLE QVariant GetSRM();
+    Q_INVOKABLE QVariant conMain();
+
+signals:
+    // Every message and question, for a log window or a test.
+    void messageShown(const QString &text);
+    void questionAsked(const QString &text, int answer);
+
+private:
+    QPointer<QWidget> m_dialogParent;
+};

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs (only what is missing), then
+# configures and builds into build/. Safe to run again: quick when all is there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+  libsqlite3-dev sqlite3 libicu-dev
+  unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-wqy-microhei xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The five-stroke table is generated at build time from Debian's wubi table
+# package; the package is fetched once (not installed) and kept beside the build.
+mkdir -p build/third_party
+if [ ! -f build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db ]; then
+  ( cd build/third_party
+    rm -f ibus-table-wubi_*.deb
+    apt-get download ibus-table-wubi >/dev/null 2>&1 || { apt-get update -qq && apt-get download ibus-table-wubi >/dev/null; }
+    dpkg -x ibus-table-wubi_*.deb wubi )
+fi
+
+cmake -S . -B build -G Ninja -DWUBI_DB="$PWD/build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db" >/dev/null
+cmake --build build -j"$(nproc)"
