@@ -7,6 +7,7 @@
 #include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "LumoError.h"
+#include "TcxCustomEdit.h"
 #include "TcxLookAndFeelController.h"
 #include "TcxStyle.h"
 #include "TcxStyleRepository.h"
@@ -84,7 +85,13 @@ void TBaseForm::ApplyRights()
         if (!button && !control)
             throw data::LumoError(QStringLiteral("无效的类型转换: %1").arg(
                 entry ? QString::fromLatin1(entry->metaObject()->className()) : QStringLiteral("nil")));
-        const int tag = button ? button->Tag() : control->property("Tag").toInt();
+        int tag = 0;
+        if (button)
+            tag = button->Tag();
+        else if (auto *editor = qobject_cast<TcxCustomEdit *>(control))
+            tag = editor->Tag();
+        else
+            tag = control->property("Tag").toInt();
         const bool granted = session.RightsData
             && session.RightsData->Locate(QStringLiteral("ModFunID"), QString::number(tag));
         if (button)

@@ -52,7 +52,7 @@ LUMO_EXPORT std::int32_t FreeModule(void **window)
     return guarded([&] {
         if (!UGlobalValue::UserInfoMagForm || !window)
             return;
-        destroyForm(static_cast<QWidget *>(*window));
+        DestroyForm(static_cast<QWidget *>(*window));
     });
 }
 

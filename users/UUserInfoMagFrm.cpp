@@ -1,16 +1,94 @@
 #include "UUserInfoMagFrm.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
 
+#include "ClientDataSet.h"
+#include "DataSource.h"
+#include "FormFactory.h"
+#include "LumoError.h"
+#include "TcxDBTreeList.h"
+#include "TcxGrid.h"
+#include "TcxGridDBColumn.h"
+#include "TcxGridDBTableView.h"
+#include "TcxGroupBox.h"
+#include "TcxProgressBar.h"
+#include "TcxSplitter.h"
+#include "TcxStyle.h"
+#include "TcxTabControl.h"
+#include "TcxTreeListColumn.h"
 #include "TdxBarManager.h"
+#include "TextRules.h"
+#include "UGlobalFunUnt.h"
+#include "UGlobalHRFunUnt.h"
 #include "UGlobalValue.h"
+#include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
+#include "UserSync.h"
+
+namespace {
+
+// The business tables whose rows name the user who entered them, in the order the
+// guard lists them, with the second user column of the two tables that have one.
+struct GuardTable
+{
+    const char *name;
+    const char *secondColumn;
+};
+
+constexpr GuardTable kGuardTables[] = {
+    {"TDict_DoctList", nullptr},        {"TData_ConsuRrdMat", nullptr},
+    {"TData_MotAntFirstFolup", nullptr}, {"TData_ThreeAgePhyExa", nullptr},
+    {"TData_AdmiRec", nullptr},          {"TData_HeaChecklist", nullptr},
+    {"TData_MotAntFolup", nullptr},      {"TData_HypFolupVisit", nullptr},
+    {"TData_OperGrpMat", nullptr},       {"TData_MotPostPartum", nullptr},
+    {"TData_DMFolupVisit", nullptr},     {"TData_TwowayRefOut", nullptr},
+    {"TData_TwowayRefIn", nullptr},      {"TDict_PVRVMediList", nullptr},
+    {"TData_PerEIDsHis", nullptr},       {"TData_HolePerBaseInfo", nullptr},
+    {"TData_PerBaseInfo", "CreaRchPerCode"}, {"TData_PVRVVaccMat", "CreaCardPerCode"},
+    {"TData_VisClinicRecord", nullptr},  {"TDict_PVRVList", nullptr},
+    {"TData_VisHospRecord", nullptr},    {"TData_HoleFolupVisit", nullptr},
+    {"TDict_PVRVVaccDef", nullptr},      {"TData_PVRVVaccDet", nullptr},
+    {"TData_PerBaseInfo_Surg", nullptr}, {"TData_PerBaseInfo_Tran", nullptr},
+    {"TData_PerBaseInfo_Trau", nullptr}, {"TData_PVRVVaccExp", nullptr},
+    {"TData_PerBaseInfoPH", nullptr},    {"TData_PVRVVaccSch", nullptr},
+    {"TData_ThreeAgeHomVis", nullptr},   {"TData_UserRight", nullptr},
+};
+static_assert(sizeof(kGuardTables) / sizeof(kGuardTables[0]) == 32, "the guard reads 32 tables");
+
+// The failure the delete command reports when the session answers false instead
+// of raising.
+class DeleteRefused : public data::LumoError
+{
+public:
+    DeleteRefused() : data::LumoError(QString()) {}
+};
+
+} // namespace
 
 TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
 {
     setObjectName(QStringLiteral("UserInfoMagForm"));
     setWindowTitle(QStringLiteral("医疗服务单位设置"));
     setGeometry(32, -5, 1350, 780);
+
+    CDSAreaData = new data::ClientDataSet(this);
+    CDSAreaData->setObjectName(QStringLiteral("CDSAreaData"));
+    CDSUserData = new data::ClientDataSet(this);
+    CDSUserData->setObjectName(QStringLiteral("CDSUserData"));
+    CDSOrgData = new data::ClientDataSet(this);
+    CDSOrgData->setObjectName(QStringLiteral("CDSOrgData"));
+    dsAreaData = new data::DataSource(this);
+    dsAreaData->setObjectName(QStringLiteral("dsAreaData"));
+    dsAreaData->SetDataSet(CDSAreaData);
+    dsUserData = new data::DataSource(this);
+    dsUserData->setObjectName(QStringLiteral("dsUserData"));
+    dsUserData->SetDataSet(CDSUserData);
+    dsOrgData = new data::DataSource(this);
+    dsOrgData->setObjectName(QStringLiteral("dsOrgData"));
+    dsOrgData->SetDataSet(CDSOrgData);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -22,13 +100,96 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     dxbrTool->SetCaption(QStringLiteral("命令行"));
     dxbrTool->setMinimumHeight(43);
     layout->addWidget(dxbrTool);
-
     BtnAdd = makeButton("BtnAdd", QStringLiteral("新  增"), 254, 0, false);
     BtnEdit = makeButton("BtnEdit", QStringLiteral("修  改"), 255, 1, true);
     BtnDel = makeButton("BtnDel", QStringLiteral("删  除"), 256, 2, true);
     BtnSyh = makeButton("BtnSyh", QStringLiteral("同步农合数据"), 257, 3, true);
-    layout->addStretch(1);
+    BtnAdd->OnClick = [this](QObject *s) { guardEvent([&] { BtnAddClick(s); }); };
+    BtnEdit->OnClick = [this](QObject *s) { guardEvent([&] { BtnEditClick(s); }); };
+    BtnDel->OnClick = [this](QObject *s) { guardEvent([&] { BtnDelClick(s); }); };
+    BtnSyh->OnClick = [this](QObject *s) { guardEvent([&] { BtnSyhClick(s); }); };
+
+    TabCtlMain = new TcxTabControl(this);
+    TabCtlMain->setObjectName(QStringLiteral("TabCtlMain"));
+    layout->addWidget(TabCtlMain, 1);
+    auto *panes = new QHBoxLayout(TabCtlMain);
+    panes->setContentsMargins(2, 2, 2, 2);
+    panes->setSpacing(0);
+
+    cxGroupBox1 = new TcxGroupBox(TabCtlMain);
+    cxGroupBox1->setObjectName(QStringLiteral("cxGroupBox1"));
+    cxGroupBox1->SetFrameless(true);
+    cxGroupBox1->setFixedWidth(245);
+    auto *left = new QVBoxLayout(cxGroupBox1);
+    left->setContentsMargins(0, 0, 0, 0);
+    TreLstArea = new TcxDBTreeList(cxGroupBox1);
+    TreLstArea->setObjectName(QStringLiteral("TreLstArea"));
+    TreLstArea->SetKeyField(QStringLiteral("StaAreaCode"));
+    TreLstArea->SetParentField(QStringLiteral("PAreaCode"));
+    TreLstArea->SetRootValue(-1);
+    ColAreaName = TreLstArea->CreateColumn(QStringLiteral("ColAreaName"));
+    ColAreaName->SetCaption(QStringLiteral("行政区划"));
+    ColAreaName->SetFieldName(QStringLiteral("AreaName"));
+    ColAreaName->SetWidth(180);
+    ColAreaName->SetMinWidth(180);
+    ColAreaName->SetHeaderAlignment(Qt::AlignCenter);
+    TreLstArea->SetDataSource(dsAreaData);
+    TreLstArea->OnSelectionChanged = [this](QObject *s) {
+        guardEvent([&] { TreLstAreaSelectionChanged(s); });
+    };
+    left->addWidget(TreLstArea);
+    panes->addWidget(cxGroupBox1);
+
+    cxSplitter1 = new TcxSplitter(TabCtlMain);
+    cxSplitter1->setObjectName(QStringLiteral("cxSplitter1"));
+    cxSplitter1->setFixedWidth(8);
+    cxSplitter1->SetControl(cxGroupBox1);
+    panes->addWidget(cxSplitter1);
+
+    PnlTop = new TcxGroupBox(TabCtlMain);
+    PnlTop->setObjectName(QStringLiteral("PnlTop"));
+    PnlTop->SetFrameless(true);
+    auto *right = new QVBoxLayout(PnlTop);
+    right->setContentsMargins(0, 0, 0, 0);
+    GrdData = new TcxGrid(PnlTop);
+    GrdData->setObjectName(QStringLiteral("GrdData"));
+    grdvwGrdVwData = GrdData->CreateView(QStringLiteral("grdvwGrdVwData"));
+    grdvwGrdVwData->SetDataSource(dsUserData);
+    grdvwGrdVwData->SetHideSelection(true);
+    grdvwGrdVwData->SetFooter(true);
+    grdvwGrdVwData->SetIndicator(true);
+    grdvwGrdVwData->SetIndicatorWidth(25);
+    grdvwGrdVwData->SetContentEven(cxStyle1);
+    grdvwGrdVwData->SetContentOdd(cxStyle2);
+    colUserCode = makeColumn("colUserCode", QStringLiteral("用户代码"), QStringLiteral("UserCode"), 100, 100);
+    colUserName = makeColumn("colUserName", QStringLiteral("姓   名"), QStringLiteral("UserName"), 180, 180);
+    colPYCode = makeColumn("colPYCode", QStringLiteral("拼音码"), QStringLiteral("Spell"), 110, 110);
+    colWBCode = makeColumn("colWBCode", QStringLiteral("五笔码"), QStringLiteral("FiveStrokes"), 110, 110);
+    colOrgCode = makeColumn("colOrgCode", QStringLiteral("所属部门代码"), QStringLiteral("OrgCode"), 127, 20);
+    colOrgName = makeColumn("colOrgName", QStringLiteral("所属部门名称"), QStringLiteral("OrgCode"), 225, 200);
+    colOrgName->SetListSource(dsOrgData);
+    colOrgName->SetKeyFieldNames(QStringLiteral("OrgCode"));
+    colOrgName->SetListFieldNames(QStringLiteral("OrgName"));
+    colUserCode->SetFooterSummary(skCount, QStringLiteral("记录数: 0"));
+    grdvwGrdVwData->OnDblClick = [this](QObject *s) { guardEvent([&] { grdvwGrdVwDataDblClick(s); }); };
+    grdvwGrdVwData->OnCustomDrawIndicatorCell = [this](TcxGridDBTableView *view, QPainter *canvas,
+                                                       const TcxIndicatorCellInfo &info, bool &done) {
+        grdvwFamLstCustomDrawIndicatorCell(view, canvas, info, done);
+    };
+    right->addWidget(GrdData);
+    panes->addWidget(PnlTop, 1);
+
+    // The progress panel floats over the window, centred when shown.
+    TabCtlProgress = new TcxTabControl(this);
+    TabCtlProgress->setObjectName(QStringLiteral("TabCtlProgress"));
+    TabCtlProgress->setFixedSize(320, 49);
+    ProBar = new TcxProgressBar(TabCtlProgress);
+    ProBar->setObjectName(QStringLiteral("ProBar"));
+    ProBar->setGeometry(14, 8, 292, 33);
+    TabCtlProgress->hide();
 }
+
+TUserInfoMagForm::~TUserInfoMagForm() = default;
 
 TdxBarLargeButton *TUserInfoMagForm::makeButton(const char *name, const QString &caption, int tag,
                                                 int image, bool beginGroup)
@@ -44,9 +205,23 @@ TdxBarLargeButton *TUserInfoMagForm::makeButton(const char *name, const QString 
     return button;
 }
 
+TcxGridDBColumn *TUserInfoMagForm::makeColumn(const char *name, const QString &caption,
+                                              const QString &field, int width, int minWidth)
+{
+    TcxGridDBColumn *column = grdvwGrdVwData->CreateColumn(QString::fromLatin1(name));
+    column->SetCaption(caption);
+    column->SetFieldName(field);
+    column->SetWidth(width);
+    column->SetMinWidth(minWidth);
+    column->SetHeaderAlignment(Qt::AlignCenter);
+    return column;
+}
+
 void TUserInfoMagForm::FormCreate(QObject *sender)
 {
     TBaseForm::FormCreate(sender);
+    LoadPhotoFtpSettings();
+    FHRDictRef = std::make_unique<THRDictDataClass>();
     FRightControls->append(BtnAdd);
     FRightControls->append(BtnEdit);
     FRightControls->append(BtnDel);
@@ -56,7 +231,10 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
 void TUserInfoMagForm::FormShow(QObject *sender)
 {
     TBaseForm::FormShow(sender);
-    BarMagTool->SetLargeImages(UGlobalValue::Session().Images);
+    HostSession &session = UGlobalValue::Session();
+    BarMagTool->SetLargeImages(session.Images);
+    LoadAreaTree();
+    CDSOrgData->SetData(session.OpenHrData(QStringLiteral("Select OrgCode, OrgName From P_YLFWDW ")));
     const bool anyVisible = BtnAdd->Visible() == TdxBarItemVisible::ivAlways
         || BtnEdit->Visible() == TdxBarItemVisible::ivAlways
         || BtnDel->Visible() == TdxBarItemVisible::ivAlways
@@ -67,4 +245,208 @@ void TUserInfoMagForm::FormShow(QObject *sender)
 void TUserInfoMagForm::FormDestroy(QObject *sender)
 {
     TBaseForm::FormDestroy(sender);
+    FHRDictRef.reset();
+}
+
+void TUserInfoMagForm::LoadAreaTree()
+{
+    TreLstArea->BeginUpdate();
+    // Resumed and the first top-level area opened also when loading fails.
+    struct Resume
+    {
+        TcxDBTreeList *tree;
+        ~Resume()
+        {
+            tree->EndUpdate();
+            if (tree->TopNodeCount() > 0)
+                tree->ExpandTopNode(0);
+        }
+    } resume{TreLstArea};
+
+    QString start;
+    RcmsToHrAreaCode(QString(), start);
+    const QString sql =
+        QStringLiteral("  Select Isnull(RCMSAreaCode,AreaCode) As AreaCode, AreaCode As StaAreaCode,  '[' + "
+                       "AreaCode + '] ' + AreaName As AreaName, ParentAreaCode as PAreaCode   From p_XzQh "
+                       "Where ParentAreaCode Like ")
+        + QuotedStr(start + QLatin1Char('%')) + QStringLiteral(" Or AreaCode = ") + QuotedStr(start);
+    CDSAreaData->SetData(UGlobalValue::Session().OpenHrData(sql));
+}
+
+void TUserInfoMagForm::TreLstAreaSelectionChanged(QObject *)
+{
+    LoadUserList();
+}
+
+void TUserInfoMagForm::LoadUserList()
+{
+    struct Buttons
+    {
+        TUserInfoMagForm *form;
+        ~Buttons() { form->UpdateButtons(); }
+    } buttons{this};
+
+    if (!CDSAreaData->Active())
+        return;
+    if (CDSAreaData->IsEmpty()) {
+        CDSUserData->Close();
+        return;
+    }
+    grdvwGrdVwData->BeginUpdate();
+    struct Resume
+    {
+        TcxGridDBTableView *view;
+        ~Resume() { view->EndUpdate(); }
+    } resume{grdvwGrdVwData};
+    const QString area = CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
+    const QString sql = QStringLiteral("Select * From p_User,P_YlFwDw Where p_User.OrgCode = P_YlFwDw.OrgCode "
+                                       "And StaAreaCode = ")
+        + QuotedStr(area) + QStringLiteral(" Order By AreaCode Asc ");
+    CDSUserData->SetData(UGlobalValue::Session().OpenHrData(sql));
+}
+
+void TUserInfoMagForm::UpdateButtons()
+{
+    if (!CDSUserData->Active() || CDSUserData->IsEmpty()) {
+        BtnAdd->SetEnabled(true);
+        BtnEdit->SetEnabled(false);
+        BtnDel->SetEnabled(false);
+    } else {
+        BtnEdit->SetEnabled(true);
+        BtnDel->SetEnabled(true);
+    }
+}
+
+void TUserInfoMagForm::grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *, QPainter *canvas,
+                                                          const TcxIndicatorCellInfo &viewInfo, bool &done)
+{
+    if (!viewInfo.IsDataRow)
+        return;
+    const QString text = QString::number(viewInfo.RecordIndex + 1);
+    if (viewInfo.Selected) {
+        // The selected row's number: bold, and red on red as the original draws it.
+        QFont bold = viewInfo.Font;
+        bold.setBold(true);
+        TcxGridDBTableView::DrawHeaderCell(canvas, viewInfo.Bounds, text, true, bold, Qt::red, Qt::red);
+    } else {
+        TcxGridDBTableView::DrawHeaderCell(canvas, viewInfo.Bounds, text, false, viewInfo.Font,
+                                           viewInfo.TextColor, viewInfo.BrushColor);
+    }
+    done = true;
+}
+
+QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
+{
+    const QString pattern = QuotedStr(userCode + QLatin1Char('%'));
+    QString sql = QStringLiteral("Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    "
+                                 "Where InpPerCode Like ")
+        + pattern;
+    for (std::size_t i = 1; i < std::size(kGuardTables); ++i) {
+        const GuardTable &table = kGuardTables[i];
+        QString condition;
+        if (table.secondColumn)
+            condition = QStringLiteral("   Where ") + QString::fromLatin1(table.secondColumn)
+                + QStringLiteral(" Like ") + pattern + QStringLiteral("     Or InpPerCode Like ") + pattern;
+        else
+            condition = QStringLiteral("   Where InpPerCode Like ") + pattern;
+        sql += QStringLiteral(" Union All ") + QStringLiteral(" Select Top 1 'UserCode' From ")
+            + QString::fromLatin1(table.name) + QStringLiteral(" ") + condition;
+    }
+    sql += QStringLiteral(") A ");
+    return sql;
+}
+
+void TUserInfoMagForm::BtnDelClick(QObject *)
+{
+    try {
+        HostSession &session = UGlobalValue::Session();
+        const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
+        const QVariant count = session.GetHrValue(BuildUserGuardSql(user));
+        if (count.toLongLong() > 0) {
+            ShowInfo(QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!"));
+            return;
+        }
+        if (!ShowConfirm(QStringLiteral("您确定要删除当前选中的用户信息记录?")))
+            return;
+        // A delete the session answers false to is a failure too: the list stays
+        // as it is and the user is told, never "删除成功!".
+        if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
+            throw DeleteRefused();
+        LoadUserList();
+        ShowInfo(QStringLiteral("删除成功!"));
+    } catch (const DeleteRefused &) {
+        ShowInfo(QStringLiteral("删除失败!"));
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("删除失败!原因:") + e.message());
+    } catch (const std::exception &e) {
+        ShowInfo(QStringLiteral("删除失败!原因:") + QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TUserInfoMagForm::BtnSyhClick(QObject *)
+{
+    synchronise();
+}
+
+void TUserInfoMagForm::synchronise()
+{
+    HostSession &session = UGlobalValue::Session();
+    const QVariant units = session.GetHrValue(QStringLiteral("Select Count(*) From P_YLFWDW"));
+    if (units.toLongLong() == 0) {
+        ShowInfo(QStringLiteral("不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!"));
+        return;
+    }
+    struct HidePanel
+    {
+        QWidget *panel;
+        ~HidePanel() { panel->hide(); }
+    } hide{TabCtlProgress};
+    try {
+        session.BeginHrTrans();
+        UserSync sync(session);
+        ShowProgressPanel(TabCtlProgress, true);
+        sync.run([this](int done, int total) {
+            if (done == 0) {
+                ProBar->SetPosition(0);
+                ProBar->SetMax(total * 100);
+                return;
+            }
+            ProBar->SetPosition(ProBar->Position() + 100);
+            QCoreApplication::processEvents();
+        });
+        session.CommitHrTrans();
+        ShowProgressPanel(TabCtlProgress, false);
+        LoadAreaTree();
+        ShowInfo(QStringLiteral("同步农合用户信息数据成功"));
+    } catch (const std::exception &) {
+        try {
+            session.RollbackHrTrans();
+        } catch (const std::exception &) {
+            // The failure message below is what the user needs; a failing rollback
+            // leaves the transaction to the host's connection handling.
+        }
+        ShowProgressPanel(TabCtlProgress, false);
+        ShowInfo(QStringLiteral("同步农合用户信息数据失败!"));
+    }
+}
+
+void TUserInfoMagForm::grdvwGrdVwDataDblClick(QObject *sender)
+{
+    if (BtnEdit->Visible() == TdxBarItemVisible::ivAlways && BtnEdit->Enabled())
+        BtnEditClick(sender);
+}
+
+void TUserInfoMagForm::BtnAddClick(QObject *)
+{
+    openUserDialog(false);
+}
+
+void TUserInfoMagForm::BtnEditClick(QObject *)
+{
+    openUserDialog(true);
+}
+
+void TUserInfoMagForm::openUserDialog(bool edit)
+{
+    Q_UNUSED(edit);
 }

@@ -1,20 +1,39 @@
 #pragma once
 
+#include <memory>
+
 #include "UBaseFrm.h"
 
+class QPainter;
+class TcxDBTreeList;
+class TcxGrid;
+class TcxGridDBColumn;
+class TcxGridDBTableView;
+class TcxGroupBox;
+class TcxProgressBar;
+class TcxSplitter;
+class TcxTabControl;
+class TcxTreeListColumn;
 class TdxBar;
 class TdxBarLargeButton;
 class TdxBarManager;
+class THRDictDataClass;
+struct TcxIndicatorCellInfo;
+namespace data {
+class ClientDataSet;
+class DataSource;
+}
 
-// The module's window: the administrative areas below the user's own area, the
-// user accounts of the selected area, and the commands to add, edit, delete and
-// synchronise them.
+// The module's window: the administrative areas below the user's own area as a
+// tree, the user accounts of the selected area's units as a grid, and the
+// commands to add, edit, delete and synchronise them.
 class TUserInfoMagForm : public TBaseForm
 {
     Q_OBJECT
 
 public:
     explicit TUserInfoMagForm(QWidget *parent = nullptr);
+    ~TUserInfoMagForm() override;
 
     TdxBarManager *BarMagTool = nullptr;
     TdxBar *dxbrTool = nullptr;
@@ -22,12 +41,61 @@ public:
     TdxBarLargeButton *BtnEdit = nullptr;
     TdxBarLargeButton *BtnDel = nullptr;
     TdxBarLargeButton *BtnSyh = nullptr;
+    TcxTabControl *TabCtlMain = nullptr;
+    TcxGroupBox *cxGroupBox1 = nullptr;
+    TcxDBTreeList *TreLstArea = nullptr;
+    TcxTreeListColumn *ColAreaName = nullptr;
+    TcxSplitter *cxSplitter1 = nullptr;
+    TcxGroupBox *PnlTop = nullptr;
+    TcxGrid *GrdData = nullptr;
+    TcxGridDBTableView *grdvwGrdVwData = nullptr;
+    TcxGridDBColumn *colUserCode = nullptr;
+    TcxGridDBColumn *colUserName = nullptr;
+    TcxGridDBColumn *colPYCode = nullptr;
+    TcxGridDBColumn *colWBCode = nullptr;
+    TcxGridDBColumn *colOrgCode = nullptr;
+    TcxGridDBColumn *colOrgName = nullptr;
+    TcxTabControl *TabCtlProgress = nullptr;
+    TcxProgressBar *ProBar = nullptr;
+    data::ClientDataSet *CDSAreaData = nullptr;
+    data::ClientDataSet *CDSUserData = nullptr;
+    data::ClientDataSet *CDSOrgData = nullptr;
+    data::DataSource *dsAreaData = nullptr;
+    data::DataSource *dsUserData = nullptr;
+    data::DataSource *dsOrgData = nullptr;
 
+    // Event handlers.
     void FormCreate(QObject *sender) override;
     void FormShow(QObject *sender) override;
     void FormDestroy(QObject *sender) override;
+    void TreLstAreaSelectionChanged(QObject *sender);
+    void grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *sender, QPainter *canvas,
+                                            const TcxIndicatorCellInfo &viewInfo, bool &done);
+    void grdvwGrdVwDataDblClick(QObject *sender);
+    void BtnAddClick(QObject *sender);
+    void BtnEditClick(QObject *sender);
+    void BtnDelClick(QObject *sender);
+    void BtnSyhClick(QObject *sender);
+
+    // The dictionary cache lent to every add/edit dialog.
+    THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
+
+    // The statement that counts the business tables holding a record entered by
+    // a user whose code begins with userCode (0 to 32).
+    static QString BuildUserGuardSql(const QString &userCode);
 
 private:
+    void LoadAreaTree();
+    void LoadUserList();
+    void UpdateButtons();
+    // Opens the add/edit dialog; editing when userCode is given.
+    void openUserDialog(bool edit);
+    void synchronise();
+
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
+    TcxGridDBColumn *makeColumn(const char *name, const QString &caption, const QString &field,
+                                int width, int minWidth);
+
+    std::unique_ptr<THRDictDataClass> FHRDictRef;
 };

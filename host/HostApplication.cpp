@@ -1,0 +1,189 @@
+#include "HostApplication.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+#include "ClientDataSet.h"
+#include "CodePicker.h"
+#include "Gbk.h"
+#include "HostDispatch.h"
+#include "HostIcons.h"
+#include "LumoError.h"
+#include "ModuleLoader.h"
+#include "SessionFactory.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+QString quoted(const QString &text)
+{
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+// The registration text is GBK; shown in the about box.
+QString fromGbk(const QByteArray &bytes)
+{
+    return gbkToUnicode(bytes);
+}
+
+} // namespace
+
+HostApplication::HostApplication(HostConfig config, QObject *parent)
+    : QObject(parent), m_config(std::move(config))
+{
+}
+
+HostApplication::~HostApplication()
+{
+    shutdown();
+}
+
+void HostApplication::createDemoDatabases(const HostConfig &config)
+{
+    createDemoDatabasesIfMissing(config);
+}
+
+void HostApplication::logIn(HostSession &session, const QString &userCode, data::ClientDataSet &rights)
+{
+    auto user = session.OpenHrQuery(QStringLiteral("Select UserCode, UserName, OrgCode From p_User Where UserCode = ")
+                                    + quoted(userCode));
+    if (user->IsEmpty())
+        throw data::LumoError(QStringLiteral("用户 \"%1\" 不存在于健康档案数据库, 无法登录。").arg(userCode));
+    session.UserCode = user->FieldByName(QStringLiteral("UserCode"))->AsString();
+    session.OrgCode = user->FieldByName(QStringLiteral("OrgCode"))->AsString();
+
+    // The unit's area in RCMS numbering is the unit's own area code.
+    auto unit = session.OpenHrQuery(QStringLiteral("Select AreaCode From P_YLFWDW Where OrgCode = ")
+                                    + quoted(session.OrgCode));
+    if (unit->IsEmpty())
+        throw data::LumoError(QStringLiteral("用户 \"%1\" 所属单位 \"%2\" 不存在于医疗服务单位表, 无法登录。")
+                                  .arg(userCode, session.OrgCode));
+    session.RcmsAreaCode = unit->FieldByName(QStringLiteral("AreaCode"))->AsString();
+
+    rights.SetData(session.OpenHrData(
+        QStringLiteral("Select ModFunTyp, ModFunID From %1 Where UserCode = ").arg(rightsTableName())
+        + quoted(session.UserCode)));
+    session.RightsData = &rights;
+}
+
+void HostApplication::start()
+{
+    if (m_config.createDemo)
+        createDemoDatabases(m_config);
+
+    m_session = openHostSession(m_config);
+    m_session->AppPath = m_config.appPath;
+    m_session->Images = toolbarImages();
+    m_rights = std::make_unique<data::ClientDataSet>();
+    logIn(*m_session, m_config.userCode, *m_rights);
+
+    m_dispatch = new HostDispatch(this);
+    auto *picker = new CodePicker(m_session.get(), this);
+    m_codePicker = picker;
+    m_session->HostDispatch = m_dispatch.data();
+    m_session->CodePicker = picker;
+
+    m_loader = std::make_unique<ModuleLoader>();
+    m_loader->load(m_config.modulePath);
+    m_moduleInfo = m_loader->moduleInfo();
+
+    m_mainWindow = std::make_unique<QMainWindow>();
+    m_mainWindow->setObjectName(QStringLiteral("HostMainWindow"));
+    m_mainWindow->resize(1350, 800);
+    m_dispatch->setDialogParent(m_mainWindow.get());
+    picker->setDialogParent(m_mainWindow.get());
+
+    m_moduleWindow = m_loader->createModule(m_session.get());
+    m_created = true;
+    m_mainWindow->setWindowTitle(QStringLiteral("健康档案系统 - %1 - 用户: %2")
+                                     .arg(m_moduleWindow->windowTitle(), m_session->UserCode));
+
+    auto *fileMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    fileMenu->addAction(QStringLiteral("退出(&X)"), m_mainWindow.get(), &QWidget::close);
+    auto *helpMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    const QString info = fromGbk(m_moduleInfo);
+    helpMenu->addAction(QStringLiteral("关于模块(&A)"), m_mainWindow.get(), [this, info] {
+        QMessageBox::about(m_mainWindow.get(), QStringLiteral("关于模块"),
+                           QStringLiteral("模块文件: %1\n注册信息: %2").arg(m_loader->fileName(), info));
+    });
+    m_mainWindow->statusBar()->addWidget(new QLabel(
+        QStringLiteral("健康档案库: %1    农合库: %2").arg(m_config.hr.describe(), m_config.rcms.describe())));
+
+    // The module's window is a top-level form; the host shows it inside its own.
+    m_moduleWindow->setWindowFlags(Qt::Widget);
+    m_mainWindow->setCentralWidget(m_moduleWindow);
+    m_mainWindow->show();
+}
+
+void HostApplication::shutdown()
+{
+    if (m_created && m_loader) {
+        m_created = false;
+        if (m_mainWindow && m_mainWindow->centralWidget() == m_moduleWindow)
+            m_mainWindow->takeCentralWidget();
+        QWidget *window = m_moduleWindow;
+        try {
+            m_loader->freeModule(&window);
+        } catch (const data::LumoError &e) {
+            std::fprintf(stderr, "lumohost: %s\n", qUtf8Printable(e.message()));
+        }
+        m_moduleWindow = nullptr;
+    }
+}
+
+int HostApplication::run(const QStringList &arguments)
+{
+    const bool interactive = QGuiApplication::platformName() != QLatin1String("offscreen");
+    auto report = [&](const QString &message, bool showBox) {
+        std::fprintf(stderr, "lumohost: %s\n", qUtf8Printable(message));
+        if (interactive && showBox)
+            QMessageBox::critical(nullptr, QStringLiteral("健康档案系统"), message);
+    };
+
+    HostConfig config;
+    try {
+        config = HostConfig::fromArguments(arguments);
+    } catch (const data::LumoError &e) {
+        report(e.message(), false);
+        return 2;
+    }
+
+    HostApplication host(config);
+    try {
+        host.start();
+    } catch (const data::LumoError &e) {
+        report(e.message(), config.screenshotFile.isEmpty());
+        return 1;
+    }
+
+    if (!config.screenshotFile.isEmpty()) {
+        // Let the window lay itself out and load its data, then take the picture.
+        int status = 0;
+        QTimer::singleShot(1500, &host, [&] {
+            const QPixmap picture = host.mainWindow()->grab();
+            if (!picture.save(config.screenshotFile)) {
+                report(QStringLiteral("无法写入截图 %1").arg(config.screenshotFile), false);
+                status = 1;
+            }
+            QApplication::quit();
+        });
+        QApplication::exec();
+        host.shutdown();
+        return status;
+    }
+    const int status = QApplication::exec();
+    host.shutdown();
+    return status;
+}

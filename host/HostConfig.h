@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where a database lives: a SQLite file, or an ODBC connection string with the
+// SQL dialect the server speaks ("mssql" passes the module's T-SQL through,
+// "sqlite" translates it, for the SQLite ODBC driver).
+struct DatabaseLocation
+{
+    QString sqliteFile;
+    QString odbcConnection;
+    QString dialect = QStringLiteral("mssql");
+
+    bool isOdbc() const { return !odbcConnection.isEmpty(); }
+    bool isSet() const { return !sqliteFile.isEmpty() || isOdbc(); }
+    QString describe() const;
+
+    // "odbc:<connection string>" is an ODBC connection; anything else a file path.
+    static DatabaseLocation parse(const QString &text, const QString &dialect = QString());
+};
+
+// The host's settings: from lumohost.ini (in the application directory, or the
+// file given with --config) and then the command line, which wins.
+struct HostConfig
+{
+    DatabaseLocation hr;
+    DatabaseLocation rcms;
+    QString userCode;
+    QString appPath;          // directory of setup.ini; defaults to the ini file's directory
+    QString modulePath;       // explicit module file, else the usual places
+    QString screenshotFile;   // write a picture of the window and quit
+    bool createDemo = false;  // create the demo databases when they are missing
+    int demoAreas = 0;        // 0: the default county
+    int demoUsers = 0;
+    int loginTimeoutSeconds = 10;
+
+    // Reads the ini file, then the arguments (argv[0] excluded). Raises
+    // data::LumoError with a usage text on an unknown or incomplete option.
+    static HostConfig fromArguments(const QStringList &arguments);
+    static QString usage();
+};

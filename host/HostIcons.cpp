@@ -1,0 +1,92 @@
+#include "HostIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+constexpr int kSize = 32;
+
+template <typename Draw>
+QIcon drawIcon(Draw draw)
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+void drawPlus(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(46, 139, 87));
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(14, 8, 4, 16));
+    p.drawRect(QRectF(8, 14, 16, 4));
+}
+
+void drawPencil(QPainter &p)
+{
+    p.setPen(QPen(QColor(90, 60, 20), 1.5));
+    p.setBrush(QColor(240, 190, 60));
+    QPainterPath body;
+    body.moveTo(22, 4);
+    body.lineTo(28, 10);
+    body.lineTo(12, 26);
+    body.lineTo(6, 20);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(QColor(90, 60, 20));
+    QPainterPath tip;
+    tip.moveTo(6, 20);
+    tip.lineTo(12, 26);
+    tip.lineTo(4, 28);
+    tip.closeSubpath();
+    p.drawPath(tip);
+}
+
+void drawCross(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 40, 40));
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(11, 11), QPointF(21, 21));
+    p.drawLine(QPointF(21, 11), QPointF(11, 21));
+}
+
+void drawSync(QPainter &p)
+{
+    const QColor blue(30, 100, 200);
+    p.setPen(QPen(blue, 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    const QRectF ring(6, 6, 20, 20);
+    p.drawArc(ring, 30 * 16, 150 * 16);
+    p.drawArc(ring, 210 * 16, 150 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    QPainterPath upper;
+    upper.moveTo(24, 4);
+    upper.lineTo(30, 12);
+    upper.lineTo(21, 13);
+    upper.closeSubpath();
+    p.drawPath(upper);
+    QPainterPath lower;
+    lower.moveTo(8, 28);
+    lower.lineTo(2, 20);
+    lower.lineTo(11, 19);
+    lower.closeSubpath();
+    p.drawPath(lower);
+}
+
+} // namespace
+
+QList<QIcon> toolbarImages()
+{
+    return {drawIcon(drawPlus), drawIcon(drawPencil), drawIcon(drawCross), drawIcon(drawSync)};
+}

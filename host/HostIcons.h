@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+
+// The host's image list for the module's tool bar, in the module's order: add,
+// edit, delete, synchronise. Drawn at run time, so the host ships no image files.
+QList<QIcon> toolbarImages();
