@@ -30,7 +30,9 @@ using LocateOptions = int;
 //
 // Equality filters on one field are answered from a per-field index that is
 // built once per dataset content, so setting N filters on M rows costs about
-// N + M. The index is dropped whenever rows change (Post, Delete, SetData).
+// N + M. The index belongs to one content version: any change of the stored
+// rows (Append, Post, Cancel of an append, Delete, SetData) makes it stale and
+// it is rebuilt on the next equality filter.
 class DATA_EXPORT ClientDataSet : public QObject
 {
     Q_OBJECT
@@ -55,7 +57,7 @@ public:
 
     // Fields, in column order.
     int FieldCount() const;
-    Field *FieldAt(int index) const;
+    Field *FieldAt(int index) const;  // raises LumoError when index is out of range
     const std::vector<std::unique_ptr<Field>> &Fields() const { return m_fields; }
     Field *FindField(const QString &name) const;    // case-insensitive; nullptr when absent
     Field *FieldByName(const QString &name) const;  // raises LumoError naming the field
@@ -105,7 +107,7 @@ public:
     int currentIndex() const { return m_cursor; }
     // Physical row behind a visible row (for the dataset's own index users).
     int rowOfView(int viewIndex) const;
-    // Changes every time the stored rows change (Post, Delete, SetData).
+    // Changes every time the stored rows change (Append, Post, Delete, SetData...).
     quint64 contentVersion() const { return m_contentVersion; }
 
     // Used by Field.

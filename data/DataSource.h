@@ -30,6 +30,7 @@ signals:
 private:
     QPointer<ClientDataSet> m_dataSet;
     QMetaObject::Connection m_connections[4];
+    QMetaObject::Connection m_destroyedConnection;
 };
 
 } // namespace data

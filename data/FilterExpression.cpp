@@ -1,0 +1,621 @@
+#include "FilterExpression.h"
+
+#include <QDateTime>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+
+#include "Field.h"
+#include "LumoError.h"
+#include "ValueConversion.h"
+
+namespace data {
+
+struct FilterExpression::Node
+{
+    enum class Kind { Or, And, Not, Compare, IsNull };
+    Kind kind = Kind::Compare;
+    std::unique_ptr<Node> left;
+    std::unique_ptr<Node> right;
+    CompareOp op = CompareOp::Equal;
+    Operand lhs;
+    Operand rhs;
+    bool negated = false;  // IsNull: "is not null"
+};
+
+namespace {
+
+using Node = FilterExpression::Node;
+using Operand = FilterExpression::Operand;
+using CompareOp = FilterExpression::CompareOp;
+
+// ---------------------------------------------------------------------------
+// Tokens
+
+struct Token
+{
+    enum class Kind { End, Name, Text, Number, LParen, RParen, Op, Sign };
+    Kind kind = Kind::End;
+    QString text;
+    bool bracketed = false;  // [Name]: never a keyword
+    int position = 0;
+};
+
+[[noreturn]] void raiseSyntax(const QString &text, const QString &what, int position)
+{
+    throw LumoError(QStringLiteral("过滤条件 \"%1\" 无法解析: %2 (位置 %3)")
+                        .arg(text, what)
+                        .arg(position + 1));
+}
+
+bool isNameStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool isNamePart(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+std::vector<Token> tokenize(const QString &text)
+{
+    std::vector<Token> tokens;
+    const int n = text.size();
+    int i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        Token t;
+        t.position = i;
+        if (c == QLatin1Char('(') || c == QLatin1Char(')')) {
+            t.kind = c == QLatin1Char('(') ? Token::Kind::LParen : Token::Kind::RParen;
+            t.text = c;
+            ++i;
+        } else if (c == QLatin1Char('\'')) {
+            t.kind = Token::Kind::Text;
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (text.at(i) == QLatin1Char('\'')) {
+                    if (i + 1 < n && text.at(i + 1) == QLatin1Char('\'')) {
+                        t.text += QLatin1Char('\'');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                t.text += text.at(i);
+                ++i;
+            }
+            if (!closed)
+                raiseSyntax(text, QStringLiteral("文本缺少结束的单引号"), t.position);
+        } else if (c == QLatin1Char('[')) {
+            t.kind = Token::Kind::Name;
+            t.bracketed = true;
+            const int close = text.indexOf(QLatin1Char(']'), i + 1);
+            if (close < 0)
+                raiseSyntax(text, QStringLiteral("字段名缺少 \"]\""), i);
+            t.text = text.mid(i + 1, close - i - 1).trimmed();
+            if (t.text.isEmpty())
+                raiseSyntax(text, QStringLiteral("字段名为空"), i);
+            i = close + 1;
+        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && text.at(i + 1).isDigit())) {
+            t.kind = Token::Kind::Number;
+            int j = i;
+            while (j < n && text.at(j).isDigit())
+                ++j;
+            if (j < n && text.at(j) == QLatin1Char('.')) {
+                ++j;
+                while (j < n && text.at(j).isDigit())
+                    ++j;
+            }
+            if (j < n && (text.at(j) == QLatin1Char('e') || text.at(j) == QLatin1Char('E'))) {
+                int k = j + 1;
+                if (k < n && (text.at(k) == QLatin1Char('+') || text.at(k) == QLatin1Char('-')))
+                    ++k;
+                if (k < n && text.at(k).isDigit()) {
+                    while (k < n && text.at(k).isDigit())
+                        ++k;
+                    j = k;
+                }
+            }
+            if (j < n && isNamePart(text.at(j)))
+                raiseSyntax(text, QStringLiteral("数字格式错误"), i);
+            t.text = text.mid(i, j - i);
+            i = j;
+        } else if (isNameStart(c)) {
+            t.kind = Token::Kind::Name;
+            int j = i + 1;
+            while (j < n && isNamePart(text.at(j)))
+                ++j;
+            t.text = text.mid(i, j - i);
+            i = j;
+        } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('=')
+                   || c == QLatin1Char('!')) {
+            t.kind = Token::Kind::Op;
+            const QString two = text.mid(i, 2);
+            if (two == QLatin1String("<>") || two == QLatin1String("<=") || two == QLatin1String(">=")
+                || two == QLatin1String("!=")) {
+                t.text = two;
+                i += 2;
+            } else if (c == QLatin1Char('!')) {
+                raiseSyntax(text, QStringLiteral("无效的运算符 \"!\""), i);
+            } else {
+                t.text = c;
+                ++i;
+            }
+        } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
+            t.kind = Token::Kind::Sign;
+            t.text = c;
+            ++i;
+        } else {
+            raiseSyntax(text, QStringLiteral("无效的字符 \"%1\"").arg(c), i);
+        }
+        tokens.push_back(std::move(t));
+    }
+    Token end;
+    end.position = n;
+    tokens.push_back(end);
+    return tokens;
+}
+
+// ---------------------------------------------------------------------------
+// Parser: or-expression > and-expression > not-expression > comparison.
+
+class Parser
+{
+public:
+    Parser(const QString &text, std::vector<Token> tokens) : m_text(text), m_tokens(std::move(tokens)) {}
+
+    std::unique_ptr<Node> parseAll()
+    {
+        auto root = parseOr();
+        if (peek().kind != Token::Kind::End)
+            fail(QStringLiteral("多余的内容 \"%1\"").arg(peek().text));
+        return root;
+    }
+
+private:
+    const Token &peek() const { return m_tokens[m_pos]; }
+    const Token &take() { return m_tokens[m_pos++]; }
+
+    [[noreturn]] void fail(const QString &what) const { raiseSyntax(m_text, what, peek().position); }
+
+    bool isKeyword(const Token &t, const char *word) const
+    {
+        return t.kind == Token::Kind::Name && !t.bracketed
+               && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+
+    bool isAnyKeyword(const Token &t) const
+    {
+        return isKeyword(t, "and") || isKeyword(t, "or") || isKeyword(t, "not") || isKeyword(t, "is")
+               || isKeyword(t, "null");
+    }
+
+    std::unique_ptr<Node> binary(Node::Kind kind, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
+    {
+        auto node = std::make_unique<Node>();
+        node->kind = kind;
+        node->left = std::move(l);
+        node->right = std::move(r);
+        return node;
+    }
+
+    std::unique_ptr<Node> parseOr()
+    {
+        auto left = parseAnd();
+        while (isKeyword(peek(), "or")) {
+            take();
+            left = binary(Node::Kind::Or, std::move(left), parseAnd());
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseAnd()
+    {
+        auto left = parseNot();
+        while (isKeyword(peek(), "and")) {
+            take();
+            left = binary(Node::Kind::And, std::move(left), parseNot());
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseNot()
+    {
+        if (isKeyword(peek(), "not")) {
+            take();
+            auto node = std::make_unique<Node>();
+            node->kind = Node::Kind::Not;
+            node->left = parseNot();
+            return node;
+        }
+        return parsePrimary();
+    }
+
+    std::unique_ptr<Node> parsePrimary()
+    {
+        if (peek().kind == Token::Kind::LParen) {
+            take();
+            auto inner = parseOr();
+            if (peek().kind != Token::Kind::RParen)
+                fail(QStringLiteral("缺少 \")\""));
+            take();
+            return inner;
+        }
+        return parseComparison();
+    }
+
+    std::unique_ptr<Node> parseComparison()
+    {
+        auto node = std::make_unique<Node>();
+        node->lhs = parseOperand();
+        if (isKeyword(peek(), "is")) {
+            take();
+            node->kind = Node::Kind::IsNull;
+            if (isKeyword(peek(), "not")) {
+                take();
+                node->negated = true;
+            }
+            if (!isKeyword(peek(), "null"))
+                fail(QStringLiteral("\"is\" 后应为 \"null\""));
+            take();
+            return node;
+        }
+        if (peek().kind != Token::Kind::Op)
+            fail(peek().kind == Token::Kind::End ? QStringLiteral("条件不完整")
+                                                 : QStringLiteral("应为比较运算符"));
+        const QString op = take().text;
+        node->kind = Node::Kind::Compare;
+        if (op == QLatin1String("="))
+            node->op = CompareOp::Equal;
+        else if (op == QLatin1String("<>") || op == QLatin1String("!="))
+            node->op = CompareOp::NotEqual;
+        else if (op == QLatin1String("<"))
+            node->op = CompareOp::Less;
+        else if (op == QLatin1String(">"))
+            node->op = CompareOp::Greater;
+        else if (op == QLatin1String("<="))
+            node->op = CompareOp::LessEqual;
+        else
+            node->op = CompareOp::GreaterEqual;
+        node->rhs = parseOperand();
+        return node;
+    }
+
+    Operand parseOperand()
+    {
+        Operand o;
+        const Token &t = peek();
+        switch (t.kind) {
+        case Token::Kind::Text:
+            o.kind = Operand::Kind::Text;
+            o.text = take().text;
+            return o;
+        case Token::Kind::Number:
+            return numberOperand(QString(), take().text);
+        case Token::Kind::Sign: {
+            const QString sign = take().text;
+            if (peek().kind != Token::Kind::Number)
+                fail(QStringLiteral("符号后应为数字"));
+            return numberOperand(sign == QLatin1String("-") ? sign : QString(), take().text);
+        }
+        case Token::Kind::Name:
+            if (isKeyword(t, "null")) {
+                take();
+                o.kind = Operand::Kind::Null;
+                return o;
+            }
+            if (isAnyKeyword(t))
+                fail(QStringLiteral("应为字段名或值, 而不是 \"%1\"").arg(t.text));
+            o.kind = Operand::Kind::Field;
+            o.text = take().text;
+            return o;
+        case Token::Kind::End:
+            fail(QStringLiteral("条件不完整"));
+        default:
+            fail(QStringLiteral("应为字段名或值, 而不是 \"%1\"").arg(t.text));
+        }
+    }
+
+    Operand numberOperand(const QString &sign, const QString &digits)
+    {
+        Operand o;
+        o.kind = Operand::Kind::Number;
+        o.text = sign + digits;
+        bool ok = false;
+        o.number = o.text.toDouble(&ok);
+        if (!ok || !std::isfinite(o.number))
+            fail(QStringLiteral("数字格式错误"));
+        return o;
+    }
+
+    const QString &m_text;
+    std::vector<Token> m_tokens;
+    size_t m_pos = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Evaluation
+
+struct Value
+{
+    enum class Kind { Null, Text, Number, Boolean, Moment };
+    Kind kind = Kind::Null;
+    QString text;  // text form, for comparisons that fall back to texts
+    double number = 0;
+    bool flag = false;
+    QDateTime moment;
+    FieldType momentType = FieldType::DateTime;
+};
+
+Value valueOf(const Operand &o, const QVector<QVariant> &row)
+{
+    Value v;
+    switch (o.kind) {
+    case Operand::Kind::Null:
+        return v;
+    case Operand::Kind::Text:
+        v.kind = Value::Kind::Text;
+        v.text = o.text;
+        return v;
+    case Operand::Kind::Number:
+        v.kind = Value::Kind::Number;
+        v.text = o.text;
+        v.number = o.number;
+        return v;
+    case Operand::Kind::Field:
+        break;
+    }
+    const QVariant &raw = row.at(o.column);
+    if (isNullValue(raw))
+        return v;
+    if (isTextType(o.type)) {
+        v.kind = Value::Kind::Text;
+        v.text = raw.toString();
+    } else if (isIntegerType(o.type) || isFloatType(o.type)) {
+        v.kind = Value::Kind::Number;
+        v.number = raw.toDouble();
+        v.text = valueText(raw, o.type);
+    } else if (o.type == FieldType::Boolean) {
+        v.kind = Value::Kind::Boolean;
+        v.flag = raw.toBool();
+        v.text = valueText(raw, o.type);
+    } else {
+        v.kind = Value::Kind::Moment;
+        v.momentType = o.type;
+        v.text = valueText(raw, o.type);
+        if (o.type == FieldType::Date)
+            v.moment = QDateTime(raw.toDate(), QTime(0, 0));
+        else if (o.type == FieldType::Time)
+            v.moment = QDateTime(timeOnlyDate(), raw.toTime());
+        else
+            v.moment = raw.toDateTime();
+    }
+    return v;
+}
+
+template <typename T>
+int order(const T &a, const T &b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+int textOrder(const QString &a, const QString &b)
+{
+    const int c = QString::compare(a, b, Qt::CaseSensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::optional<bool> asBoolean(const Value &v)
+{
+    switch (v.kind) {
+    case Value::Kind::Boolean:
+        return v.flag;
+    case Value::Kind::Number:
+        return v.number != 0.0;
+    case Value::Kind::Text:
+        return readBoolean(v.text);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QDateTime> asMoment(const Value &v, FieldType momentType)
+{
+    if (v.kind == Value::Kind::Moment)
+        return v.moment;
+    if (v.kind != Value::Kind::Text)
+        return std::nullopt;
+    if (momentType == FieldType::Time) {
+        if (const auto t = readTime(v.text))
+            return QDateTime(timeOnlyDate(), *t);
+        return std::nullopt;
+    }
+    return readDateTime(v.text);
+}
+
+// Both values non-null.
+int compareValues(const Value &a, const Value &b)
+{
+    using K = Value::Kind;
+    if (a.kind == K::Number && b.kind == K::Number)
+        return order(a.number, b.number);
+    if (a.kind == K::Text && b.kind == K::Text)
+        return textOrder(a.text, b.text);
+    if ((a.kind == K::Number && b.kind == K::Text) || (a.kind == K::Text && b.kind == K::Number)) {
+        const Value &textSide = a.kind == K::Text ? a : b;
+        if (const auto n = readNumber(textSide.text)) {
+            const double x = a.kind == K::Number ? a.number : *n;
+            const double y = b.kind == K::Number ? b.number : *n;
+            return order(x, y);
+        }
+        return textOrder(a.text, b.text);
+    }
+    if (a.kind == K::Boolean || b.kind == K::Boolean) {
+        const auto x = asBoolean(a);
+        const auto y = asBoolean(b);
+        if (x && y)
+            return order(int(*x), int(*y));
+        return textOrder(a.text, b.text);
+    }
+    if (a.kind == K::Moment || b.kind == K::Moment) {
+        const FieldType type = a.kind == K::Moment ? a.momentType : b.momentType;
+        const auto x = asMoment(a, type);
+        const auto y = asMoment(b, type);
+        if (x && y)
+            return order(*x, *y);
+        return textOrder(a.text, b.text);
+    }
+    return textOrder(a.text, b.text);
+}
+
+bool applyOp(CompareOp op, int c)
+{
+    switch (op) {
+    case CompareOp::Equal: return c == 0;
+    case CompareOp::NotEqual: return c != 0;
+    case CompareOp::Less: return c < 0;
+    case CompareOp::Greater: return c > 0;
+    case CompareOp::LessEqual: return c <= 0;
+    case CompareOp::GreaterEqual: return c >= 0;
+    }
+    return false;
+}
+
+bool evaluate(const Node &node, const QVector<QVariant> &row)
+{
+    switch (node.kind) {
+    case Node::Kind::Or:
+        return evaluate(*node.left, row) || evaluate(*node.right, row);
+    case Node::Kind::And:
+        return evaluate(*node.left, row) && evaluate(*node.right, row);
+    case Node::Kind::Not:
+        return !evaluate(*node.left, row);
+    case Node::Kind::IsNull: {
+        const bool isNull = valueOf(node.lhs, row).kind == Value::Kind::Null;
+        return node.negated ? !isNull : isNull;
+    }
+    case Node::Kind::Compare:
+        break;
+    }
+    const Value a = valueOf(node.lhs, row);
+    const Value b = valueOf(node.rhs, row);
+    // "= null" and "<> null" read as "is null" and "is not null".
+    if (node.lhs.kind == Operand::Kind::Null || node.rhs.kind == Operand::Kind::Null) {
+        const bool otherNull = a.kind == Value::Kind::Null && b.kind == Value::Kind::Null;
+        if (node.op == CompareOp::Equal)
+            return otherNull;
+        if (node.op == CompareOp::NotEqual)
+            return !otherNull;
+        return false;
+    }
+    if (a.kind == Value::Kind::Null || b.kind == Value::Kind::Null)
+        return false;
+    return applyOp(node.op, compareValues(a, b));
+}
+
+void forEachOperand(Node &node, const std::function<void(Operand &)> &fn)
+{
+    if (node.left)
+        forEachOperand(*node.left, fn);
+    if (node.right)
+        forEachOperand(*node.right, fn);
+    if (node.kind == Node::Kind::Compare || node.kind == Node::Kind::IsNull) {
+        fn(node.lhs);
+        if (node.kind == Node::Kind::Compare)
+            fn(node.rhs);
+    }
+}
+
+void collectEqualityTerms(const Node &node, std::vector<FilterExpression::EqualityTerm> &out)
+{
+    if (node.kind == Node::Kind::And) {
+        collectEqualityTerms(*node.left, out);
+        collectEqualityTerms(*node.right, out);
+        return;
+    }
+    if (node.kind != Node::Kind::Compare || node.op != CompareOp::Equal)
+        return;
+    const auto isLiteral = [](const Operand &o) {
+        return o.kind == Operand::Kind::Text || o.kind == Operand::Kind::Number;
+    };
+    if (node.lhs.kind == Operand::Kind::Field && isLiteral(node.rhs))
+        out.push_back({node.lhs.column, node.lhs.type, &node.rhs});
+    else if (node.rhs.kind == Operand::Kind::Field && isLiteral(node.lhs))
+        out.push_back({node.rhs.column, node.rhs.type, &node.lhs});
+}
+
+} // namespace
+
+FilterExpression::FilterExpression(QString text, std::unique_ptr<Node> root)
+    : m_text(std::move(text)), m_root(std::move(root))
+{
+}
+
+FilterExpression::~FilterExpression() = default;
+
+std::unique_ptr<FilterExpression> FilterExpression::parse(const QString &text)
+{
+    std::unique_ptr<Node> root;
+    if (!text.trimmed().isEmpty()) {
+        Parser parser(text, tokenize(text));
+        root = parser.parseAll();
+    }
+    return std::unique_ptr<FilterExpression>(new FilterExpression(text, std::move(root)));
+}
+
+QStringList FilterExpression::fieldNames() const
+{
+    QStringList names;
+    if (m_root) {
+        forEachOperand(*m_root, [&names](Operand &o) {
+            if (o.kind == Operand::Kind::Field && !names.contains(o.text, Qt::CaseInsensitive))
+                names << o.text;
+        });
+    }
+    return names;
+}
+
+void FilterExpression::bind(const std::vector<std::unique_ptr<Field>> &fields)
+{
+    m_bound = false;
+    if (m_root) {
+        forEachOperand(*m_root, [&](Operand &o) {
+            if (o.kind != Operand::Kind::Field)
+                return;
+            for (const auto &f : fields) {
+                if (f->FieldName().compare(o.text, Qt::CaseInsensitive) == 0) {
+                    o.column = f->Index();
+                    o.type = f->DataType();
+                    return;
+                }
+            }
+            throw LumoError(QStringLiteral("过滤条件 \"%1\" 中的字段 \"%2\" 不存在").arg(m_text, o.text));
+        });
+    }
+    m_bound = true;
+}
+
+bool FilterExpression::matches(const QVector<QVariant> &row) const
+{
+    return !m_root || evaluate(*m_root, row);
+}
+
+std::vector<FilterExpression::EqualityTerm> FilterExpression::equalityTerms() const
+{
+    std::vector<EqualityTerm> terms;
+    if (m_root && m_bound)
+        collectEqualityTerms(*m_root, terms);
+    return terms;
+}
+
+} // namespace data
