@@ -1,5 +1,7 @@
 #include "SearchCodes.h"
 
+#include <QList>
+
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 #include <unicode/uscript.h>

@@ -26,6 +26,7 @@
 #include "UGlobalValue.h"
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
+#include "UUserInfoAddEditFrm.h"
 #include "UserSync.h"
 
 namespace {
@@ -448,5 +449,19 @@ void TUserInfoMagForm::BtnEditClick(QObject *)
 
 void TUserInfoMagForm::openUserDialog(bool edit)
 {
-    Q_UNUSED(edit);
+    // Freed also when a step fails; the error then goes on to the default handler.
+    std::unique_ptr<TUserInfoAddEditForm, void (*)(QWidget *)> dialog(CreateForm<TUserInfoAddEditForm>(),
+                                                                      DestroyForm);
+    if (edit)
+        dialog->SetKeyValue(CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
+    dialog->FAreaCode = CDSAreaData->FieldByName(QStringLiteral("AreaCode"))->AsString();
+    dialog->FStaAreaCode = CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
+    dialog->FHRDict = FHRDictRef.get();
+    dialog->exec();
+    const QString key = dialog->FKeyValue;
+    if (!key.trimmed().isEmpty()) {
+        LoadUserList();
+        if (CDSUserData->Active())
+            CDSUserData->Locate(QStringLiteral("UserCode"), key);
+    }
 }

@@ -1,0 +1,178 @@
+// The host program as its users meet it: started on generated databases, with
+// the module loaded from the build, and on the ways starting can go wrong.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <sqlite3.h>
+
+#include "DemoData.h"
+#include "HostApplication.h"
+#include "HostConfig.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+struct DemoFiles
+{
+    QTemporaryDir dir;
+    QString hr = dir.filePath(QStringLiteral("hr.db"));
+    QString rcms = dir.filePath(QStringLiteral("rcms.db"));
+    DemoFiles() { DemoData::create(hr, rcms); }
+};
+
+struct Run
+{
+    int exitCode = -1;
+    QString errors;
+};
+
+Run runHost(const QStringList &arguments)
+{
+    QProcess host;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    host.setProcessEnvironment(env);
+    host.start(QStringLiteral(LUMO_HOST_PATH), arguments);
+    EXPECT_TRUE(host.waitForFinished(60000)) << "the host must end by itself";
+    return {host.exitCode(), QString::fromUtf8(host.readAllStandardError())};
+}
+
+void execSql(const QString &file, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+QByteArray digest(const QString &file)
+{
+    QFile f(file);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+HostConfig configFor(const DemoFiles &files, const QString &user)
+{
+    return HostConfig::fromArguments({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+                                      QStringLiteral("--user"), user, QStringLiteral("--app-path"),
+                                      files.dir.path()});
+}
+
+bool buttonShown(QWidget *window, const char *name)
+{
+    auto *button = window->findChild<QToolButton *>(QString::fromLatin1(name));
+    return button && button->isVisible();
+}
+
+} // namespace
+
+TEST(HostApplication, OpensTheModuleWindowWithTheButtonsTheRightsAllow)
+{
+    DemoFiles files;
+    {
+        HostApplication host(configFor(files, DemoData::AdminCode));
+        host.start();
+        ASSERT_NE(host.moduleWindow(), nullptr);
+        EXPECT_EQ(host.moduleWindow()->windowTitle(), QStringLiteral("医疗服务单位设置"));
+        EXPECT_TRUE(host.mainWindow()->isVisible());
+        EXPECT_EQ(host.session()->UserCode, DemoData::AdminCode);
+        EXPECT_FALSE(host.session()->RcmsAreaCode.isEmpty());
+        for (const char *name : {"BtnAdd", "BtnEdit", "BtnDel", "BtnSyh"})
+            EXPECT_TRUE(buttonShown(host.moduleWindow(), name)) << name;
+        EXPECT_EQ(host.moduleInfo().size(), 62);
+    }
+    {
+        HostApplication host(configFor(files, DemoData::ClerkCode));
+        host.start();
+        EXPECT_TRUE(buttonShown(host.moduleWindow(), "BtnAdd"));
+        EXPECT_TRUE(buttonShown(host.moduleWindow(), "BtnEdit"));
+        EXPECT_FALSE(buttonShown(host.moduleWindow(), "BtnDel"));
+        EXPECT_FALSE(buttonShown(host.moduleWindow(), "BtnSyh"));
+    }
+}
+
+TEST(HostApplication, RefusesAUserWhoDoesNotExist)
+{
+    DemoFiles files;
+    HostApplication host(configFor(files, QStringLiteral("nobody")));
+    try {
+        host.start();
+        FAIL() << "a missing user must be refused";
+    } catch (const data::LumoError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("nobody"))) << qPrintable(e.message());
+        EXPECT_TRUE(e.message().contains(QStringLiteral("不存在"))) << qPrintable(e.message());
+    }
+    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+                             QStringLiteral("--user"), QStringLiteral("nobody")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("nobody"))) << qPrintable(run.errors);
+}
+
+TEST(HostApplication, ReportsAFailingExportByNameAndCode)
+{
+    DemoFiles files;
+    // Without its dictionary table the window cannot be created.
+    execSql(files.hr, "DROP TABLE TDict_CodDatDet");
+    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+                             QStringLiteral("--user"), DemoData::AdminCode});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("CreateModule"))) << qPrintable(run.errors);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("0x8000FFFF"))) << qPrintable(run.errors);
+}
+
+TEST(HostApplication, MissingOrMalformedDatabasesGiveAClearMessageAndAFailingStatus)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("none.db"));
+    const QString garbage = dir.filePath(QStringLiteral("garbage.db"));
+    QFile f(garbage);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+
+    Run run = runHost({QStringLiteral("--hr"), missing, QStringLiteral("--rcms"), missing,
+                       QStringLiteral("--user"), QStringLiteral("admin")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("none.db"))) << qPrintable(run.errors);
+
+    run = runHost({QStringLiteral("--hr"), garbage, QStringLiteral("--rcms"), garbage,
+                   QStringLiteral("--user"), QStringLiteral("admin")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("garbage.db"))) << qPrintable(run.errors);
+
+    run = runHost({QStringLiteral("--no-such-option")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("--hr"))) << "the usage text names the options";
+}
+
+TEST(HostApplication, TheDemoGeneratorNeverOverwritesADatabase)
+{
+    DemoFiles files;
+    execSql(files.hr, "UPDATE p_User SET UserName = 'kept' WHERE UserCode = 'admin'");
+    const QByteArray before = digest(files.hr);
+    const QByteArray rcmsBefore = digest(files.rcms);
+    HostConfig config = configFor(files, DemoData::AdminCode);
+    config.createDemo = true;
+    HostApplication::createDemoDatabases(config);
+    EXPECT_EQ(digest(files.hr), before);
+    EXPECT_EQ(digest(files.rcms), rcmsBefore);
+}
+
+TEST(HostApplication, WritesAScreenshotOfTheWindow)
+{
+    DemoFiles files;
+    const QString shot = files.dir.filePath(QStringLiteral("shot.png"));
+    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+                             QStringLiteral("--user"), DemoData::AdminCode, QStringLiteral("--screenshot"), shot});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    QFile png(shot);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(png.read(8).startsWith("\x89PNG"));
+}

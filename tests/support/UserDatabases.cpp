@@ -1,0 +1,85 @@
+#include "UserDatabases.h"
+
+#include "UGlobalValue.h"
+
+UserDatabases::UserDatabases()
+{
+    SqliteSession::createDatabases(hrFile(), rcmsFile());
+    m_session = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
+    hr(QStringLiteral(
+        "Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) Values "
+        "('510101', '示范县', '5101', '5101'), ('510101001', '一乡', '510101', '51010101'), "
+        "('510101002', '二乡', '510101', '51010102'), ('51010100101', '一村', '510101001', Null), "
+        "('510102', '邻县', '5101', '5102')"));
+    hr(QStringLiteral(
+        "Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) Values "
+        "('C0', '示范县卫生局', '5101', '510101', 'SFXWSJ', 'FFEB'), "
+        "('A1', '一乡卫生院', '51010101', '510101001', 'YXWSY', 'GXBB'), "
+        "('A2', '一乡防保所', '51010101', '510101001', 'YXFBS', 'GXBW'), "
+        "('B1', '二乡卫生院', '51010102', '510101002', 'EXWSY', 'FXBB'), "
+        "('Z1', '邻县卫生局', '5102', '510102', 'LXWSJ', 'WEBN')"));
+    hr(QStringLiteral(
+        "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, ContactType, PassWord) Values "
+        "('admin', '管理员', 'GLY', 'TGK', 'C0', '1', '', 'x'), "
+        "('51010100100001', '张三', 'ZS', 'XD', 'A1', '3', '13800000001', 'p1'), "
+        "('51010100100002', '李四', 'LS', 'SL', 'A2', '3', '13800000002', 'p2'), "
+        "('51010100100003', '王五', 'WW', 'GG', 'A1', '3', '', 'p3'), "
+        "('51010200000001', '赵六', 'ZL', 'FU', 'Z1', '3', '', 'p4')"));
+    m_session->UserCode = QStringLiteral("admin");
+    m_session->OrgCode = QStringLiteral("C0");
+    m_session->RcmsAreaCode = QStringLiteral("5101");
+    m_session->AppPath = m_dir.path();
+    m_session->HostDispatch = &dispatch;
+    m_session->CodePicker = &picker;
+    m_session->RightsData = &rights;
+    grant({254, 255, 256, 257});
+    UGlobalValue::HostSessionRef = m_session.get();
+}
+
+UserDatabases::~UserDatabases()
+{
+    if (UGlobalValue::HostSessionRef == m_session.get())
+        UGlobalValue::HostSessionRef = nullptr;
+}
+
+void UserDatabases::grant(std::initializer_list<int> functions)
+{
+    data::DataPacket packet;
+    packet.fields = {{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
+                     {QStringLiteral("ModFunID"), data::FieldType::String, 20}};
+    for (int f : functions)
+        packet.rows.append({3, QString::number(f)});
+    rights.SetFiltered(false);
+    rights.SetFilter(QString());
+    rights.SetData(packet);
+}
+
+void UserDatabases::hr(const QString &sql)
+{
+    m_session->hrDatabase().execute(sql);
+}
+
+void UserDatabases::rcms(const QString &sql)
+{
+    m_session->rcmsDatabase().execute(sql);
+}
+
+QVariant UserDatabases::hrValue(const QString &sql)
+{
+    return m_session->GetHrValue(sql);
+}
+
+QString UserDatabases::hrUsers()
+{
+    const data::DataPacket packet = m_session->OpenHrData(
+        QStringLiteral("Select UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, ContactType, PassWord "
+                       "From p_User Order By UserCode"));
+    QStringList rows;
+    for (const auto &row : packet.rows) {
+        QStringList cells;
+        for (const QVariant &v : row)
+            cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char('\n'));
+}

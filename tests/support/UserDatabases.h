@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "ClientDataSet.h"
+#include "SqliteSession.h"
+#include "TestHostObjects.h"
+
+// Two real SQLite databases made from the host's schema, with a small county
+// whose codes the window tests know by heart, and a session on them wired to
+// test doubles of the host's automation objects. It is the module's session
+// (UGlobalValue) while it lives.
+//
+//   510101      示范县 (RCMS 5101)            unit C0 (the county's bureau), user admin
+//   510101001   一乡 (RCMS 51010101)          units A1, A2; users 51010100100001 .. 03
+//   510101002   二乡 (RCMS 51010102)          unit B1, no users
+//   51010100101 一村 (no RCMS code)           no unit
+//   510102      邻县 (not below 510101)        unit Z1, user 51010200000001
+class UserDatabases
+{
+public:
+    UserDatabases();
+    ~UserDatabases();
+
+    QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
+    QString rcmsFile() const { return m_dir.filePath(QStringLiteral("rcms.db")); }
+
+    SqliteSession &session() { return *m_session; }
+    TestHostDispatch dispatch;
+    TestCodePicker picker;
+    data::ClientDataSet rights;
+
+    // Grants exactly these function numbers (type 3) to the session's user.
+    void grant(std::initializer_list<int> functions);
+    // Runs statements on the health-record or RCMS file directly (raising on error).
+    void hr(const QString &sql);
+    void rcms(const QString &sql);
+    QVariant hrValue(const QString &sql);
+    // A stable fingerprint of the health-record p_User table.
+    QString hrUsers();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<SqliteSession> m_session;
+};

@@ -1,0 +1,396 @@
+// The user management window on real SQLite databases: the area tree, the user
+// grid, the buttons, deletion with its guard and the RCMS synchronisation.
+#include <QtTest>
+
+#include <QAbstractItemModelTester>
+#include <QTableView>
+#include <QTreeView>
+
+#include <memory>
+
+#include "ClientDataSet.h"
+#include "FormFactory.h"
+#include "RecordingSession.h"
+#include "TcxDBTreeList.h"
+#include "TcxGridDBColumn.h"
+#include "TcxGridDBTableView.h"
+#include "TdxBarManager.h"
+#include "UGlobalValue.h"
+#include "UUserInfoMagFrm.h"
+#include "UserDatabases.h"
+
+namespace {
+
+using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
+
+Window openWindow()
+{
+    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    window->show();
+    return window;
+}
+
+bool selectArea(TUserInfoMagForm &w, const QString &code)
+{
+    if (!w.CDSAreaData->Locate(QStringLiteral("StaAreaCode"), code))
+        return false;
+    w.TreLstArea->SetFocusedRecordIndex(w.CDSAreaData->RecNo() - 1);
+    return w.CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString() == code;
+}
+
+QStringList column(data::ClientDataSet *ds, const QString &field)
+{
+    QStringList values;
+    for (ds->First(); !ds->Eof(); ds->Next())
+        values << ds->FieldByName(field)->AsString();
+    return values;
+}
+
+bool shown(TdxBarButton *b)
+{
+    return b->Visible() == TdxBarItemVisible::ivAlways;
+}
+
+} // namespace
+
+class UsersWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void treeHoldsTheStartingAreaAndEverythingBelowIt();
+    void selectingAnAreaListsItsUsersWithUnitNames();
+    void anAreaWithoutUsersLeavesOnlyAdd();
+    void rightsHidingEveryButtonHideTheBar();
+    void indicatorNumbersRowsFromOne();
+
+    void deleteRefusedForEachReferencingTable_data();
+    void deleteRefusedForEachReferencingTable();
+    void deleteMatchesCodesByPrefix();
+    void deleteAsksAboutTheUserAndDeletes();
+    void decliningChangesNothing();
+    void deleteStatementsQuoteTheCode();
+    void aDeleteAnsweredFalseIsAFailure();
+
+    void syncRequiresUnits();
+    void syncInsertsUpdatesAndLeavesOthersAlone();
+    void syncFailureOnTheThirdUserRollsEverythingBack();
+    void syncStatementAnsweredFalseFailsTheRun();
+};
+
+void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QStringList codes = column(w->CDSAreaData, QStringLiteral("StaAreaCode"));
+    codes.sort();
+    QCOMPARE(codes, (QStringList{"510101", "510101001", "51010100101", "510101002"}));
+    QVERIFY(w->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("510101001")));
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("AreaName"))->AsString(), QStringLiteral("[510101001] 一乡"));
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("AreaCode"))->AsString(), QStringLiteral("51010101"));
+    QVERIFY(w->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("51010100101")));
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("AreaCode"))->AsString(), QStringLiteral("51010100101"))
+        ;  // no RCMS code: its own
+    // The starting area is the one top-level node; its parent is not loaded.
+    QCOMPARE(w->TreLstArea->TopNodeCount(), 1);
+    QAbstractItemModelTester tester(w->TreLstArea->treeView()->model());
+}
+
+void UsersWindow::selectingAnAreaListsItsUsersWithUnitNames()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Active());
+    QStringList users = column(w->CDSUserData, QStringLiteral("UserCode"));
+    users.sort();
+    QCOMPARE(users, (QStringList{"51010100100001", "51010100100002", "51010100100003"}));
+    QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: 3"));
+    // The unit name comes from the lookup of OrgCode in the unit list.
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100002")));
+    const int row = w->CDSUserData->RecNo() - 1;
+    QCOMPARE(w->grdvwGrdVwData->DisplayText(row, w->colOrgName), QStringLiteral("一乡防保所"));
+    QCOMPARE(w->grdvwGrdVwData->DisplayText(row, w->colOrgCode), QStringLiteral("A2"));
+    QVERIFY(w->BtnEdit->Enabled());
+    QVERIFY(w->BtnDel->Enabled());
+    QAbstractItemModelTester tester(w->grdvwGrdVwData->tableView()->model());
+}
+
+void UsersWindow::anAreaWithoutUsersLeavesOnlyAdd()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101002")));
+    QVERIFY(w->CDSUserData->IsEmpty());
+    QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: 0"));
+    QVERIFY(w->BtnAdd->Enabled());
+    QVERIFY(!w->BtnEdit->Enabled());
+    QVERIFY(!w->BtnDel->Enabled());
+}
+
+void UsersWindow::rightsHidingEveryButtonHideTheBar()
+{
+    UserDatabases db;
+    db.grant({1, 2});
+    Window w = openWindow();
+    QVERIFY(!shown(w->BtnAdd) && !shown(w->BtnEdit) && !shown(w->BtnDel) && !shown(w->BtnSyh));
+    QVERIFY(!w->dxbrTool->Visible());
+
+    db.grant({257});
+    Window w2 = openWindow();
+    QVERIFY(w2->dxbrTool->Visible());
+    QVERIFY(shown(w2->BtnSyh));
+    QVERIFY(!shown(w2->BtnAdd));
+}
+
+void UsersWindow::indicatorNumbersRowsFromOne()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QImage image(25, 20, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    TcxIndicatorCellInfo info;
+    info.RecordIndex = 4;
+    info.Bounds = QRect(0, 0, 25, 20);
+    info.TextColor = Qt::black;
+    info.BrushColor = Qt::white;
+    bool done = false;
+    w->grdvwFamLstCustomDrawIndicatorCell(w->grdvwGrdVwData, &painter, info, done);
+    QVERIFY(done);
+    info.IsDataRow = false;
+    done = false;
+    w->grdvwFamLstCustomDrawIndicatorCell(w->grdvwGrdVwData, &painter, info, done);
+    QVERIFY2(!done, "cells that are not data rows keep the grid's own drawing");
+    info.IsDataRow = true;
+    info.Selected = true;
+    done = false;
+    w->grdvwFamLstCustomDrawIndicatorCell(w->grdvwGrdVwData, &painter, info, done);
+    QVERIFY(done);
+    painter.end();
+    QCOMPARE(QColor(image.pixel(12, 3)), QColor(Qt::red));  // red on red for the selected row
+}
+
+void UsersWindow::deleteRefusedForEachReferencingTable_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+    const char *tables[] = {"TDict_DoctList", "TData_ConsuRrdMat", "TData_MotAntFirstFolup",
+                            "TData_ThreeAgePhyExa", "TData_AdmiRec", "TData_HeaChecklist",
+                            "TData_MotAntFolup", "TData_HypFolupVisit", "TData_OperGrpMat",
+                            "TData_MotPostPartum", "TData_DMFolupVisit", "TData_TwowayRefOut",
+                            "TData_TwowayRefIn", "TDict_PVRVMediList", "TData_PerEIDsHis",
+                            "TData_HolePerBaseInfo", "TData_PerBaseInfo", "TData_PVRVVaccMat",
+                            "TData_VisClinicRecord", "TDict_PVRVList", "TData_VisHospRecord",
+                            "TData_HoleFolupVisit", "TDict_PVRVVaccDef", "TData_PVRVVaccDet",
+                            "TData_PerBaseInfo_Surg", "TData_PerBaseInfo_Tran", "TData_PerBaseInfo_Trau",
+                            "TData_PVRVVaccExp", "TData_PerBaseInfoPH", "TData_PVRVVaccSch",
+                            "TData_ThreeAgeHomVis", "TData_UserRight"};
+    for (const char *t : tables)
+        QTest::newRow(t) << QString::fromLatin1(t) << QStringLiteral("InpPerCode");
+    QTest::newRow("TData_PerBaseInfo creator") << QStringLiteral("TData_PerBaseInfo") << QStringLiteral("CreaRchPerCode");
+    QTest::newRow("TData_PVRVVaccMat creator") << QStringLiteral("TData_PVRVVaccMat") << QStringLiteral("CreaCardPerCode");
+}
+
+void UsersWindow::deleteRefusedForEachReferencingTable()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    UserDatabases db;
+    const QString keyColumn = db.session()
+                                  .OpenHrData(QStringLiteral("Select * From %1 Where 1=0").arg(table))
+                                  .fields.first()
+                                  .name;
+    db.hr(QStringLiteral("Insert Into %1 (%2, %3) Values ('K1', '51010100100002')").arg(table, keyColumn, column));
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100002")));
+    const QString before = db.hrUsers();
+    w->BtnDelClick(w->BtnDel);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!")});
+    QVERIFY2(db.dispatch.confirms().isEmpty(), "no question for a user in use");
+    QCOMPARE(db.hrUsers(), before);
+}
+
+void UsersWindow::deleteMatchesCodesByPrefix()
+{
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('01', '短码', 'A1'), ('012', '长码', 'A1')"));
+    db.hr(QStringLiteral("Insert Into TData_AdmiRec (RecordID, InpPerCode) Values ('R1', '012')"));
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("01")));
+    w->BtnDelClick(w->BtnDel);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!")});
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = '01'")).toInt(), 1);
+}
+
+void UsersWindow::deleteAsksAboutTheUserAndDeletes()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003")));
+    db.dispatch.queueConfirm(1);
+    w->BtnDelClick(w->BtnDel);
+    QCOMPARE(db.dispatch.confirms(), QStringList{QStringLiteral("您确定要删除当前选中的用户信息记录?")});
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("删除成功!")});
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = '51010100100003'")).toInt(), 0);
+    QCOMPARE(w->CDSUserData->RecordCount(), 2);  // the list was reloaded
+    QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: 2"));
+}
+
+void UsersWindow::decliningChangesNothing()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    const QString before = db.hrUsers();
+    db.dispatch.queueConfirm(0);
+    w->BtnDelClick(w->BtnDel);
+    QCOMPARE(db.dispatch.confirms().size(), 1);
+    QVERIFY(db.dispatch.prompts().isEmpty());
+    QCOMPARE(db.hrUsers(), before);
+}
+
+void UsersWindow::deleteStatementsQuoteTheCode()
+{
+    // The exact statements, on a session that records them.
+    RecordingSession session;
+    TestHostDispatch dispatch;
+    data::ClientDataSet rights;
+    session.HostDispatch = &dispatch;
+    session.RightsData = &rights;
+    session.AppPath = QStringLiteral("/nonexistent");
+    UGlobalValue::HostSessionRef = &session;
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->CDSUserData->SetData(RecordingSession::packet({{QStringLiteral("UserCode"), data::FieldType::String, 20}},
+                                                     {{QStringLiteral("O'Brien")}}));
+    session.queueValue(0);
+    dispatch.queueConfirm(1);
+    w->BtnDelClick(w->BtnDel);
+    UGlobalValue::HostSessionRef = nullptr;
+
+    const QStringList values = session.statements(QStringLiteral("GetHrValue"));
+    QCOMPARE(values.size(), 1);
+    const QString guard = values.first();
+    QVERIFY(guard.startsWith(QStringLiteral(
+        "Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    Where InpPerCode Like 'O''Brien%'")));
+    QVERIFY(guard.contains(QStringLiteral(
+        " Union All  Select Top 1 'UserCode' From TData_PerBaseInfo    Where CreaRchPerCode Like 'O''Brien%'     Or InpPerCode Like 'O''Brien%'")));
+    QVERIFY(guard.contains(QStringLiteral(
+        " Union All  Select Top 1 'UserCode' From TData_PVRVVaccMat    Where CreaCardPerCode Like 'O''Brien%'     Or InpPerCode Like 'O''Brien%'")));
+    QVERIFY(guard.endsWith(QStringLiteral(
+        " Union All  Select Top 1 'UserCode' From TData_UserRight    Where InpPerCode Like 'O''Brien%') A ")));
+    QCOMPARE(guard.count(QStringLiteral(" Union All ")), 31);
+    QCOMPARE(session.statements(QStringLiteral("ExecHrSql")),
+             QStringList{QStringLiteral("Delete P_User Where UserCode = 'O''Brien'")});
+}
+
+void UsersWindow::aDeleteAnsweredFalseIsAFailure()
+{
+    RecordingSession session;
+    TestHostDispatch dispatch;
+    data::ClientDataSet rights;
+    session.HostDispatch = &dispatch;
+    session.RightsData = &rights;
+    session.AppPath = QStringLiteral("/nonexistent");
+    UGlobalValue::HostSessionRef = &session;
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->CDSUserData->SetData(RecordingSession::packet({{QStringLiteral("UserCode"), data::FieldType::String, 20}},
+                                                     {{QStringLiteral("u1")}, {QStringLiteral("u2")}}));
+    session.queueValue(0);
+    session.execFalseOnCall(1);
+    dispatch.queueConfirm(1);
+    w->BtnDelClick(w->BtnDel);
+    UGlobalValue::HostSessionRef = nullptr;
+    QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("删除失败!")});
+    QCOMPARE(w->CDSUserData->RecordCount(), 2);
+    QCOMPARE(session.count(QStringLiteral("OpenHrData")), 0);  // not reloaded
+}
+
+void UsersWindow::syncRequiresUnits()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    db.hr(QStringLiteral("Delete From P_YLFWDW"));
+    db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('n1', '新')"));
+    const QString before = db.hrUsers();
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral(
+        "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!")});
+    QCOMPARE(db.hrUsers(), before);
+}
+
+void UsersWindow::syncInsertsUpdatesAndLeavesOthersAlone()
+{
+    UserDatabases db;
+    // identical; password differs; missing in HR (with a quote); HR-only users stay.
+    db.rcms(QStringLiteral(
+        "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, ContactType, PassWord) Values "
+        "('51010100100001', '张三', 'ZS', 'XD', 'A1', '3', '13800000001', 'p1'), "
+        "('51010100100002', '李四', 'LS', 'SL', 'A2', '3', '13800000002', 'changed'), "
+        "('51010100100009', 'O''Neil', 'ON', 'KN', 'A1', '3', 'x''y', 'p9')"));
+    Window w = openWindow();
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    QVERIFY(!w->TabCtlProgress->isVisible());
+    QCOMPARE(w->ProBar->Max(), 300);
+    QCOMPARE(w->ProBar->Position(), 300);
+    QCOMPARE(db.hrValue(QStringLiteral("Select PassWord From p_User Where UserCode = '51010100100002'")).toString(),
+             QStringLiteral("changed"));
+    QCOMPARE(db.hrValue(QStringLiteral("Select UserName From p_User Where UserCode = '51010100100009'")).toString(),
+             QStringLiteral("O'Neil"));
+    QCOMPARE(db.hrValue(QStringLiteral("Select ContactType From p_User Where UserCode = '51010100100009'")).toString(),
+             QStringLiteral("x'y"));
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = '51010200000001'")).toInt(), 1);
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User")).toInt(), 6);
+}
+
+void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
+{
+    UserDatabases db;
+    // Five RCMS users, each needing a statement; the third one's insert breaks
+    // the health-record table's primary key through a differently cased code.
+    db.rcms(QStringLiteral(
+        "Insert Into p_User (UserCode, UserName, PassWord) Values "
+        "('n1', '一', 'a'), ('51010100100001', '改名', 'p1'), ('ADMIN2', '三', 'c'), ('n4', '四', 'd'), ('n5', '五', 'e')"));
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('admin2', '已有')"));
+    const QString before = db.hrUsers();
+    Window w = openWindow();
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(db.hrUsers(), before);
+    QVERIFY(!w->TabCtlProgress->isVisible());
+}
+
+void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
+{
+    RecordingSession session;
+    TestHostDispatch dispatch;
+    data::ClientDataSet rights;
+    session.HostDispatch = &dispatch;
+    session.RightsData = &rights;
+    session.AppPath = QStringLiteral("/nonexistent");
+    UGlobalValue::HostSessionRef = &session;
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    const QVector<data::FieldDef> fields = {
+        {QStringLiteral("UserCode"), data::FieldType::String, 20}, {QStringLiteral("UserName"), data::FieldType::String, 20},
+        {QStringLiteral("Spell"), data::FieldType::String, 20}, {QStringLiteral("FiveStrokes"), data::FieldType::String, 20},
+        {QStringLiteral("OrgCode"), data::FieldType::String, 20}, {QStringLiteral("Grade"), data::FieldType::String, 20},
+        {QStringLiteral("ContactType"), data::FieldType::String, 20}, {QStringLiteral("PassWord"), data::FieldType::String, 20}};
+    session.queueValue(3);  // units exist
+    // The RCMS users first, then the health-record users (none).
+    session.queuePacket(RecordingSession::packet(fields, {{"a", "A", "", "", "", "", "", ""},
+                                                          {"b", "B", "", "", "", "", "", ""}}));
+    session.queuePacket(RecordingSession::packet(fields));
+    session.execFalseOnCall(2);
+    w->BtnSyhClick(w->BtnSyh);
+    UGlobalValue::HostSessionRef = nullptr;
+    QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(session.hrRollbacks(), 1);
+    QCOMPARE(session.hrCommits(), 0);
+}
+
+QTEST_MAIN(UsersWindow)
+#include "tst_users_window.moc"

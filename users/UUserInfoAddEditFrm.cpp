@@ -1,0 +1,365 @@
+#include "UUserInfoAddEditFrm.h"
+
+#include <QBoxLayout>
+
+#include "ClientDataSet.h"
+#include "HostCall.h"
+#include "LumoError.h"
+#include "TcxCheckBox.h"
+#include "TcxComboBox.h"
+#include "TcxDBMaskEdit.h"
+#include "TcxEditStyleController.h"
+#include "TcxGroupBox.h"
+#include "TcxLabel.h"
+#include "TcxMaskEdit.h"
+#include "TcxTabControl.h"
+#include "TextRules.h"
+#include "UGlobalFunUnt.h"
+#include "UGlobalHRFunUnt.h"
+#include "UGlobalValue.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+constexpr int kAreaCodeLength = 11;
+constexpr int kLabelX = 20;
+constexpr int kEditX = 90;
+constexpr int kRowHeight = 22;
+
+TcxLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent, int x, int y)
+{
+    auto *label = new TcxLabel(caption, parent);
+    label->setObjectName(name);
+    label->SetTransparent(true);
+    label->setGeometry(x, y + 2, kEditX - kLabelX - 4, kRowHeight - 4);
+    return label;
+}
+
+TcxLabel *makeStar(const QString &name, const QString &caption, QWidget *parent, int x, int y)
+{
+    TcxLabel *star = makeLabel(name, caption, parent, x, y);
+    star->SetTextColor(Qt::red);
+    star->resize(24, kRowHeight - 4);
+    return star;
+}
+
+template <typename Editor>
+Editor *makeEditor(const QString &name, const QString &hint, QWidget *parent, int x, int y, int width)
+{
+    auto *editor = new Editor(parent);
+    editor->setObjectName(name);
+    editor->SetHint(hint);
+    editor->setGeometry(x, y, width, kRowHeight);
+    return editor;
+}
+
+} // namespace
+
+TUserInfoAddEditForm::TUserInfoAddEditForm(QWidget *parent) : THREditBaseMultilistForm(parent)
+{
+    setObjectName(QStringLiteral("UserInfoAddEditForm"));
+    setWindowTitle(QStringLiteral("用户信息--新增修改"));
+    resize(534, 231);
+    buildEditors();
+}
+
+TUserInfoAddEditForm::~TUserInfoAddEditForm() = default;
+
+void TUserInfoAddEditForm::buildEditors()
+{
+    lblMasterLab->SetCaption(QStringLiteral("用 户 信 息"));
+    QWidget *client = TabCtlClient;
+    int y = 42;
+
+    lblUserCode = makeLabel(QStringLiteral("lblUserCode"), QStringLiteral("用户代码:"), client, kLabelX, y);
+    EdtUserCode = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtUserCode"), QStringLiteral("用户代码"), client,
+                                            kEditX, y, 180);
+    EdtAreaCode = makeEditor<TcxMaskEdit>(QStringLiteral("EdtAreaCode"), QStringLiteral("行政区划县及以上地区编码"),
+                                          client, kEditX, y, 110);
+    EdtSN = makeEditor<TcxMaskEdit>(QStringLiteral("EdtSN"), QStringLiteral("用户代码"), client, kEditX + 112, y, 40);
+    lblSNStar = makeStar(QStringLiteral("lblSNStar"), QStringLiteral("*"), client, kEditX + 156, y);
+    Edt1 = makeEditor<TcxDBMaskEdit>(QStringLiteral("Edt1"), QString(), client, 380, 8, 130);
+
+    y += 30;
+    lblUserName = makeLabel(QStringLiteral("lblUserName"), QStringLiteral("用户姓名:"), client, kLabelX, y);
+    EdtUserName = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtUserName"), QStringLiteral("用户姓名"), client,
+                                            kEditX, y, 150);
+    lblUserNameStar = makeStar(QStringLiteral("lblUserNameStar"), QStringLiteral("*"), client, kEditX + 154, y);
+    lblGrade = makeLabel(QStringLiteral("lblGrade"), QStringLiteral("管理级别:"), client, 270, y);
+    cbbGrade = makeEditor<TcxComboBox>(QStringLiteral("cbbGrade"), QString(), client, 340, y, 150);
+    // The management level is kept on the form but not offered.
+    lblGrade->hide();
+    cbbGrade->hide();
+
+    y += 30;
+    lblPYCode = makeLabel(QStringLiteral("lblPYCode"), QStringLiteral("拼 音 码:"), client, kLabelX, y);
+    EdtPYCode = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtPYCode"), QStringLiteral("拼音码"), client, kEditX, y, 150);
+    lblWBCode = makeLabel(QStringLiteral("lblWBCode"), QStringLiteral("五 笔 码:"), client, 270, y);
+    EdtWBCode = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtWBCode"), QString(), client, 340, y, 150);
+
+    y += 30;
+    lblOrgCode = makeLabel(QStringLiteral("lblOrgCode"), QStringLiteral("所属单位:"), client, kLabelX, y);
+    EdtOrgCode = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtOrgCode"), QStringLiteral("所属单位"), client,
+                                           kEditX, y, 100);
+    EdtOrgName = makeEditor<TcxMaskEdit>(QStringLiteral("EdtOrgName"), QString(), client, kEditX + 102, y, 298);
+    lblOrgStar = makeStar(QStringLiteral("lblOrgStar"), QStringLiteral("*△"), client, kEditX + 404, y);
+
+    y += 30;
+    lblContactType = makeLabel(QStringLiteral("lblContactType"), QStringLiteral("联系方式:"), client, kLabelX, y);
+    EdtContactType = makeEditor<TcxDBMaskEdit>(QStringLiteral("EdtContactType"), QStringLiteral("联系方式"), client,
+                                               kEditX, y, 400);
+
+    // Data bindings.
+    const std::pair<TcxDBMaskEdit *, const char *> bound[] = {
+        {EdtUserCode, "UserCode"}, {EdtUserName, "UserName"}, {EdtPYCode, "Spell"},
+        {EdtWBCode, "FiveStrokes"}, {EdtOrgCode, "OrgCode"},   {EdtContactType, "ContactType"},
+        {Edt1, "UserCode"}};
+    for (const auto &[editor, field] : bound) {
+        editor->SetDataSource(dsMaster);
+        editor->SetDataField(QString::fromLatin1(field));
+    }
+
+    // The serial: exactly two digits; its Tag is the digit count the message names.
+    EdtSN->SetMaskRegExp(QStringLiteral("[0-9]{2,2}"));
+    EdtSN->SetTag(2);
+    EdtAreaCode->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    // Looks: read-only editors, and the editors the user types into.
+    for (TcxCustomEdit *editor : {static_cast<TcxCustomEdit *>(EdtUserCode), static_cast<TcxCustomEdit *>(EdtAreaCode),
+                                  static_cast<TcxCustomEdit *>(Edt1)}) {
+        editor->SetStyleController(StyCtlReadOnly);
+        editor->SetReadOnly(true);
+    }
+    EdtOrgName->SetReadOnly(true);
+    EdtOrgName->SetStyleColor(QColor(212, 238, 251));  // 16510676
+    for (TcxCustomEdit *editor :
+         {static_cast<TcxCustomEdit *>(EdtSN), static_cast<TcxCustomEdit *>(EdtUserName),
+          static_cast<TcxCustomEdit *>(EdtPYCode), static_cast<TcxCustomEdit *>(EdtWBCode),
+          static_cast<TcxCustomEdit *>(EdtOrgCode), static_cast<TcxCustomEdit *>(EdtContactType)}) {
+        editor->SetStyleController(StyCtlNormal);
+        editor->OnExit = [this](QObject *s) { OnEdtExit(s); };
+        editor->OnKeyPress = [this](QObject *s, QChar &key) { KeyPressNextObject(s, key); };
+    }
+    // Editors that only show a value hand the focus straight on.
+    for (TcxCustomEdit *editor : {static_cast<TcxCustomEdit *>(EdtUserCode), static_cast<TcxCustomEdit *>(EdtAreaCode),
+                                  static_cast<TcxCustomEdit *>(EdtOrgName), static_cast<TcxCustomEdit *>(Edt1)})
+        editor->OnEnter = [this](QObject *s) { NextObject(s); };
+
+    EdtSN->OnChange = [this](QObject *s) { guardEvent([&] { EdtSNPropertiesChange(s); }); };
+    EdtSN->OnValidate = [this](QObject *s, QVariant &display, QString &text, bool &error) {
+        EdtAreaCodeVPropertiesValidate(s, display, text, error);
+    };
+    // The search codes follow the name only: codes typed by hand survive a
+    // change of the contact details.
+    EdtUserName->OnChange = [this](QObject *s) { guardEvent([&] { EdtAreaNamePropertiesChange(s); }); };
+    EdtOrgCode->OnKeyDown = [this](QObject *s, int &key, Qt::KeyboardModifiers shift) {
+        guardEvent([&] { EdtOrgCodeKeyDown(s, key, shift); });
+    };
+    ChkBContinue->OnKeyPress = [this](QObject *s, QChar &key) { PressKeyToSave(s, key); };
+
+    // Tab order as the user meets the editors.
+    const QList<QWidget *> order = {EdtUserCode, EdtAreaCode, EdtSN, EdtUserName, EdtPYCode, EdtWBCode,
+                                    EdtOrgCode, EdtOrgName, EdtContactType, Edt1};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+
+    lblNote = new TcxLabel(QStringLiteral("注: * 表示必填数据项"), cxGroupBox4);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->SetTextColor(Qt::red);
+    lblNote->SetTransparent(true);
+    if (auto *bar = qobject_cast<QBoxLayout *>(cxGroupBox4->layout()))
+        bar->insertWidget(1, lblNote);
+}
+
+void TUserInfoAddEditForm::FormCreate(QObject *sender)
+{
+    THREditBaseMultilistForm::FormCreate(sender);
+    // The dialog keeps its designed layout when resized.
+    OnCanResize = nullptr;
+    FEntityCaption = QStringLiteral("用户信息");
+    FMasterTable = QStringLiteral(" P_User ");
+    FMasterSql = QStringLiteral(" Select *  From ") + FMasterTable + QStringLiteral(" Where UserCode = ' %s ' ");
+    FMasterKeyFields = QStringLiteral("UserCode");
+    FMasterSkipFields = QString();
+    FPKeyField = QStringLiteral("UserCode");
+}
+
+QString TUserInfoAddEditForm::paddedAreaCode(const QString &staAreaCode)
+{
+    return staAreaCode.leftJustified(kAreaCodeLength, QLatin1Char('0'), false);
+}
+
+void TUserInfoAddEditForm::registerRequired(QObject *editor)
+{
+    if (!FRequiredEdits->contains(editor))
+        FRequiredEdits->append(editor);
+}
+
+void TUserInfoAddEditForm::InitControls()
+{
+    EdtUserCode->setVisible(FIsEdit);
+    EdtAreaCode->setVisible(!FIsEdit);
+    EdtSN->setVisible(!FIsEdit);
+    lblSNStar->setVisible(!FIsEdit);
+
+    if (!FIsEdit)
+        registerRequired(EdtSN);
+    registerRequired(EdtUserCode);
+    registerRequired(EdtUserName);
+    registerRequired(EdtOrgCode);
+
+    if (!FIsEdit) {
+        FFirstEdit = EdtSN;
+        EdtAreaCode->SetText(paddedAreaCode(FStaAreaCode));
+        FCDSMaster->Edit();
+        FCDSMaster->FieldByName(QStringLiteral("PassWord"))->SetAsString(InitialPassword);
+        // In continuous adding the serial box keeps the last serial: the new row
+        // takes the code it shows, so that saving it again meets the duplicate
+        // check on EdtSN instead of an empty code in a hidden editor.
+        if (!EdtSN->Text().isEmpty())
+            composeUserCode();
+        EdtSN->setFocus(Qt::OtherFocusReason);
+    } else {
+        EdtUserName->setFocus(Qt::OtherFocusReason);
+        FFirstEdit = EdtUserName;
+    }
+}
+
+bool TUserInfoAddEditForm::CheckData()
+{
+    if (!THREditBaseMultilistForm::CheckData())
+        return false;
+    if (!FIsEdit) {
+        const QVariant count = UGlobalValue::Session().GetHrValue(
+            QStringLiteral("Select Count(UserCode) From ") + FMasterTable + QStringLiteral(" Where UserCode = ")
+            + QuotedStr(EdtUserCode->Text()));
+        if (count.toLongLong() > 0) {
+            ShowInfo(QStringLiteral("当前输入的用户编码已被使用,请重新输入!"));
+            EdtSN->SetStyleController(StyCtlError);
+            EdtSN->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TUserInfoAddEditForm::FillStampFields()
+{
+    // The row keeps the unit chosen in the dialog, not the logged-in user's.
+    return true;
+}
+
+void TUserInfoAddEditForm::AssignNewKey()
+{
+    // User codes are composed in the dialog, never generated.
+}
+
+bool TUserInfoAddEditForm::BuildSaveSql()
+{
+    try {
+        if (FMasterTable.trimmed().isEmpty())
+            return false;
+        if (!FIsEdit) {
+            FSaveSql = BuildInsertSql(FCDSMaster, FMasterTable, FMasterKeyFields, FMasterSkipFields, true,
+                                      QuotedNewKeyPlaceholder);
+            AssignNewKey();
+        } else {
+            FSaveSql = BuildUserUpdateSql(FCDSMaster, FMasterTable, FMasterKeyFields, FMasterSkipFields, true);
+        }
+        FKeyValue = EdtUserCode->Text();
+        return UGlobalValue::Session().ExecHrSql(FSaveSql);
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString TUserInfoAddEditForm::BuildUserUpdateSql(data::ClientDataSet *dataSet, const QString &table,
+                                                 const QString &keyFields, const QString &skipFields,
+                                                 bool currentOnly) const
+{
+    QString sql;
+    try {
+        const QStringList keys = keyFields.trimmed().isEmpty() ? QStringList() : keyFields.split(QLatin1Char(';'));
+        const QStringList skips = skipFields.trimmed().isEmpty() ? QStringList() : skipFields.split(QLatin1Char(';'));
+        const QString head = QStringLiteral(" UpDate ") + table.trimmed() + QStringLiteral(" With(RowLock) Set ");
+        auto statement = [&]() {
+            QString where = QStringLiteral(" Where 1 = 1 ");
+            QString set = head;
+            for (const auto &field : dataSet->Fields()) {
+                if (!skips.isEmpty() && FindItemList(skips, field->FieldName()))
+                    continue;
+                const bool isKey = !keys.isEmpty() && FindItemList(keys, field->FieldName());
+                // The code assigned to itself keeps its exact value, quoted as in
+                // the condition: the cleaned text would turn an apostrophe into ‘
+                // and move the user away from every record that names them.
+                const QString value = isKey && !field->AsString().trimmed().isEmpty()
+                    ? QuotedStr(field->AsString())
+                    : FieldToSqlValue(*field, 0);
+                const QString item = field->FieldName() + QStringLiteral(" = ") + value;
+                if (isKey)
+                    where += QStringLiteral(" And UserCode = ") + QuotedStr(EdtUserCode->Text());
+                set += (set == head ? QString() : QStringLiteral(" , ")) + item;
+            }
+            return set + QStringLiteral("  ") + where + QStringLiteral("  ");
+        };
+        if (currentOnly) {
+            sql = statement();
+        } else {
+            for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
+                sql += QStringLiteral(" ") + statement();
+        }
+    } catch (const std::exception &) {
+        // What was built so far stands.
+    }
+    return sql;
+}
+
+void TUserInfoAddEditForm::composeUserCode()
+{
+    FCDSMaster->Edit();
+    FCDSMaster->FieldByName(QStringLiteral("UserCode"))->SetAsString(EdtAreaCode->Text() + EdtSN->Text());
+}
+
+void TUserInfoAddEditForm::EdtSNPropertiesChange(QObject *)
+{
+    composeUserCode();
+}
+
+void TUserInfoAddEditForm::EdtAreaCodeVPropertiesValidate(QObject *sender, QVariant &, QString &errorText, bool &error)
+{
+    auto *editor = qobject_cast<TcxCustomEdit *>(sender);
+    if (!editor)
+        return;
+    if (error) {
+        errorText = editor->Hint() + QStringLiteral(" 输入错误,编码应由") + QString::number(editor->Tag())
+            + QStringLiteral("位数字构成!请输入正确的编码!");
+        editor->SetStyleController(StyCtlError);
+    } else {
+        editor->SetStyleController(StyCtlNormal);
+    }
+}
+
+void TUserInfoAddEditForm::EdtAreaNamePropertiesChange(QObject *)
+{
+    QObject *dispatch = UGlobalValue::Session().HostDispatch;
+    const QString name = EdtUserName->Text();
+    EdtPYCode->SetEditValue(hostCall(dispatch, "GetPYM", {name}).toString());
+    EdtPYCode->PostEditValue();
+    EdtWBCode->SetEditValue(hostCall(dispatch, "GetWBM", {name}).toString());
+    EdtWBCode->PostEditValue();
+}
+
+QString TUserInfoAddEditForm::typedText(int key, Qt::KeyboardModifiers shift)
+{
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return QString(QChar(shift & Qt::ShiftModifier ? key : key - Qt::Key_A + 'a'));
+    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
+        return QString(QChar(key));
+    return QString();
+}
+
+void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
+{
+    SelectOrganisation(EdtOrgCode, EdtOrgName, typedText(key, shift),
+                       QStringLiteral(" And AreaCode = ") + QuotedStr(FAreaCode));
+}
