@@ -28,6 +28,14 @@ void TdxBarButton::SetVisible(TdxBarItemVisible visible)
 {
     m_visible = visible;
     m_action->setVisible(visible == TdxBarItemVisible::ivAlways);
+    if (m_separator)
+        m_separator->setVisible(visible == TdxBarItemVisible::ivAlways);
+}
+
+void TdxBarButton::setGroupSeparator(QAction *separator)
+{
+    m_separator = separator;
+    m_separator->setVisible(m_visible == TdxBarItemVisible::ivAlways);
 }
 
 void TdxBarButton::Click()
@@ -65,7 +73,7 @@ TdxBar::TdxBar(TdxBarManager *manager, QWidget *parent) : QToolBar(parent)
 void TdxBar::AddItem(TdxBarButton *item)
 {
     if (item->BeginGroup() && !m_items.isEmpty())
-        addSeparator();
+        item->setGroupSeparator(addSeparator());
     addAction(item->action());
     if (auto *button = qobject_cast<QToolButton *>(widgetForAction(item->action()))) {
         button->setObjectName(item->objectName());

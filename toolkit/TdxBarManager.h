@@ -42,6 +42,9 @@ public:
     void Click();
 
     QAction *action() const { return m_action; }
+    // The separator in front of the item when it starts a group; it shows and
+    // hides with the item, so hidden commands leave no empty groups behind.
+    void setGroupSeparator(QAction *separator);
     TdxBarManager *manager() const { return m_manager; }
 
     std::function<void(QObject *sender)> OnClick;
@@ -52,6 +55,7 @@ protected:
 private:
     TdxBarManager *m_manager;
     QAction *m_action;
+    QAction *m_separator = nullptr;
     QString m_hint;
     int m_tag = 0;
     bool m_beginGroup = false;

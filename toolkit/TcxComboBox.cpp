@@ -1,0 +1,6 @@
+#include "TcxComboBox.h"
+
+TcxComboBox::TcxComboBox(QWidget *parent)
+    : TcxCustomComboBox(parent)
+{
+}

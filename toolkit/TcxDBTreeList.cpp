@@ -1,0 +1,298 @@
+#include "TcxDBTreeList.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "ClientDataSet.h"
+#include "TcxDBTreeListModel.h"
+#include "TcxTreeListColumn.h"
+
+TcxDBTreeList::TcxDBTreeList(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_tree = new QTreeView(this);
+    m_model = new TcxDBTreeListModel(this);
+    m_tree->setModel(m_model);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setAllColumnsShowFocus(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setSortingEnabled(false);
+    m_tree->header()->setSectionsMovable(false);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setMinimumSectionSize(1);
+    layout->addWidget(m_tree);
+    setFocusProxy(m_tree);
+
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TcxDBTreeList::selectionChanged);
+    connect(m_tree->header(), &QHeaderView::sectionResized, this, [this](int section, int, int newSize) {
+        if (m_syncing || section >= m_columns.size())
+            return;
+        // Sections follow the visible columns in order.
+        int visible = -1;
+        for (TcxTreeListColumn *column : std::as_const(m_columns)) {
+            if (!column->Visible() || ++visible != section)
+                continue;
+            if (newSize < column->MinWidth())
+                m_tree->header()->resizeSection(section, column->MinWidth());
+            else
+                column->m_width = newSize;
+            return;
+        }
+    });
+}
+
+TcxDBTreeList::~TcxDBTreeList()
+{
+    for (auto &connection : m_connections)
+        disconnect(connection);
+    m_destroying = true;
+    const auto columns = m_columns;
+    qDeleteAll(columns);
+}
+
+data::ClientDataSet *TcxDBTreeList::DataSet() const
+{
+    return m_source ? m_source->DataSet() : nullptr;
+}
+
+void TcxDBTreeList::SetDataSource(data::DataSource *source)
+{
+    if (m_source == source)
+        return;
+    for (auto &connection : m_connections)
+        disconnect(connection);
+    m_source = source;
+    if (source) {
+        m_connections[0] = connect(source, &data::DataSource::dataSetChanged, this, &TcxDBTreeList::rebuild);
+        m_connections[1] = connect(source, &data::DataSource::dataChanged, this, &TcxDBTreeList::rebuild);
+        m_connections[2] = connect(source, &data::DataSource::scrolled, this, &TcxDBTreeList::syncFromDataSet);
+        m_connections[3] = connect(source, &data::DataSource::recordChanged, this, &TcxDBTreeList::recordChanged);
+        m_connections[4] = connect(source, &data::DataSource::stateChanged, this, &TcxDBTreeList::recordChanged);
+    }
+    rebuild();
+}
+
+void TcxDBTreeList::SetKeyField(const QString &name)
+{
+    m_keyField = name;
+    rebuild();
+}
+
+void TcxDBTreeList::SetParentField(const QString &name)
+{
+    m_parentField = name;
+    rebuild();
+}
+
+void TcxDBTreeList::SetRootValue(const QVariant &value)
+{
+    m_rootValue = value;
+    rebuild();
+}
+
+TcxTreeListColumn *TcxDBTreeList::CreateColumn(const QString &name)
+{
+    auto *column = new TcxTreeListColumn(this);  // registers itself
+    if (!name.isEmpty())
+        column->setObjectName(name);
+    return column;
+}
+
+int TcxDBTreeList::IndexOfColumn(const TcxTreeListColumn *column) const
+{
+    return int(m_columns.indexOf(const_cast<TcxTreeListColumn *>(column)));
+}
+
+void TcxDBTreeList::addColumn(TcxTreeListColumn *column)
+{
+    m_columns << column;
+    rebuild();
+}
+
+void TcxDBTreeList::columnDestroyed(TcxTreeListColumn *column)
+{
+    m_columns.removeOne(column);
+    if (!m_destroying)
+        rebuild();
+}
+
+void TcxDBTreeList::columnChanged(TcxTreeListColumn *, bool layout)
+{
+    if (m_destroying)
+        return;
+    if (layout) {
+        rebuild();
+        return;
+    }
+    emit m_model->headerDataChanged(Qt::Horizontal, 0, m_model->columnCount() - 1);
+    applyColumnLayout();
+    m_tree->viewport()->update();
+}
+
+void TcxDBTreeList::applyColumnLayout()
+{
+    m_syncing = true;
+    int section = 0;
+    for (TcxTreeListColumn *column : std::as_const(m_columns)) {
+        if (!column->Visible())
+            continue;
+        m_tree->header()->resizeSection(section++, column->Width());
+    }
+    m_syncing = false;
+}
+
+void TcxDBTreeList::BeginUpdate()
+{
+    ++m_updateCount;
+}
+
+void TcxDBTreeList::EndUpdate()
+{
+    if (m_updateCount == 0)
+        return;
+    if (--m_updateCount == 0 && m_pendingRebuild)
+        rebuild();
+}
+
+void TcxDBTreeList::rebuild()
+{
+    if (m_destroying)
+        return;
+    if (IsUpdating()) {
+        m_pendingRebuild = true;
+        return;
+    }
+    m_pendingRebuild = false;
+    m_syncing = true;
+    m_model->rebuild();
+    m_syncing = false;
+    applyColumnLayout();
+    // The reset dropped the selection: the current row's node is selected
+    // anew and that counts as a change of selection.
+    const int previous = m_lastSelectedRow;
+    m_lastSelectedRow = -2;
+    syncFromDataSet();
+    if (m_lastSelectedRow == -2) {
+        m_lastSelectedRow = -1;
+        if (previous >= 0 && OnSelectionChanged)
+            OnSelectionChanged(this);
+    }
+}
+
+void TcxDBTreeList::recordChanged()
+{
+    if (IsUpdating())
+        return;
+    data::ClientDataSet *ds = DataSet();
+    const int rows = (ds && ds->Active()) ? ds->RecordCount() : 0;
+    if (rows != m_model->nodeCount()) {
+        rebuild();
+        return;
+    }
+    if (ds)
+        m_model->rowChanged(ds->RecNo() - 1);
+}
+
+void TcxDBTreeList::syncFromDataSet()
+{
+    if (m_syncing || IsUpdating())
+        return;
+    data::ClientDataSet *ds = DataSet();
+    const int row = (ds && ds->Active()) ? ds->RecNo() - 1 : -1;
+    const QModelIndex index = m_model->indexOfRow(row, 0);
+    if (!index.isValid()) {
+        if (m_tree->currentIndex().isValid()) {
+            m_syncing = true;
+            m_tree->selectionModel()->clear();
+            m_syncing = false;
+        }
+        if (m_lastSelectedRow >= 0) {
+            m_lastSelectedRow = -1;
+            if (OnSelectionChanged)
+                OnSelectionChanged(this);
+        }
+        return;
+    }
+    if (m_tree->currentIndex() == index)
+        return;
+    m_syncing = true;
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_syncing = false;
+    m_tree->scrollTo(index);
+    selectionChanged();
+}
+
+void TcxDBTreeList::selectionChanged()
+{
+    const int row = m_model->rowOf(m_tree->currentIndex());
+    if (m_syncing)
+        return;
+    data::ClientDataSet *ds = DataSet();
+    if (row >= 0 && ds && ds->Active() && ds->RecNo() != row + 1) {
+        m_syncing = true;
+        struct Reset {
+            bool &flag;
+            ~Reset() { flag = false; }
+        } reset{m_syncing};
+        ds->SetRecNo(row + 1);
+    }
+    if (row == m_lastSelectedRow)
+        return;
+    m_lastSelectedRow = row;
+    if (OnSelectionChanged)
+        OnSelectionChanged(this);
+}
+
+int TcxDBTreeList::TopNodeCount() const
+{
+    return m_model->topLevelCount();
+}
+
+void TcxDBTreeList::ExpandTopNode(int index, bool recurse)
+{
+    const QModelIndex node = m_model->index(index, 0);
+    if (!node.isValid())
+        return;
+    if (recurse)
+        m_tree->expandRecursively(node);
+    else
+        m_tree->expand(node);
+}
+
+void TcxDBTreeList::FullExpand()
+{
+    m_tree->expandAll();
+}
+
+void TcxDBTreeList::FullCollapse()
+{
+    m_tree->collapseAll();
+}
+
+int TcxDBTreeList::FocusedRecordIndex() const
+{
+    return m_model->rowOf(m_tree->currentIndex());
+}
+
+void TcxDBTreeList::SetFocusedRecordIndex(int row)
+{
+    const QModelIndex index = m_model->indexOfRow(row, 0);
+    if (!index.isValid())
+        return;
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_tree->scrollTo(index);
+}
+
+QString TcxDBTreeList::FocusedNodeText(int column) const
+{
+    const QModelIndex current = m_tree->currentIndex();
+    if (!current.isValid())
+        return QString();
+    return m_model->data(current.siblingAtColumn(column), Qt::DisplayRole).toString();
+}

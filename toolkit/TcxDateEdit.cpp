@@ -1,0 +1,6 @@
+#include "TcxDateEdit.h"
+
+TcxDateEdit::TcxDateEdit(QWidget *parent)
+    : TcxCustomDateEdit(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "TcxGridDBBandedColumn.h"
+
+TcxGridDBBandedColumn::TcxGridDBBandedColumn(TcxGridDBTableView *view)
+    : TcxGridDBColumn(view)
+{
+}

@@ -1,0 +1,6 @@
+#include "TcxLookAndFeelController.h"
+
+TcxLookAndFeelController::TcxLookAndFeelController(QObject *parent)
+    : QObject(parent)
+{
+}

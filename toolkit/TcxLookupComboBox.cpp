@@ -1,0 +1,6 @@
+#include "TcxLookupComboBox.h"
+
+TcxLookupComboBox::TcxLookupComboBox(QWidget *parent)
+    : TcxCustomLookupComboBox(parent)
+{
+}

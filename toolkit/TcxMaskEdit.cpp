@@ -1,0 +1,6 @@
+#include "TcxMaskEdit.h"
+
+TcxMaskEdit::TcxMaskEdit(QWidget *parent)
+    : TcxCustomMaskEdit(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "TcxTextEdit.h"
+
+TcxTextEdit::TcxTextEdit(QWidget *parent)
+    : TcxCustomTextEdit(parent)
+{
+}
