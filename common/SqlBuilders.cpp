@@ -1,0 +1,196 @@
+// Statement texts built from dataset records. The text is what reaches the
+// database word for word, so every blank of the fixed fragments matters: the
+// stored procedures and the host's translator were written against exactly
+// these shapes.
+
+#include "UGlobalFunUnt.h"
+
+#include "ClientDataSet.h"
+#include "Field.h"
+#include "LumoError.h"
+
+namespace {
+
+const QString kNull = QStringLiteral("Null");
+
+QString textLiteral(const QString &fieldText, quint8 dialect)
+{
+    QString text = CleanSqlText(fieldText);
+    // Each CR LF becomes the end of one literal, the join, and the start of the
+    // next, so that the line break survives as char(13)+char(10) rather than as
+    // raw bytes inside the literal.
+    const QString join = dialect == SqlDialectOracle ? QStringLiteral("'||chr(10)||'")
+                                                     : QStringLiteral("'+char(13)+char(10)+'");
+    text.replace(QStringLiteral("\r\n"), join);
+    // Quote as usual, then undo the doubling of the join's own apostrophes. The
+    // cleaned text has no apostrophe of its own, so only the joins are touched.
+    QString quoted = QuotedStr(text);
+    quoted.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return quoted;
+}
+
+// The field lists exist only for one build; a plain value is all they need.
+struct FieldLists
+{
+    QStringList keys;
+    QStringList excluded;
+
+    FieldLists(const QString &keyFields, const QString &excludedFields)
+        : keys(splitFieldList(keyFields)), excluded(splitFieldList(excludedFields))
+    {
+    }
+};
+
+void requireOpen(data::ClientDataSet *dataSet)
+{
+    if (!dataSet)
+        throw data::LumoError(QStringLiteral("没有数据集"));
+    if (!dataSet->Active())
+        throw data::LumoError(QStringLiteral("数据集没有打开"));
+}
+
+QString updateOfRecord(const data::ClientDataSet &dataSet, const QString &tableName,
+                       const FieldLists &lists)
+{
+    QString set = QStringLiteral(" UpDate ") + trimBlanks(tableName)
+                  + QStringLiteral(" With(RowLock) Set ");
+    QString where = QStringLiteral(" Where 1 = 1 ");
+    bool firstItem = true;
+    for (const auto &field : dataSet.Fields()) {
+        const QString &name = field->FieldName();
+        if (FindItemList(lists.excluded, name))
+            continue;
+        const QString item = name + QStringLiteral(" = ") + FieldToSqlValue(*field, SqlDialectSqlServer);
+        if (FindItemList(lists.keys, name)) {
+            where += QStringLiteral(" And ") + item;
+        } else {
+            set += firstItem ? item : QStringLiteral(" , ") + item;
+            firstItem = false;
+        }
+    }
+    return set + QStringLiteral("  ") + where + QStringLiteral("  ");
+}
+
+QString insertOfRecord(const data::ClientDataSet &dataSet, const QString &tableName,
+                       const FieldLists &lists, const QString &keyDefault)
+{
+    QString columns = QStringLiteral(" Insert Into ") + trimBlanks(tableName)
+                      + QStringLiteral(" With(RowLock) ( ");
+    QString values = QStringLiteral(" ) Values ( ");
+    bool firstItem = true;
+    for (const auto &field : dataSet.Fields()) {
+        const QString &name = field->FieldName();
+        if (FindItemList(lists.excluded, name))
+            continue;
+        const QString sep = firstItem ? QStringLiteral(" ") : QStringLiteral(" , ");
+        firstItem = false;
+        columns += sep + name;
+        const QString value = trimBlanks(FieldToSqlValue(*field, SqlDialectSqlServer));
+        if (value == kNull && FindItemList(lists.keys, name))
+            values += sep + keyDefault;
+        else
+            values += sep + value;
+    }
+    return columns + values + QStringLiteral(")") + QStringLiteral("  ");
+}
+
+// The wrapper both builders share: one record, or every record each preceded by
+// a blank. Failures are swallowed on purpose (the callers treat an empty or short
+// text as "nothing to save" and their transaction fails on it); what was built
+// before the failure stays in sql.
+template <typename OneRecord>
+void buildStatements(data::ClientDataSet *dataSet, bool currentRecordOnly, QString &sql,
+                     OneRecord oneRecord)
+{
+    sql.clear();
+    try {
+        requireOpen(dataSet);
+        if (currentRecordOnly) {
+            sql = oneRecord(*dataSet);
+            return;
+        }
+        dataSet->First();
+        while (!dataSet->Eof()) {
+            sql += QStringLiteral(" ") + oneRecord(*dataSet);
+            dataSet->Next();
+        }
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+QString FieldToSqlValue(const data::Field &field, quint8 dialect)
+{
+    const QString text = field.AsString();
+    if (trimBlanks(text).isEmpty())
+        return kNull;
+
+    switch (field.DataType()) {
+    case data::FieldType::Smallint:
+    case data::FieldType::Integer:
+    case data::FieldType::Float:
+    case data::FieldType::Currency:
+    case data::FieldType::BCD:
+        return QStringLiteral(" ") + text;
+    case data::FieldType::Boolean:
+        return field.AsBoolean() ? QStringLiteral(" '1'") : QStringLiteral(" '0'");
+    case data::FieldType::Date:
+    case data::FieldType::DateTime:
+        if (dialect == SqlDialectOracle)
+            return QStringLiteral(" to_date('") + text + QStringLiteral("','yyyy-mm-dd hh24:mi:ss')");
+        return u'\'' + text + u'\'';
+    default:
+        // Word, AutoInc and Largeint are written as text too: the server converts
+        // them, and the stored statements have always looked this way.
+        return textLiteral(text, dialect);
+    }
+}
+
+QString CleanSqlText(const QString &text)
+{
+    QString cleaned = trimBlanks(text);
+    cleaned.replace(u'\'', QChar(0x2018));
+    cleaned.replace(u'\t', QStringLiteral("  "));
+    cleaned.replace(u'"', QChar(0x201D));
+    return cleaned;
+}
+
+void BuildUpdateSql(data::ClientDataSet *dataSet, const QString &tableName,
+                    const QString &keyFields, const QString &excludedFields,
+                    bool currentRecordOnly, QString &sql)
+{
+    const FieldLists lists(keyFields, excludedFields);
+    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds) {
+        return updateOfRecord(ds, tableName, lists);
+    });
+}
+
+QString BuildUpdateSql(data::ClientDataSet *dataSet, const QString &tableName,
+                       const QString &keyFields, const QString &excludedFields,
+                       bool currentRecordOnly)
+{
+    QString sql;
+    BuildUpdateSql(dataSet, tableName, keyFields, excludedFields, currentRecordOnly, sql);
+    return sql;
+}
+
+void BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
+                    const QString &keyFields, const QString &excludedFields,
+                    bool currentRecordOnly, const QString &keyDefault, QString &sql)
+{
+    const FieldLists lists(keyFields, excludedFields);
+    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds) {
+        return insertOfRecord(ds, tableName, lists, keyDefault);
+    });
+}
+
+QString BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
+                       const QString &keyFields, const QString &excludedFields,
+                       bool currentRecordOnly, const QString &keyDefault)
+{
+    QString sql;
+    BuildInsertSql(dataSet, tableName, keyFields, excludedFields, currentRecordOnly,
+                   keyDefault, sql);
+    return sql;
+}
