@@ -27,12 +27,17 @@ T *CreateForm(Args &&...args)
 // Ends a window: FormDestroy runs while the object is whole, then it is deleted.
 void DestroyForm(QWidget *form);
 
-// A window owned by the application object: destroyed with it when the host
-// never asks for it to be freed.
+// Windows made for the host and not yet destroyed.
+void registerOwnedForm(QWidget *form);
+bool isOwnedFormAlive(QWidget *form);
+
+// A window owned by the application object: destroyed when the application
+// quits, if the host has not asked for it to be freed before.
 template <typename T>
 T *createOwnedByApplication()
 {
     T *form = CreateForm<T>();
+    registerOwnedForm(form);
     QPointer<QWidget> guard(form);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, form, [guard] {
         if (guard)

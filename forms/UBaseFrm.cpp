@@ -1,6 +1,7 @@
 #include "UBaseFrm.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QShowEvent>
 #include <QWidget>
 
@@ -52,6 +53,9 @@ TBaseForm::~TBaseForm() = default;
 
 void TBaseForm::FormCreate(QObject *)
 {
+    // An editor's own validation message is one of the module's messages: it
+    // goes to the host like every other.
+    TcxCustomEdit::ErrorReporter = [](const QString &text) { ShowInfo(text); };
     cxLookAndFeelController1->SetKind(TcxLookAndFeelKind::lfOffice11);
     cxLookAndFeelController1->SetNativeStyle(true);
     FRightControls = std::make_unique<QList<QObject *>>();
@@ -120,6 +124,28 @@ void runFormCreate(TBaseForm *form)
 {
     form->FormCreate(form);
     form->m_created = true;
+}
+
+namespace {
+
+QList<QPointer<QWidget>> &ownedForms()
+{
+    static QList<QPointer<QWidget>> forms;
+    return forms;
+}
+
+} // namespace
+
+void registerOwnedForm(QWidget *form)
+{
+    ownedForms().removeAll(nullptr);
+    ownedForms().append(form);
+}
+
+bool isOwnedFormAlive(QWidget *form)
+{
+    ownedForms().removeAll(nullptr);
+    return form && ownedForms().contains(form);
 }
 
 void DestroyForm(QWidget *form)
