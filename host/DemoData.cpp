@@ -1,0 +1,653 @@
+#include "DemoData.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringList>
+
+#include <exception>
+#include <random>
+#include <vector>
+
+#include "DatabaseSchema.h"
+#include "LumoError.h"
+#include "SqliteDatabase.h"
+
+namespace DemoData {
+
+namespace {
+
+constexpr int kTownshipsPerCounty = 20;
+constexpr int kVillagesPerTownship = 10;
+constexpr int kCountiesPerCity = 10;
+constexpr int kUnitsPerTownship = 5;
+constexpr int kDefaultUsers = 400;
+constexpr int kMaxSerial = 99;  // user codes end in two digits
+
+// The business tables a user's records can be in, in the order the deletion
+// check lists them; two of them also name the record's creator.
+struct BusinessTable
+{
+    const char *name;
+    const char *creatorColumn;
+};
+constexpr BusinessTable kBusinessTables[] = {
+    {"TDict_DoctList", nullptr},         {"TData_ConsuRrdMat", nullptr},
+    {"TData_MotAntFirstFolup", nullptr}, {"TData_ThreeAgePhyExa", nullptr},
+    {"TData_AdmiRec", nullptr},          {"TData_HeaChecklist", nullptr},
+    {"TData_MotAntFolup", nullptr},      {"TData_HypFolupVisit", nullptr},
+    {"TData_OperGrpMat", nullptr},       {"TData_MotPostPartum", nullptr},
+    {"TData_DMFolupVisit", nullptr},     {"TData_TwowayRefOut", nullptr},
+    {"TData_TwowayRefIn", nullptr},      {"TDict_PVRVMediList", nullptr},
+    {"TData_PerEIDsHis", nullptr},       {"TData_HolePerBaseInfo", nullptr},
+    {"TData_PerBaseInfo", "CreaRchPerCode"}, {"TData_PVRVVaccMat", "CreaCardPerCode"},
+    {"TData_VisClinicRecord", nullptr},  {"TDict_PVRVList", nullptr},
+    {"TData_VisHospRecord", nullptr},    {"TData_HoleFolupVisit", nullptr},
+    {"TDict_PVRVVaccDef", nullptr},      {"TData_PVRVVaccDet", nullptr},
+    {"TData_PerBaseInfo_Surg", nullptr}, {"TData_PerBaseInfo_Tran", nullptr},
+    {"TData_PerBaseInfo_Trau", nullptr}, {"TData_PVRVVaccExp", nullptr},
+    {"TData_PerBaseInfoPH", nullptr},    {"TData_PVRVVaccSch", nullptr},
+    {"TData_ThreeAgeHomVis", nullptr},   {"TData_UserRight", nullptr},
+};
+constexpr int kBusinessTableCount = int(sizeof(kBusinessTables) / sizeof(kBusinessTables[0]));
+
+const QString kSurnames = QStringLiteral(
+    "王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁任沈"
+    "姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤单");
+const QStringList kCompoundSurnames = {QStringLiteral("欧阳"), QStringLiteral("司马"), QStringLiteral("诸葛"),
+                                       QStringLiteral("上官")};
+const QString kGivenChars = QStringLiteral(
+    "伟芳娜秀英敏静丽强磊军洋勇艳杰娟涛明超秀兰霞平刚桂英华玉萍红娥玲芬燕彬鑫宇浩凯健俊帆帅旭宁龙林欣佳"
+    "晨阳雪梅海波建国志红春花文辉德胜小兵云飞金凤永福家乐子涵思远雨桐博文一鸣");
+const QString kPlaceChars = QStringLiteral(
+    "青山河东西南北石桥林湖安平新兴和丰泉阳溪龙凤花田水柳杨高长白云岭坪塘沟庄堡城关铺集店坝湾寨清远宁华"
+    "福寿永乐太康富民利仁义礼");
+
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QString threeDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+struct Area
+{
+    QString code;
+    QString name;
+    QString parent;
+    QString rcms;  // empty: none (NULL)
+};
+
+struct Unit
+{
+    QString orgCode;
+    QString name;
+    QString rcmsArea;
+    QString staArea;
+    QString spell;
+    QString wubi;
+};
+
+struct User
+{
+    QString code;
+    QString name;
+    QString spell;
+    QString wubi;
+    QString org;
+    QString grade;
+    QString contact;  // empty: NULL
+    QString password;
+    QString inpPerCode;
+    QString inpDate;
+};
+
+struct BusinessRow
+{
+    int table;
+    QString id;
+    QString org;
+    QString creator;  // second user column, where the table has one
+    QString inpPerCode;
+    QString inpDate;
+};
+
+// Everything the two databases receive, computed up front so that either file
+// can be written alone and both always agree.
+class Generator
+{
+public:
+    explicit Generator(const Options &options)
+        : m_options(options), m_rng(options.seed),
+          m_pinyin(options.pinyin ? options.pinyin : Coder(standInPinyin)),
+          m_wubi(options.wubi ? options.wubi : Coder(standInWubi)),
+          m_base(QDate(2023, 3, 1), QTime(8, 0, 0), Qt::UTC)
+    {
+    }
+
+    void run()
+    {
+        buildAreas();
+        buildUnits();
+        buildUsers();
+        buildBusinessRows();
+    }
+
+    std::vector<Area> areas;
+    std::vector<Unit> units;
+    std::vector<User> hrUsers;
+    std::vector<User> rcmsUsers;
+    std::vector<BusinessRow> businessRows;
+    QString adminRcmsArea;
+
+private:
+    quint32 next(quint32 bound) { return bound == 0 ? 0 : m_rng() % bound; }
+
+    QChar pick(const QString &pool) { return pool.at(int(next(quint32(pool.size())))); }
+
+    QString placeName(const QString &suffix)
+    {
+        return QString(pick(kPlaceChars)) + pick(kPlaceChars) + suffix;
+    }
+
+    QString personName()
+    {
+        QString name = next(40) == 0 ? kCompoundSurnames.at(int(next(quint32(kCompoundSurnames.size()))))
+                                     : QString(pick(kSurnames));
+        name += pick(kGivenChars);
+        if (next(10) < 7)
+            name += pick(kGivenChars);
+        return name;
+    }
+
+    // Stamps are computed in UTC: local time would consult the time zone
+    // files for every one of them, and the text is all that is kept.
+    QString stamp(qint64 seconds) const
+    {
+        return m_base.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+
+    bool full() const { return m_options.areas > 0 && int(areas.size()) >= m_options.areas; }
+
+    void addArea(Area area)
+    {
+        if (!full())
+            areas.push_back(std::move(area));
+    }
+
+    void buildAreas()
+    {
+        const int target = m_options.areas;
+        int cityIndex = -1;
+        int countyInCity = kCountiesPerCity;
+        int countyIndex = 0;
+        QString city;
+        do {
+            if (countyInCity == kCountiesPerCity) {
+                ++cityIndex;
+                countyInCity = 0;
+                const QString province = QString::number(34 + cityIndex / kMaxSerial);
+                city = province + twoDigits(cityIndex % kMaxSerial + 1);
+                addArea({city, cityIndex == 0 ? QStringLiteral("临江市") : placeName(QStringLiteral("市")),
+                         province, QString()});
+            }
+            const QString county = city + twoDigits(++countyInCity);
+            const QString countyRcms = QStringLiteral("41") + QStringLiteral("%1").arg(++countyIndex, 4, 10, QLatin1Char('0'));
+            addArea({county, countyIndex == 1 ? QStringLiteral("青山县") : placeName(QStringLiteral("县")), city,
+                     countyRcms});
+            for (int t = 0; t < kTownshipsPerCounty && !full(); ++t) {
+                const QString township = county + threeDigits(101 + t);
+                addArea({township, placeName(next(3) == 0 ? QStringLiteral("乡") : QStringLiteral("镇")), county,
+                         countyRcms + twoDigits(t + 1)});
+                for (int v = 0; v < kVillagesPerTownship && !full(); ++v)
+                    addArea({township + twoDigits(v + 1), placeName(QStringLiteral("村")), township, QString()});
+            }
+        } while (target > 0 ? !full() : countyIndex < 1);
+    }
+
+    void buildUnits()
+    {
+        // Units of a township take the names of its first villages.
+        QHash<QString, QStringList> villagesOf;
+        for (const Area &a : areas) {
+            if (a.code.size() == 11)
+                villagesOf[a.parent].append(a.name);
+        }
+        for (const Area &a : areas) {
+            if (a.code.size() == 6) {
+                units.push_back({a.code + QStringLiteral("000001"), a.name + QStringLiteral("卫生局"), a.rcms, a.code});
+                units.push_back({a.code + QStringLiteral("000002"), a.name + QStringLiteral("人民医院"), a.rcms, a.code});
+            } else if (a.code.size() == 9) {
+                units.push_back({a.code + threeDigits(1), a.name + QStringLiteral("卫生院"), a.rcms, a.code});
+                const QStringList villages = villagesOf.value(a.code);
+                for (int k = 1; k < kUnitsPerTownship; ++k) {
+                    const QString name = k - 1 < villages.size()
+                        ? villages.at(k - 1) + QStringLiteral("卫生室")
+                        : a.name + QStringLiteral("第%1卫生室").arg(k);
+                    units.push_back({a.code + threeDigits(k + 1), name, a.rcms, a.code});
+                }
+            }
+        }
+        for (Unit &u : units) {
+            u.spell = m_pinyin(u.name);
+            u.wubi = m_wubi(u.name);
+        }
+        if (units.empty())
+            throw data::LumoError(QStringLiteral("演示数据: %1 个地区不足以包含一个县").arg(areas.size()));
+        for (const Unit &u : units) {
+            if (u.orgCode.endsWith(QLatin1String("000001"))) {
+                adminRcmsArea = u.rcmsArea;
+                break;
+            }
+        }
+    }
+
+    // The next free user code in the unit's area, or an empty text when the
+    // area's hundred codes are used up.
+    QString nextUserCode(const Unit &unit)
+    {
+        int &serial = m_serials[unit.staArea];
+        if (serial >= kMaxSerial)
+            return QString();
+        ++serial;
+        return unit.staArea.leftJustified(11, QLatin1Char('0')) + twoDigits(serial);
+    }
+
+    // A code for a user of the unit at index start, moving on to later units
+    // when its area is full.
+    QString allocateCode(std::size_t start, const Unit **unit)
+    {
+        for (std::size_t k = 0; k < units.size(); ++k) {
+            const Unit &candidate = units[(start + k) % units.size()];
+            const QString code = nextUserCode(candidate);
+            if (!code.isEmpty()) {
+                *unit = &candidate;
+                return code;
+            }
+        }
+        throw data::LumoError(QStringLiteral("演示数据: %1 个地区的用户代码不够分配 %2 个用户")
+                                  .arg(areas.size())
+                                  .arg(m_options.users));
+    }
+
+    User makeUser(const QString &code, const QString &name, const Unit &unit, qint64 index)
+    {
+        User u;
+        u.code = code;
+        u.name = name;
+        u.spell = m_pinyin(name);
+        u.wubi = m_wubi(name);
+        u.org = unit.orgCode;
+        u.grade = QString::number(3 + int(next(3)));
+        if (next(10) != 0)
+            u.contact = QStringLiteral("13") + QStringLiteral("%1").arg(next(1000000000u), 9, 10, QLatin1Char('0'));
+        u.password = InitialPassword;
+        u.inpPerCode = AdminCode;
+        u.inpDate = stamp(index * 37);
+        return u;
+    }
+
+    void buildUsers()
+    {
+        const Unit &countyOffice = units.front();
+        const Unit *township = &units.front();
+        for (const Unit &u : units) {
+            if (u.staArea.size() == 9) {
+                township = &u;
+                break;
+            }
+        }
+        User admin = makeUser(AdminCode, QStringLiteral("管理员"), countyOffice, 0);
+        admin.grade = QStringLiteral("3");
+        User clerk = makeUser(ClerkCode, QStringLiteral("录入员"), *township, 1);
+        clerk.grade = QStringLiteral("4");
+        hrUsers.push_back(admin);
+        hrUsers.push_back(clerk);
+        rcmsUsers.push_back(admin);
+        rcmsUsers.push_back(clerk);
+
+        const int count = m_options.users > 0 ? m_options.users : kDefaultUsers;
+        hrUsers.reserve(std::size_t(count) + 2);
+        rcmsUsers.reserve(std::size_t(count) + 2);
+        for (int i = 0; i < count; ++i) {
+            const Unit *unit = nullptr;
+            const QString code = allocateCode(std::size_t(i) % units.size(), &unit);
+            User user = makeUser(code, personName(), *unit, i + 2);
+            hrUsers.push_back(user);
+
+            const quint32 fate = next(100);
+            if (fate < 70) {
+                rcmsUsers.push_back(user);
+            } else if (fate < 85) {
+                switch (next(3)) {
+                case 0:
+                    user.password = QString::fromLatin1(
+                        QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Md5).toHex());
+                    break;
+                case 1:
+                    user.contact = QStringLiteral("0551-") + QString::number(6000000 + next(3999999));
+                    break;
+                default:
+                    user.name = personName();
+                    user.spell = m_pinyin(user.name);
+                    user.wubi = m_wubi(user.name);
+                }
+                rcmsUsers.push_back(user);
+            }
+            // else: only in the health-record database
+        }
+
+        // Users known only to RCMS, in codes no health-record user has.
+        const int extra = qMax(1, count / 10);
+        for (int k = 0; k < extra; ++k) {
+            const Unit *unit = nullptr;
+            QString code;
+            try {
+                code = allocateCode(next(quint32(units.size())), &unit);
+            } catch (const data::LumoError &) {
+                break;  // every code is taken: no room for more
+            }
+            User user = makeUser(code, personName(), *unit, count + 2 + k);
+            if (k == 0)
+                user.contact = QStringLiteral("办公室'分机 8021");  // a quote the synchronisation must double
+            rcmsUsers.push_back(user);
+        }
+    }
+
+    void buildBusinessRows()
+    {
+        qint64 serial = 0;
+        auto add = [&](int table, const User &user, bool asCreator) {
+            BusinessRow row;
+            row.table = table;
+            row.id = m_base.addMSecs(serial).toString(QStringLiteral("yyyyMMddhhmmsszzz")) + QStringLiteral("001");
+            row.org = user.org;
+            if (asCreator && kBusinessTables[table].creatorColumn) {
+                row.creator = user.code;
+                row.inpPerCode = AdminCode;
+            } else {
+                row.inpPerCode = user.code;
+            }
+            row.inpDate = stamp(serial * 53);
+            ++serial;
+            businessRows.push_back(row);
+        };
+        add(kBusinessTableCount - 1, hrUsers[0], false);  // the admin granted rights
+        add(7, hrUsers[1], false);                         // the clerk entered a follow-up visit
+        for (std::size_t i = 2; i < hrUsers.size(); ++i) {
+            if (next(20) != 0)
+                continue;
+            const int rows = 1 + int(next(3));
+            for (int r = 0; r < rows; ++r)
+                add(int(next(kBusinessTableCount)), hrUsers[i], next(2) == 0);
+        }
+    }
+
+    Options m_options;
+    std::mt19937 m_rng;
+    Coder m_pinyin;
+    Coder m_wubi;
+    QDateTime m_base;
+    QHash<QString, int> m_serials;
+};
+
+void bindText(SqliteStatement &statement, int index, const QString &value)
+{
+    if (value.isEmpty())
+        statement.bindNull(index);
+    else
+        statement.bind(index, value);
+}
+
+void insertUsers(SqliteDatabase &db, const std::vector<User> &users, bool withStamps)
+{
+    SqliteStatement insert = db.prepare(
+        withStamps ? QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
+                                    "ContactType, PassWord, InpPerCode, InpDate) VALUES (?,?,?,?,?,?,?,?,?,?)")
+                   : QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
+                                    "ContactType, PassWord) VALUES (?,?,?,?,?,?,?,?)"));
+    for (const User &u : users) {
+        insert.bind(1, u.code);
+        insert.bind(2, u.name);
+        insert.bind(3, u.spell);
+        insert.bind(4, u.wubi);
+        insert.bind(5, u.org);
+        insert.bind(6, u.grade);
+        bindText(insert, 7, u.contact);
+        insert.bind(8, u.password);
+        if (withStamps) {
+            insert.bind(9, u.inpPerCode);
+            insert.bind(10, u.inpDate);
+        }
+        insert.drain();
+        insert.reset();
+    }
+}
+
+struct DictItem
+{
+    int dict;
+    const char *id;
+    const char *name;
+    const char *isStop;
+};
+
+// Rows of the code dictionary; the lists show those whose IsStop is '2'.
+constexpr DictItem kDictionary[] = {
+    {1, "1", "男", "2"},      {1, "2", "女", "2"},        {1, "9", "未说明的性别", "2"},
+    {2, "1", "省级", "2"},    {2, "2", "市级", "2"},      {2, "3", "县级", "2"},
+    {2, "4", "乡级", "2"},    {2, "5", "村级", "2"},      {2, "6", "组级", "1"},
+    {3, "01", "汉族", "2"},   {3, "02", "蒙古族", "2"},   {3, "03", "回族", "2"},
+    {3, "04", "藏族", "2"},   {3, "05", "维吾尔族", "2"}, {3, "99", "其他", "1"},
+    {4, "1", "研究生", "2"},  {4, "2", "大学本科", "2"},  {4, "3", "大学专科", "2"},
+    {4, "4", "中专", "2"},    {4, "5", "高中", "2"},      {4, "6", "初中", "2"},
+    {4, "7", "小学", "2"},    {4, "8", "文盲或半文盲", "2"},
+};
+
+void insertDictionary(SqliteDatabase &db)
+{
+    SqliteStatement insert =
+        db.prepare(QStringLiteral("INSERT INTO TDict_CodDatDet (DatCodID, ItemID, ItemName, IsStop) VALUES (?,?,?,?)"));
+    for (const DictItem &item : kDictionary) {
+        insert.bind(1, qint64(item.dict));
+        insert.bind(2, QString::fromUtf8(item.id));
+        insert.bind(3, QString::fromUtf8(item.name));
+        insert.bind(4, QString::fromUtf8(item.isStop));
+        insert.drain();
+        insert.reset();
+    }
+}
+
+void fillHealthRecord(SqliteDatabase &db, const Generator &g)
+{
+    SqliteStatement area = db.prepare(
+        QStringLiteral("INSERT INTO P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) VALUES (?,?,?,?)"));
+    for (const Area &a : g.areas) {
+        area.bind(1, a.code);
+        area.bind(2, a.name);
+        area.bind(3, a.parent);
+        bindText(area, 4, a.rcms);
+        area.drain();
+        area.reset();
+    }
+
+    SqliteStatement unit = db.prepare(QStringLiteral(
+        "INSERT INTO P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) VALUES (?,?,?,?,?,?)"));
+    for (const Unit &u : g.units) {
+        unit.bind(1, u.orgCode);
+        unit.bind(2, u.name);
+        unit.bind(3, u.rcmsArea);
+        unit.bind(4, u.staArea);
+        unit.bind(5, u.spell);
+        unit.bind(6, u.wubi);
+        unit.drain();
+        unit.reset();
+    }
+
+    insertUsers(db, g.hrUsers, true);
+    insertDictionary(db);
+
+    SqliteStatement right = db.prepare(
+        QStringLiteral("INSERT INTO %1 (UserCode, ModFunTyp, ModFunID) VALUES (?,?,?)").arg(RightsTable));
+    const struct
+    {
+        const QString &user;
+        int type;
+        const char *function;
+    } rights[] = {
+        {AdminCode, 3, "254"}, {AdminCode, 3, "255"}, {AdminCode, 3, "256"}, {AdminCode, 3, "257"},
+        {AdminCode, 1, "100"}, {ClerkCode, 3, "254"}, {ClerkCode, 3, "255"},
+        // Rights of another type do not show the commands.
+        {ClerkCode, 1, "256"}, {ClerkCode, 1, "257"},
+    };
+    for (const auto &r : rights) {
+        right.bind(1, r.user);
+        right.bind(2, qint64(r.type));
+        right.bind(3, QString::fromLatin1(r.function));
+        right.drain();
+        right.reset();
+    }
+
+    std::vector<SqliteStatement> business;
+    business.reserve(kBusinessTableCount);
+    for (const BusinessTable &t : kBusinessTables) {
+        const QString table = QString::fromLatin1(t.name);
+        business.push_back(db.prepare(
+            t.creatorColumn
+                ? QStringLiteral("INSERT INTO %1 (RecordID, OrgCode, %2, InpPerCode, InpDate) VALUES (?,?,?,?,?)")
+                      .arg(table, QString::fromLatin1(t.creatorColumn))
+                : QStringLiteral("INSERT INTO %1 (RecordID, OrgCode, InpPerCode, InpDate) VALUES (?,?,?,?)")
+                      .arg(table)));
+    }
+    for (const BusinessRow &row : g.businessRows) {
+        SqliteStatement &insert = business[std::size_t(row.table)];
+        int column = 1;
+        insert.bind(column++, row.id);
+        insert.bind(column++, row.org);
+        if (kBusinessTables[row.table].creatorColumn)
+            bindText(insert, column++, row.creator);
+        insert.bind(column++, row.inpPerCode);
+        insert.bind(column++, row.inpDate);
+        insert.drain();
+        insert.reset();
+    }
+}
+
+void fillRcms(SqliteDatabase &db, const Generator &g)
+{
+    insertUsers(db, g.rcmsUsers, false);
+    insertDictionary(db);
+    db.execute(QStringLiteral("INSERT INTO TSys_Param (ParamName, ParamDesc, ParamValue) VALUES "
+                              "('yptyml', '乡镇编码级次', '1'), ('SearchTime', '查询等待时间', '2000')"));
+}
+
+// Creates one file and fills it in one transaction; the file is removed again
+// when anything fails, so a failed run leaves nothing half-made behind.
+void writeDatabase(const QString &path, SchemaDatabase which, const std::function<void(SqliteDatabase &)> &fill)
+{
+    std::exception_ptr failure;
+    {
+        // createNew refuses an existing file and cleans up after itself; from
+        // here on the file is ours.
+        SqliteDatabase db = SqliteDatabase::createNew(path, databaseLabel(which), databaseSchema(which));
+        try {
+            // A file this run just made has nothing to protect: a failure
+            // removes it, so the journal can stay in memory and nothing needs
+            // syncing until the end.
+            db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; "
+                                      "PRAGMA cache_size = -65536"));
+            db.begin();
+            fill(db);
+            db.commit();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }  // closed (and rolled back) before the file goes
+    if (failure) {
+        QFile::remove(path);
+        std::rethrow_exception(failure);
+    }
+}
+
+} // namespace
+
+namespace {
+
+QString codeFromCharacters(const QString &name, const char *letters, quint32 salt)
+{
+    const int count = int(qstrlen(letters));
+    QString code;
+    for (const QChar c : name) {
+        if (c.isSpace())
+            continue;
+        if (c.unicode() < 128) {
+            if (c.isLetterOrNumber())
+                code += c.toUpper();
+            continue;
+        }
+        const quint32 mixed = (quint32(c.unicode()) * 2654435761u) ^ salt;
+        code += QLatin1Char(letters[(mixed >> 16) % quint32(count)]);
+    }
+    return code;
+}
+
+} // namespace
+
+QString standInPinyin(const QString &name)
+{
+    // No syllable of Mandarin begins with I, U or V.
+    return codeFromCharacters(name, "ABCDEFGHJKLMNOPQRSTWXYZ", 0x5a17u);
+}
+
+QString standInWubi(const QString &name)
+{
+    // The five-stroke keyboard uses A to Y.
+    return codeFromCharacters(name, "ABCDEFGHIJKLMNOPQRSTUVWXY", 0x3c91u);
+}
+
+Summary create(const QString &hrFile, const QString &rcmsFile, const Options &options, ExistingFiles existing)
+{
+    const bool hrExists = QFileInfo::exists(hrFile);
+    const bool rcmsExists = QFileInfo::exists(rcmsFile);
+    if (existing == ExistingFiles::Refuse && (hrExists || rcmsExists)) {
+        const QString which = hrExists ? hrFile : rcmsFile;
+        throw data::LumoError(QStringLiteral("演示数据库文件已存在, 不会覆盖: %1").arg(which));
+    }
+    if (options.areas < 0 || options.users < 0)
+        throw data::LumoError(QStringLiteral("演示数据的地区数和用户数不能为负"));
+
+    Generator g(options);
+    g.run();
+
+    Summary summary;
+    summary.areas = int(g.areas.size());
+    summary.units = int(g.units.size());
+    summary.hrUsers = int(g.hrUsers.size());
+    summary.rcmsUsers = int(g.rcmsUsers.size());
+    summary.businessRows = int(g.businessRows.size());
+    summary.adminRcmsAreaCode = g.adminRcmsArea;
+
+    if (!hrExists) {
+        writeDatabase(hrFile, SchemaDatabase::HealthRecord, [&g](SqliteDatabase &db) { fillHealthRecord(db, g); });
+        summary.hrCreated = true;
+    }
+    if (!rcmsExists) {
+        try {
+            writeDatabase(rcmsFile, SchemaDatabase::Rcms, [&g](SqliteDatabase &db) { fillRcms(db, g); });
+        } catch (...) {
+            // Both or neither: a lone health-record file made by this run goes.
+            if (summary.hrCreated)
+                QFile::remove(hrFile);
+            throw;
+        }
+        summary.rcmsCreated = true;
+    }
+    return summary;
+}
+
+} // namespace DemoData

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "SqliteStatement.h"
+
+struct sqlite3;
+
+// One open SQLite database file. Opening never creates a file by accident:
+// openExisting refuses a missing file, a file that is not a database and an
+// empty database; createNew refuses an existing file and builds the schema.
+//
+// Transactions nest the way SQL Server's do: an inner begin/commit pair only
+// counts, the outermost commit writes, and a rollback ends them all.
+class SqliteDatabase
+{
+public:
+    // label names the database in messages ("健康档案数据库").
+    static SqliteDatabase openExisting(const QString &path, const QString &label);
+    // Creates the file (never overwriting one) and runs schemaSql in one
+    // transaction; a file it created is removed again when that fails.
+    static SqliteDatabase createNew(const QString &path, const QString &label, const QString &schemaSql);
+
+    SqliteDatabase(SqliteDatabase &&) noexcept;
+    SqliteDatabase &operator=(SqliteDatabase &&) noexcept;
+    ~SqliteDatabase();
+
+    sqlite3 *handle() const { return m_db.get(); }
+    const QString &path() const { return m_path; }
+    const QString &label() const { return m_label; }
+
+    // Runs every statement of an SQLite text in turn (the text may hold several,
+    // separated by ";"), handing each prepared statement to visit, which steps
+    // it. context is added to error messages (e.g. the text before translation).
+    void forEachStatement(const QString &sqliteText, const std::function<void(SqliteStatement &)> &visit,
+                          const QString &context = QString());
+    // Runs every statement to its end.
+    void execute(const QString &sqliteText, const QString &context = QString());
+    // One statement, prepared for repeated use with bindings.
+    SqliteStatement prepare(const QString &sqliteText);
+
+    void begin();
+    void commit();     // raises when no transaction is open
+    void rollback();   // does nothing when no transaction is open; never raises
+    bool inTransaction() const;
+
+private:
+    struct Closer
+    {
+        void operator()(sqlite3 *db) const;
+    };
+    SqliteDatabase(sqlite3 *db, QString path, QString label);
+    void configure();
+
+    std::unique_ptr<sqlite3, Closer> m_db;
+    QString m_path;
+    QString m_label;
+    int m_depth = 0;
+};

@@ -1,0 +1,265 @@
+#include "SqliteResultReader.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QTime>
+
+#include <limits>
+#include <optional>
+#include <sqlite3.h>
+
+#include "FieldType.h"
+#include "SqliteStatement.h"
+
+namespace {
+
+// The value as SQLite stored it: qint64, double, QString, QByteArray or null.
+QVariant storedValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(statement, column));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(statement, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QString textOf(const QVariant &stored)
+{
+    switch (stored.typeId()) {
+    case QMetaType::Double:
+        // SQLite's own rendering of a real: 15 significant digits.
+        return QString::number(stored.toDouble(), 'g', 15);
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(stored.toByteArray());
+    default:
+        return stored.toString();
+    }
+}
+
+std::optional<QDateTime> parseDateTime(const QString &text)
+{
+    QString t = text.trimmed();
+    if (t.size() >= 10 && t.at(4) == QLatin1Char('/'))
+        t.replace(QLatin1Char('/'), QLatin1Char('-'));
+    if (t.size() == 10) {
+        const QDate date = QDate::fromString(t, Qt::ISODate);
+        if (date.isValid())
+            return QDateTime(date, QTime(0, 0));
+        return std::nullopt;
+    }
+    if (t.size() > 10 && t.at(10) == QLatin1Char(' '))
+        t[10] = QLatin1Char('T');
+    QDateTime dt = QDateTime::fromString(t, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        dt = QDateTime::fromString(t, Qt::ISODate);
+    if (dt.isValid())
+        return dt;
+    return std::nullopt;
+}
+
+// Converts a stored value to the packet form of a field type; nullopt when it
+// does not fit.
+std::optional<QVariant> convert(data::FieldType type, const QVariant &stored)
+{
+    using data::FieldType;
+    if (stored.isNull())
+        return QVariant();
+    const int storage = stored.typeId();
+    const bool isInt = storage == QMetaType::LongLong;
+    const bool isReal = storage == QMetaType::Double;
+    const bool isText = storage == QMetaType::QString;
+
+    if (data::isTextType(type))
+        return QVariant(textOf(stored));
+    if (data::isIntegerType(type)) {
+        if (isInt)
+            return stored;
+        if (isReal) {
+            const double d = stored.toDouble();
+            if (d == double(qint64(d)) && d > -9.2e18 && d < 9.2e18)
+                return QVariant(qint64(d));
+            return std::nullopt;
+        }
+        if (isText) {
+            bool ok = false;
+            const qint64 v = stored.toString().trimmed().toLongLong(&ok);
+            if (ok)
+                return QVariant(v);
+        }
+        return std::nullopt;
+    }
+    if (data::isFloatType(type)) {
+        if (isInt || isReal)
+            return QVariant(stored.toDouble());
+        if (isText) {
+            bool ok = false;
+            const double v = stored.toString().trimmed().toDouble(&ok);
+            if (ok)
+                return QVariant(v);
+        }
+        return std::nullopt;
+    }
+    switch (type) {
+    case FieldType::Boolean:
+        if (isInt)
+            return QVariant(stored.toLongLong() != 0);
+        if (isText) {
+            const QString t = stored.toString().trimmed().toLower();
+            if (t == QLatin1String("1") || t == QLatin1String("true"))
+                return QVariant(true);
+            if (t == QLatin1String("0") || t == QLatin1String("false"))
+                return QVariant(false);
+        }
+        return std::nullopt;
+    case FieldType::Date:
+        if (isText) {
+            if (const auto dt = parseDateTime(stored.toString()))
+                return QVariant(dt->date());
+        }
+        return std::nullopt;
+    case FieldType::DateTime:
+        if (isText) {
+            if (const auto dt = parseDateTime(stored.toString()))
+                return QVariant(*dt);
+        }
+        return std::nullopt;
+    case FieldType::Time:
+        if (isText) {
+            const QString t = stored.toString().trimmed();
+            QTime time = QTime::fromString(t, Qt::ISODateWithMs);
+            if (!time.isValid())
+                time = QTime::fromString(t, Qt::ISODate);
+            if (time.isValid())
+                return QVariant(time);
+        }
+        return std::nullopt;
+    default:
+        return QVariant(textOf(stored));
+    }
+}
+
+// A column without a declared type takes the type its values call for.
+data::FieldType typeFromValues(const QVector<QVector<QVariant>> &rows, int column)
+{
+    bool anyInt = false, anyReal = false, anyOther = false;
+    bool fitsInt32 = true;
+    for (const auto &row : rows) {
+        const QVariant &v = row.at(column);
+        switch (v.typeId()) {
+        case QMetaType::LongLong: {
+            anyInt = true;
+            const qint64 i = v.toLongLong();
+            if (i < std::numeric_limits<qint32>::min() || i > std::numeric_limits<qint32>::max())
+                fitsInt32 = false;
+            break;
+        }
+        case QMetaType::Double:
+            anyReal = true;
+            break;
+        case QMetaType::UnknownType:
+            break;
+        default:
+            anyOther = true;
+        }
+    }
+    if (anyOther)
+        return data::FieldType::String;
+    if (anyReal)
+        return data::FieldType::Float;
+    if (anyInt)
+        return fitsInt32 ? data::FieldType::Integer : data::FieldType::Largeint;
+    return data::FieldType::String;
+}
+
+int declaredSize(const QString &declaration)
+{
+    static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)"));
+    const auto match = size.match(declaration);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+bool allConvert(data::FieldType type, const QVector<QVector<QVariant>> &rows, int column)
+{
+    for (const auto &row : rows) {
+        if (!convert(type, row.at(column)))
+            return false;
+    }
+    return true;
+}
+
+QString declaredType(sqlite3_stmt *statement, int column)
+{
+    const char *declared = sqlite3_column_decltype(statement, column);
+    return declared ? QString::fromUtf8(declared) : QString();
+}
+
+} // namespace
+
+data::DataPacket readDataPacket(SqliteStatement &statement)
+{
+    sqlite3_stmt *raw = statement.handle();
+    const int columns = sqlite3_column_count(raw);
+    data::DataPacket packet;
+    packet.fields.resize(columns);
+    QVector<QString> declarations(columns);
+    for (int c = 0; c < columns; ++c) {
+        packet.fields[c].name = QString::fromUtf8(sqlite3_column_name(raw, c));
+        declarations[c] = declaredType(raw, c);
+    }
+    while (statement.step()) {
+        QVector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c)
+            row[c] = storedValue(raw, c);
+        packet.rows.push_back(std::move(row));
+    }
+
+    for (int c = 0; c < columns; ++c) {
+        data::FieldDef &field = packet.fields[c];
+        const QString &declaration = declarations[c];
+        data::FieldType type = declaration.trimmed().isEmpty() ? typeFromValues(packet.rows, c)
+                                                               : data::fieldTypeFromDeclaration(declaration);
+        if (!allConvert(type, packet.rows, c)) {
+            type = (data::isIntegerType(type) && allConvert(data::FieldType::Float, packet.rows, c))
+                ? data::FieldType::Float
+                : data::FieldType::String;
+        }
+        field.type = type;
+        int longest = 0;
+        for (auto &row : packet.rows) {
+            row[c] = *convert(type, row.at(c));
+            if (data::isTextType(type))
+                longest = qMax(longest, int(row.at(c).toString().size()));
+        }
+        if (data::isTextType(type))
+            field.size = qMax(declaredSize(declaration), longest);
+    }
+    return packet;
+}
+
+QVariant readFirstValue(SqliteStatement &statement)
+{
+    if (!statement.step())
+        return QVariant(QString());
+    sqlite3_stmt *raw = statement.handle();
+    const QVariant stored = storedValue(raw, 0);
+    const QString declaration = declaredType(raw, 0);
+    if (!declaration.trimmed().isEmpty()) {
+        if (const auto typed = convert(data::fieldTypeFromDeclaration(declaration), stored))
+            return *typed;
+    }
+    if (stored.typeId() == QMetaType::QByteArray)
+        return QVariant(textOf(stored));
+    return stored;
+}

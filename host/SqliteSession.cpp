@@ -1,0 +1,194 @@
+#include "SqliteSession.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "DatabaseSchema.h"
+#include "LumoError.h"
+#include "SqliteResultReader.h"
+#include "TsqlTranslator.h"
+
+namespace {
+
+struct Translated
+{
+    QString text;     // what SQLite runs
+    QString context;  // the module's text, for messages, when it differs
+};
+
+Translated translate(const QString &tsql)
+{
+    Translated t{translateTsqlToSqlite(tsql), QString()};
+    if (t.text != tsql)
+        t.context = QStringLiteral("原语句: ") + tsql.trimmed();
+    return t;
+}
+
+} // namespace
+
+SqliteSession::SqliteSession(const QString &hrFile, const QString &rcmsFile)
+    : m_hr(SqliteDatabase::openExisting(hrFile, databaseLabel(SchemaDatabase::HealthRecord))),
+      m_rcms(SqliteDatabase::openExisting(rcmsFile, databaseLabel(SchemaDatabase::Rcms)))
+{
+}
+
+SqliteSession::~SqliteSession() = default;
+
+void SqliteSession::createDatabases(const QString &hrFile, const QString &rcmsFile)
+{
+    const QString hrLabel = databaseLabel(SchemaDatabase::HealthRecord);
+    const QString rcmsLabel = databaseLabel(SchemaDatabase::Rcms);
+    // Check both first so that a refusal leaves no half-made pair behind.
+    if (QFileInfo::exists(hrFile))
+        throw data::LumoError(QStringLiteral("%1文件已存在, 不会覆盖: %2").arg(hrLabel, hrFile));
+    if (QFileInfo::exists(rcmsFile))
+        throw data::LumoError(QStringLiteral("%1文件已存在, 不会覆盖: %2").arg(rcmsLabel, rcmsFile));
+    const QString hrSchema = databaseSchema(SchemaDatabase::HealthRecord);
+    const QString rcmsSchema = databaseSchema(SchemaDatabase::Rcms);
+    SqliteDatabase::createNew(hrFile, hrLabel, hrSchema);
+    try {
+        SqliteDatabase::createNew(rcmsFile, rcmsLabel, rcmsSchema);
+    } catch (...) {
+        QFile::remove(hrFile);
+        throw;
+    }
+}
+
+data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
+{
+    const Translated t = translate(sql);
+    data::DataPacket packet;
+    bool haveResult = false;
+    // The packet is the first result set; statements around it still run.
+    db.forEachStatement(
+        t.text,
+        [&](SqliteStatement &statement) {
+            if (!haveResult && statement.columnCount() > 0) {
+                packet = readDataPacket(statement);
+                haveResult = true;
+            } else {
+                statement.drain();
+            }
+        },
+        t.context);
+    if (!haveResult)
+        throw data::LumoError(db.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + sql.trimmed());
+    return packet;
+}
+
+std::unique_ptr<data::ClientDataSet> SqliteSession::openDataSet(SqliteDatabase &db, const QString &sql)
+{
+    auto dataSet = std::make_unique<data::ClientDataSet>();
+    dataSet->SetData(openData(db, sql));
+    return dataSet;
+}
+
+QVariant SqliteSession::value(SqliteDatabase &db, const QString &sql)
+{
+    const Translated t = translate(sql);
+    QVariant result = QVariant(QString());
+    bool haveResult = false;
+    db.forEachStatement(
+        t.text,
+        [&](SqliteStatement &statement) {
+            if (!haveResult && statement.columnCount() > 0) {
+                result = readFirstValue(statement);
+                haveResult = true;
+            }
+            statement.drain();
+        },
+        t.context);
+    return result;
+}
+
+bool SqliteSession::execute(SqliteDatabase &db, const QString &sql)
+{
+    const Translated t = translate(sql);
+    db.execute(t.text, t.context);
+    return true;
+}
+
+data::DataPacket SqliteSession::OpenRcmsData(const QString &sql)
+{
+    return openData(m_rcms, sql);
+}
+
+std::unique_ptr<data::ClientDataSet> SqliteSession::OpenRcmsQuery(const QString &sql)
+{
+    return openDataSet(m_rcms, sql);
+}
+
+QVariant SqliteSession::GetRcmsValue(const QString &sql)
+{
+    return value(m_rcms, sql);
+}
+
+bool SqliteSession::ExecRcmsSql(const QString &sql)
+{
+    return execute(m_rcms, sql);
+}
+
+void SqliteSession::BeginRcmsTrans()
+{
+    m_rcms.begin();
+}
+
+void SqliteSession::CommitRcmsTrans()
+{
+    m_rcms.commit();
+}
+
+void SqliteSession::RollbackRcmsTrans()
+{
+    m_rcms.rollback();
+}
+
+std::unique_ptr<data::ClientDataSet> SqliteSession::OpenRcmsDataSet(const QString &sql)
+{
+    return openDataSet(m_rcms, sql);
+}
+
+data::DataPacket SqliteSession::OpenHrData(const QString &sql)
+{
+    return openData(m_hr, sql);
+}
+
+std::unique_ptr<data::ClientDataSet> SqliteSession::OpenHrQuery(const QString &sql)
+{
+    return openDataSet(m_hr, sql);
+}
+
+QVariant SqliteSession::GetHrValue(const QString &sql)
+{
+    return value(m_hr, sql);
+}
+
+bool SqliteSession::ExecHrSql(const QString &sql)
+{
+    return execute(m_hr, sql);
+}
+
+void SqliteSession::BeginHrTrans()
+{
+    m_hr.begin();
+}
+
+void SqliteSession::CommitHrTrans()
+{
+    m_hr.commit();
+}
+
+void SqliteSession::RollbackHrTrans()
+{
+    m_hr.rollback();
+}
+
+QString SqliteSession::ReplacePlaceholder(const QString &source, const QString &value, const QString &placeholder)
+{
+    // An empty placeholder would match between every two characters.
+    if (placeholder.isEmpty())
+        return source;
+    QString result = source;
+    result.replace(placeholder, value, Qt::CaseSensitive);
+    return result;
+}

@@ -1,0 +1,412 @@
+// The host session on real database files: every statement form the module
+// sends, run against the real schema. The shared tests run over every session
+// implementation (SessionBackends); the SQLite-only ones follow at the end.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+
+#include <memory>
+#include <sqlite3.h>
+
+#include "ClientDataSet.h"
+#include "LumoError.h"
+#include "ModuleSqlTexts.h"
+#include "SessionBackends.h"
+#include "SqliteSession.h"
+#include "TempDatabases.h"
+#include "TsqlTranslator.h"
+
+using namespace ModuleSql;
+
+namespace {
+
+std::string text(const QVariant &v)
+{
+    return v.toString().toStdString();
+}
+
+class SessionTest : public ::testing::TestWithParam<SessionBackend>
+{
+protected:
+    void SetUp() override
+    {
+        // A county with two townships and a village, a neighbouring county,
+        // three units and four users.
+        files.hr(QStringLiteral(
+            "INSERT INTO P_XZQH VALUES ('341621', '青山县', '3416', '410001'), "
+            "('341621101', '城关镇', '341621', '41000101'), ('341621102', '石桥乡', '341621', '41000102'), "
+            "('34162110101', '东村', '341621101', NULL), ('341622', '邻县', '3416', '410002');"
+            "INSERT INTO P_YLFWDW VALUES ('O1', '城关镇卫生院', '41000101', '341621101', 'CGZWSY', 'FUFB'), "
+            "('O2', '东村卫生室', '41000101', '341621101', 'DCWSS', 'AIBP'), "
+            "('Z1', '邻县卫生局', '410002', '341622', 'LXWSJ', 'WEBN');"
+            "INSERT INTO p_User VALUES ('34162110100001', '张三', 'ZS', 'XD', 'O1', '4', '138', 'p1', 'admin', '2024-01-05 09:30:15'), "
+            "('34162110100002', '李四', 'LS', 'SL', 'O2', '4', NULL, 'p2', 'admin', NULL), "
+            "('34162110100003', '王五', 'WW', 'GG', 'O1', '4', NULL, 'p3', NULL, NULL), "
+            "('34162200000001', '赵六', 'ZL', 'FU', 'Z1', '3', NULL, 'p4', NULL, NULL);"
+            "INSERT INTO TDict_CodDatDet VALUES (2, '3', '县级', '2'), (2, '4', '乡级', '2'), (2, '6', '组级', '1');"));
+        files.rcms(QStringLiteral("INSERT INTO TSys_Param VALUES ('yptyml', '乡镇编码级次', '1');"
+                                  "INSERT INTO p_User VALUES ('u1', '甲', 'J', 'L', 'O1', '4', NULL, 'x'), "
+                                  "('u2', '乙', 'Y', 'N', 'O2', '4', NULL, 'y');"));
+        session = GetParam().open(files.hrFile(), files.rcmsFile());
+    }
+
+    qint64 hrCount(const QString &where) const
+    {
+        return files.hrValue(QStringLiteral("SELECT count(*) FROM ") + where).toLongLong();
+    }
+
+    TempDatabases files;
+    std::unique_ptr<HostSession> session;
+};
+
+TEST_P(SessionTest, AreaTreeHoldsStartAreaAndEverythingBelow)
+{
+    auto tree = session->OpenHrQuery(areaTree(QStringLiteral("341621")));
+    ASSERT_EQ(tree->RecordCount(), 4);  // not the neighbouring county
+    ASSERT_TRUE(tree->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("341621101")));
+    EXPECT_EQ(tree->FieldByName(QStringLiteral("AreaCode"))->AsString(), QStringLiteral("41000101"));
+    EXPECT_EQ(tree->FieldByName(QStringLiteral("AreaName"))->AsString(), QStringLiteral("[341621101] 城关镇"));
+    EXPECT_EQ(tree->FieldByName(QStringLiteral("PAreaCode"))->AsString(), QStringLiteral("341621"));
+    // A village without RCMS code keeps its own code.
+    ASSERT_TRUE(tree->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("34162110101")));
+    EXPECT_EQ(tree->FieldByName(QStringLiteral("AreaCode"))->AsString(), QStringLiteral("34162110101"));
+}
+
+TEST_P(SessionTest, AreaMappingGivesCodeOrEmptyText)
+{
+    EXPECT_EQ(text(session->GetHrValue(hrAreaOfRcms(QStringLiteral("41000102")))), "341621102");
+    const QVariant none = session->GetHrValue(hrAreaOfRcms(QStringLiteral("nowhere")));
+    EXPECT_EQ(none.typeId(), QMetaType::QString);
+    EXPECT_TRUE(none.toString().isEmpty());
+    EXPECT_TRUE(session->GetHrValue(QStringLiteral("Select RCMSAreaCode From P_XZQH Where AreaCode = '34162110101'")).isNull());
+}
+
+TEST_P(SessionTest, UserListJoinRenamesTheUnitsDuplicateColumns)
+{
+    auto users = session->OpenHrQuery(userList(QStringLiteral("341621101")));
+    EXPECT_EQ(users->RecordCount(), 3);
+    ASSERT_NE(users->FindField(QStringLiteral("OrgCode_1")), nullptr);
+    ASSERT_TRUE(users->Locate(QStringLiteral("UserCode"), QStringLiteral("34162110100002")));
+    // The first Spell is the user's, the second the unit's.
+    EXPECT_EQ(users->FieldByName(QStringLiteral("Spell"))->AsString(), QStringLiteral("LS"));
+    EXPECT_EQ(users->FieldByName(QStringLiteral("Spell_1"))->AsString(), QStringLiteral("DCWSS"));
+    EXPECT_EQ(users->FieldByName(QStringLiteral("OrgCode"))->AsString(), QStringLiteral("O2"));
+    EXPECT_EQ(session->OpenHrData(organisations()).rows.size(), 3);
+}
+
+TEST_P(SessionTest, GuardCountsEachReferencingTableOnce)
+{
+    const QString user = QStringLiteral("34162110100001");
+    EXPECT_EQ(session->GetHrValue(guard(user)).toLongLong(), 0);
+    // Every table on its own refuses the deletion; two rows in one table count once.
+    const QStringList &tables = guardTables();
+    for (int i = 0; i < tables.size(); ++i) {
+        files.hr(QStringLiteral("INSERT INTO %1 (RecordID, InpPerCode) VALUES ('r%2a', '%3'), ('r%2b', '%3')")
+                     .arg(tables.at(i)).arg(i).arg(user));
+        const QVariant count = session->GetHrValue(guard(user));
+        EXPECT_TRUE(count.typeId() == QMetaType::LongLong || count.typeId() == QMetaType::Int) << count.typeName();
+        EXPECT_EQ(count.toLongLong(), i + 1) << tables.at(i).toStdString();
+    }
+}
+
+TEST_P(SessionTest, GuardSearchesCreatorColumnsByPrefixAndQuotes)
+{
+    files.hr(QStringLiteral("INSERT INTO TData_PerBaseInfo (RecordID, CreaRchPerCode, InpPerCode) VALUES ('1', 'c1', 'x');"
+                            "INSERT INTO TData_PVRVVaccMat (RecordID, CreaCardPerCode, InpPerCode) VALUES ('1', 'c1', 'x');"
+                            "INSERT INTO TData_AdmiRec (RecordID, InpPerCode) VALUES ('1', '012');"
+                            "INSERT INTO TData_UserRight (RecordID, InpPerCode) VALUES ('1', 'O''Neil');"));
+    EXPECT_EQ(session->GetHrValue(guard(QStringLiteral("c1"))).toLongLong(), 2);
+    EXPECT_EQ(session->GetHrValue(guard(QStringLiteral("01"))).toLongLong(), 1);  // 012 begins with 01
+    EXPECT_EQ(session->GetHrValue(guard(QStringLiteral("012"))).toLongLong(), 1);
+    EXPECT_EQ(session->GetHrValue(guard(QStringLiteral("O'Neil"))).toLongLong(), 1);
+    EXPECT_EQ(session->GetHrValue(guard(QStringLiteral("0123"))).toLongLong(), 0);
+}
+
+TEST_P(SessionTest, DeleteWithoutFromRemovesOnlyThatUser)
+{
+    EXPECT_TRUE(session->ExecHrSql(deleteUser(QStringLiteral("34162110100003"))));
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 3);
+    EXPECT_EQ(hrCount(QStringLiteral("p_User WHERE UserCode = '34162110100003'")), 0);
+}
+
+TEST_P(SessionTest, SynchronisationStatementsWriteQuotedValues)
+{
+    SyncUser u{QStringLiteral("u9"), QStringLiteral("O'Neil"), QStringLiteral("ON"), QStringLiteral("KE"),
+               QStringLiteral("4"), QStringLiteral("O1"), QStringLiteral("办公室'分机"), QStringLiteral("pw")};
+    session->BeginHrTrans();
+    EXPECT_TRUE(session->ExecHrSql(syncInsert(u)));
+    session->CommitHrTrans();
+    EXPECT_EQ(text(files.hrValue(QStringLiteral("SELECT UserName || '|' || ContactType FROM p_User WHERE UserCode = 'u9'"))),
+              "O'Neil|办公室'分机");
+
+    u.userName = QStringLiteral("它's");
+    u.password = QStringLiteral("new");
+    u.orgCode = QStringLiteral("O2");
+    EXPECT_TRUE(session->ExecHrSql(syncUpdate(u)));
+    EXPECT_EQ(text(files.hrValue(QStringLiteral(
+                  "SELECT UserName || '|' || PassWord || '|' || OrgCode FROM p_User WHERE UserCode = 'u9'"))),
+              "它's|new|O2");
+}
+
+TEST_P(SessionTest, DialogInsertAndUpdateWithHintAndLineBreaks)
+{
+    const QStringList columns = {QStringLiteral("UserCode"), QStringLiteral("UserName"), QStringLiteral("Spell"),
+                                 QStringLiteral("FiveStrokes"), QStringLiteral("OrgCode"), QStringLiteral("Grade"),
+                                 QStringLiteral("ContactType"), QStringLiteral("PassWord"), QStringLiteral("InpPerCode"),
+                                 QStringLiteral("InpDate")};
+    QStringList values = {QStringLiteral("'34162110100009'"), QStringLiteral("'周‘七'"), QStringLiteral("'ZQ'"),
+                          QStringLiteral("'MA'"), QStringLiteral("'O1'"), QStringLiteral("Null"),
+                          builderText(QStringLiteral("电话\r\n\r\n手机")), QStringLiteral("'5f1d'"),
+                          QStringLiteral("Null"), QStringLiteral("Null")};
+    EXPECT_EQ(session->GetHrValue(duplicateCount(QStringLiteral("34162110100009"))).toLongLong(), 0);
+    EXPECT_TRUE(session->ExecHrSql(builderInsert(QStringLiteral(" P_User "), columns, values)));
+    EXPECT_EQ(session->GetHrValue(duplicateCount(QStringLiteral("34162110100009"))).toLongLong(), 1);
+    EXPECT_EQ(text(files.hrValue(QStringLiteral("SELECT ContactType FROM p_User WHERE UserCode = '34162110100009'"))),
+              "电话\r\n\r\n手机");
+
+    // The update assigns every column, the code included, found by the code shown.
+    values[0] = QStringLiteral("'34162110100010'");
+    values[1] = QStringLiteral("'周八'");
+    EXPECT_TRUE(session->ExecHrSql(userUpdate(QStringLiteral(" P_User "), columns, values, QStringLiteral("34162110100009"))));
+    EXPECT_EQ(text(files.hrValue(QStringLiteral("SELECT UserName FROM p_User WHERE UserCode = '34162110100010'"))), "周八");
+    EXPECT_EQ(hrCount(QStringLiteral("p_User WHERE UserCode = '34162110100009'")), 0);
+}
+
+TEST_P(SessionTest, DialogMasterStatementWithPlaceholder)
+{
+    const QString master = dialogMaster();
+    const data::DataPacket one =
+        session->OpenHrData(session->ReplacePlaceholder(master, QStringLiteral("34162110100001"), QStringLiteral(" %s ")));
+    ASSERT_EQ(one.rows.size(), 1);
+    ASSERT_EQ(one.fields.size(), 10);
+    EXPECT_EQ(one.fields.at(0).name, QStringLiteral("UserCode"));
+    const data::DataPacket none = session->OpenHrData(session->ReplacePlaceholder(master, QString(), QStringLiteral(" %s ")));
+    EXPECT_TRUE(none.rows.isEmpty());
+    EXPECT_EQ(none.fields.size(), 10);  // an empty row can be appended to it
+}
+
+TEST_P(SessionTest, NewKeySearchReadsLargestKeyOfTheOrganisation)
+{
+    const QString stamp = QStringLiteral("20240105093015123");
+    auto none = session->OpenHrQuery(newKey(QStringLiteral("TData_AdmiRec"), QStringLiteral("RecordID"), stamp, QStringLiteral("A01")));
+    ASSERT_EQ(none->RecordCount(), 1);
+    EXPECT_TRUE(none->FieldByName(QStringLiteral("ID"))->IsNull());
+
+    files.hr(QStringLiteral("INSERT INTO TData_AdmiRec (RecordID, OrgCode) VALUES "
+                            "('20240105093015123040', 'A01'), ('20240105093015123041', 'A01'), "
+                            "('20240105093015123099', 'B02'), ('20240105093015124001', 'A01')"));
+    auto found = session->OpenHrQuery(newKey(QStringLiteral("TData_AdmiRec"), QStringLiteral("RecordID"), stamp, QStringLiteral("A01")));
+    EXPECT_EQ(found->FieldByName(QStringLiteral("ID"))->AsString(), QStringLiteral("20240105093015123041"));
+}
+
+TEST_P(SessionTest, ParametersAndSearchTimeRepair)
+{
+    EXPECT_EQ(session->OpenRcmsQuery(paramValue(QStringLiteral("yptyml")))->FieldByName(QStringLiteral("ParamValue"))->AsInteger(), 1);
+    const QVariant missing = session->GetRcmsValue(searchTime());
+    EXPECT_TRUE(missing.toString().isEmpty());
+    EXPECT_TRUE(session->ExecRcmsSql(searchTimeRepair()));
+    EXPECT_EQ(session->GetRcmsValue(searchTime()).toInt(), 2000);
+    EXPECT_EQ(text(files.rcmsValue(QStringLiteral("SELECT ParamDesc FROM TSys_Param WHERE ParamName = 'SearchTime'"))),
+              "查询等待时间");
+    // The parameter table belongs to the RCMS database only.
+    EXPECT_THROW(session->OpenHrData(searchTime()), data::LumoError);
+}
+
+TEST_P(SessionTest, DictionaryListsAndPacketTypes)
+{
+    const data::DataPacket items = session->OpenHrData(dictionaryItems(2));
+    EXPECT_EQ(items.rows.size(), 2);  // the stopped item is left out
+    const data::DataPacket empty = session->OpenRcmsData(dictionaryItems(99999));
+    EXPECT_TRUE(empty.rows.isEmpty());
+    EXPECT_EQ(empty.fields.size(), 2);
+
+    const data::DataPacket all = session->OpenHrData(wholeDictionary());
+    ASSERT_EQ(all.fields.size(), 4);
+    EXPECT_EQ(all.fields.at(0).type, data::FieldType::Integer);
+    EXPECT_EQ(all.rows.at(0).at(0).typeId(), QMetaType::LongLong);
+    EXPECT_TRUE(data::isTextType(all.fields.at(1).type));
+    EXPECT_EQ(all.fields.at(1).size, 20);
+
+    const data::DataPacket users = session->OpenHrData(QStringLiteral("Select UserCode, InpDate, Count(*) As N, 1.5 As F From p_User Where UserCode = '34162110100001'"));
+    EXPECT_TRUE(data::isTextType(users.fields.at(0).type));
+    EXPECT_EQ(users.fields.at(1).type, data::FieldType::DateTime);
+    EXPECT_EQ(users.rows.at(0).at(1).toDateTime(), QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15)));
+    EXPECT_TRUE(data::isIntegerType(users.fields.at(2).type));
+    EXPECT_EQ(users.fields.at(3).type, data::FieldType::Float);
+}
+
+TEST_P(SessionTest, RcmsDataSetIsOpenOnItsFirstRow)
+{
+    auto source = session->OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
+    EXPECT_EQ(source->RecordCount(), 2);
+    EXPECT_FALSE(source->Eof());
+    int seen = 0;
+    for (; !source->Eof(); source->Next())
+        ++seen;
+    EXPECT_EQ(seen, 2);
+}
+
+TEST_P(SessionTest, TransactionsCommitAndRollBackPerDatabase)
+{
+    session->RollbackHrTrans();  // nothing open: nothing happens
+    EXPECT_THROW(session->CommitHrTrans(), data::LumoError);
+
+    session->BeginHrTrans();
+    session->BeginRcmsTrans();
+    session->ExecHrSql(deleteUser(QStringLiteral("34162110100001")));
+    session->ExecRcmsSql(QStringLiteral("Delete p_User Where UserCode = 'u1'"));
+    session->RollbackHrTrans();
+    session->CommitRcmsTrans();
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 4);
+    EXPECT_EQ(files.rcmsValue(QStringLiteral("SELECT count(*) FROM p_User")).toLongLong(), 1);
+
+    // Nested pairs count; the outermost commit writes.
+    session->BeginHrTrans();
+    session->BeginHrTrans();
+    session->ExecHrSql(deleteUser(QStringLiteral("34162110100001")));
+    session->CommitHrTrans();
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 4) << "written before the outer commit";
+    session->CommitHrTrans();
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 3);
+}
+
+TEST_P(SessionTest, FailingStatementRaisesWithMessageAndStatement)
+{
+    try {
+        session->ExecHrSql(QStringLiteral("Delete NoSuchTable Where a = 'x'"));
+        FAIL() << "no error raised";
+    } catch (const data::LumoError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("no such table"), Qt::CaseInsensitive)) << e.what();
+        EXPECT_TRUE(e.message().contains(QLatin1String("NoSuchTable"))) << e.what();
+    }
+    EXPECT_THROW(session->OpenHrQuery(QStringLiteral("Select Nonsense From p_User")), data::LumoError);
+    EXPECT_THROW(session->GetRcmsValue(QStringLiteral("Selec 1")), data::LumoError);
+    // A duplicate key fails as well; inside a transaction the caller rolls back
+    // and the statements before it are gone too.
+    session->BeginHrTrans();
+    EXPECT_THROW(session->ExecHrSql(deleteUser(QStringLiteral("34162110100002")) + QStringLiteral(" ")
+                                    + syncInsert({QStringLiteral("34162110100001"), {}, {}, {}, {}, {}, {}, {}})),
+                 data::LumoError);
+    session->RollbackHrTrans();
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 4);
+}
+
+TEST_P(SessionTest, ExecRunsEveryStatementOfTheText)
+{
+    EXPECT_TRUE(session->ExecHrSql(QString()));  // the detail delete of a new record is empty
+    EXPECT_TRUE(session->ExecHrSql(deleteUser(QStringLiteral("34162110100001")) + QStringLiteral("  ")
+                                   + deleteUser(QStringLiteral("34162110100002")) + QStringLiteral(";")
+                                   + deleteUser(QStringLiteral("34162110100003"))));
+    EXPECT_EQ(hrCount(QStringLiteral("p_User")), 1);
+}
+
+TEST_P(SessionTest, ReplacePlaceholderReplacesEveryOccurrenceAsPlainText)
+{
+    EXPECT_EQ(session->ReplacePlaceholder(QStringLiteral("a %s b %s"), QStringLiteral("K"), QStringLiteral(" %s ")),
+              QStringLiteral("aKb %s"));
+    EXPECT_EQ(session->ReplacePlaceholder(QStringLiteral("x(.*)y(.*)"), QStringLiteral("$1"), QStringLiteral("(.*)")),
+              QStringLiteral("x$1y$1"));
+    EXPECT_EQ(session->ReplacePlaceholder(QStringLiteral("'NeedReplacePkeyValue','NeedReplacePkeyValue'"),
+                                          QStringLiteral("NeedReplacePkeyValue1"), QStringLiteral("NeedReplacePkeyValue")),
+              QStringLiteral("'NeedReplacePkeyValue1','NeedReplacePkeyValue1'"));
+    EXPECT_EQ(session->ReplacePlaceholder(QStringLiteral("abc"), QStringLiteral("x"), QString()), QStringLiteral("abc"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SessionTest, ::testing::ValuesIn(sessionBackends()),
+                         [](const ::testing::TestParamInfo<SessionBackend> &info) { return info.param.name; });
+
+// ---- SQLite only ----------------------------------------------------------
+
+std::string messageOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const data::LumoError &e) {
+        return e.message().toStdString();
+    }
+    return "(no error)";
+}
+
+TEST(SqliteSessionFiles, MissingEmptyOrForeignFilesGiveClearErrors)
+{
+    TempDatabases files;
+    const QString missing = files.filePath(QStringLiteral("missing.db"));
+    EXPECT_NE(messageOf([&] { SqliteSession s(missing, files.rcmsFile()); }).find("不存在"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(missing)) << "opening must not create a file";
+
+    const QString foreign = files.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile f(foreign);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("this is not a database, just some text that is long enough").repeated(40));
+    }
+    EXPECT_NE(messageOf([&] { SqliteSession s(files.hrFile(), foreign); }).find("不是有效的SQLite数据库"), std::string::npos);
+
+    const QString empty = files.filePath(QStringLiteral("empty.db"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    EXPECT_NE(messageOf([&] { SqliteSession s(empty, files.rcmsFile()); }).find("没有任何数据表"), std::string::npos);
+}
+
+TEST(SqliteSessionFiles, CreatingRefusesExistingFilesBeforeMakingAny)
+{
+    TempDatabases files;
+    const QString fresh = files.filePath(QStringLiteral("fresh.db"));
+    const QByteArray before = [&] { QFile f(files.rcmsFile()); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    EXPECT_THROW(SqliteSession::createDatabases(fresh, files.rcmsFile()), data::LumoError);
+    EXPECT_FALSE(QFile::exists(fresh));
+    QFile after(files.rcmsFile());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+}
+
+TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
+{
+    TempDatabases files;
+    files.hr(QStringLiteral("CREATE TABLE Mixed (i int, r int, d datetime, b bit);"
+                            "INSERT INTO Mixed VALUES (1, 1, '2024-01-05', 1), ('abc', 2.5, 'someday', 0)"));
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const data::DataPacket p = session.OpenHrData(QStringLiteral("Select * From Mixed"));
+    EXPECT_TRUE(data::isTextType(p.fields.at(0).type));
+    EXPECT_EQ(p.rows.at(1).at(0).toString(), QStringLiteral("abc"));
+    EXPECT_EQ(p.fields.at(1).type, data::FieldType::Float);
+    EXPECT_DOUBLE_EQ(p.rows.at(1).at(1).toDouble(), 2.5);
+    EXPECT_TRUE(data::isTextType(p.fields.at(2).type));
+    EXPECT_EQ(p.fields.at(3).type, data::FieldType::Boolean);
+    EXPECT_EQ(p.rows.at(0).at(3), QVariant(true));
+}
+
+TEST(SqliteSessionFiles, ErrorNamesTranslatedAndOriginalStatement)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const std::string message =
+        messageOf([&] { session.ExecHrSql(QStringLiteral("Update Nowhere With(RowLock) Set a = 'x' + b")); });
+    EXPECT_NE(message.find("健康档案数据库"), std::string::npos) << message;
+    EXPECT_NE(message.find("Update Nowhere  Set a = 'x' || b"), std::string::npos) << message;
+    EXPECT_NE(message.find("Update Nowhere With(RowLock) Set a = 'x' + b"), std::string::npos) << message;
+}
+
+// The deletion check runs on every user deletion; with many business rows it
+// must search the indexes, never scan a table.
+TEST(SqliteSessionFiles, GuardSearchesIndexesOnly)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    QStringList plan;
+    session.hrDatabase().forEachStatement(
+        QStringLiteral("EXPLAIN QUERY PLAN ") + translateTsqlToSqlite(guard(QStringLiteral("34162110100001"))),
+        [&plan](SqliteStatement &statement) {
+            while (statement.step())
+                plan << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.handle(), 3)));
+        });
+    int searches = 0;
+    for (const QString &line : plan) {
+        EXPECT_FALSE(line.startsWith(QLatin1String("SCAN T"))) << line.toStdString();
+        if (line.startsWith(QLatin1String("SEARCH T")))
+            ++searches;
+    }
+    EXPECT_EQ(searches, 34);  // 30 tables with one column, 2 with two
+}
+
+} // namespace
