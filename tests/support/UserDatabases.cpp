@@ -1,11 +1,35 @@
 #include "UserDatabases.h"
 
+#include "CompositeSession.h"
+#include "DatabaseSchema.h"
+#include "LumoError.h"
+#include "OdbcSession.h"
+#include "SessionBackends.h"
+#include "SqliteSession.h"
 #include "UGlobalValue.h"
+
+QString UserDatabases::hrBackend()
+{
+    const QString backend = qEnvironmentVariable("LUMO_TEST_HR_BACKEND").trimmed().toLower();
+    if (backend.isEmpty() || backend == QLatin1String("sqlite"))
+        return QStringLiteral("sqlite");
+    if (backend == QLatin1String("odbc"))
+        return backend;
+    throw data::LumoError(QStringLiteral("LUMO_TEST_HR_BACKEND: unknown backend \"%1\" (sqlite, odbc)").arg(backend));
+}
 
 UserDatabases::UserDatabases()
 {
     SqliteSession::createDatabases(hrFile(), rcmsFile());
-    m_session = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
+    m_hrFile.emplace(SqliteDatabase::openExisting(hrFile(), databaseLabel(SchemaDatabase::HealthRecord)));
+    m_rcmsFile.emplace(SqliteDatabase::openExisting(rcmsFile(), databaseLabel(SchemaDatabase::Rcms)));
+    if (hrBackend() == QLatin1String("odbc")) {
+        m_session = std::make_unique<CompositeSession>(
+            OdbcSession::forOneDatabase(sqliteOverOdbc(hrFile()), databaseLabel(SchemaDatabase::HealthRecord), 10),
+            std::make_unique<SqliteSession>(rcmsFile(), rcmsFile()));
+    } else {
+        m_session = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
+    }
     hr(QStringLiteral(
         "Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) Values "
         "('510101', '示范县', '5101', '5101'), ('510101001', '一乡', '510101', '51010101'), "
@@ -56,12 +80,12 @@ void UserDatabases::grant(std::initializer_list<int> functions)
 
 void UserDatabases::hr(const QString &sql)
 {
-    m_session->hrDatabase().execute(sql);
+    m_hrFile->execute(sql);
 }
 
 void UserDatabases::rcms(const QString &sql)
 {
-    m_session->rcmsDatabase().execute(sql);
+    m_rcmsFile->execute(sql);
 }
 
 QVariant UserDatabases::hrValue(const QString &sql)

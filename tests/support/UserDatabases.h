@@ -4,10 +4,12 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 #include "ClientDataSet.h"
-#include "SqliteSession.h"
+#include "SqliteDatabase.h"
 #include "TestHostObjects.h"
+#include "URCMSObjValueClass.h"
 
 // Two real SQLite databases made from the host's schema, with a small county
 // whose codes the window tests know by heart, and a session on them wired to
@@ -19,6 +21,12 @@
 //   510101002   二乡 (RCMS 51010102)          unit B1, no users
 //   51010100101 一村 (no RCMS code)           no unit
 //   510102      邻县 (not below 510101)        unit Z1, user 51010200000001
+//
+// The environment variable LUMO_TEST_HR_BACKEND chooses how the session
+// reaches the health-record database: "sqlite" (the default) opens the SQLite
+// session on both files; "odbc" reaches the health-record file over ODBC
+// (SQLite ODBC driver, T-SQL translated) and the RCMS file with the SQLite
+// session, joined by a CompositeSession.
 class UserDatabases
 {
 public:
@@ -28,14 +36,17 @@ public:
     QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
     QString rcmsFile() const { return m_dir.filePath(QStringLiteral("rcms.db")); }
 
-    SqliteSession &session() { return *m_session; }
+    HostSession &session() { return *m_session; }
+    // The backend chosen from LUMO_TEST_HR_BACKEND: "sqlite" or "odbc".
+    static QString hrBackend();
     TestHostDispatch dispatch;
     TestCodePicker picker;
     data::ClientDataSet rights;
 
     // Grants exactly these function numbers (type 3) to the session's user.
     void grant(std::initializer_list<int> functions);
-    // Runs statements on the health-record or RCMS file directly (raising on error).
+    // Runs statements on the health-record or RCMS file directly, untranslated
+    // and outside the session's transactions (raising on error).
     void hr(const QString &sql);
     void rcms(const QString &sql);
     QVariant hrValue(const QString &sql);
@@ -44,5 +55,9 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<SqliteSession> m_session;
+    // Own connections to the files, so that the direct helpers work the same
+    // whatever the session under test is.
+    std::optional<SqliteDatabase> m_hrFile;
+    std::optional<SqliteDatabase> m_rcmsFile;
+    std::unique_ptr<HostSession> m_session;
 };

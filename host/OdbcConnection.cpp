@@ -1,0 +1,161 @@
+#include "OdbcConnection.h"
+
+#include <QtGlobal>
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
+#include "HostConfig.h"
+#include "LumoError.h"
+#include "OdbcStatement.h"
+
+namespace {
+
+// For a driver without Unicode entry points (Debian's SQLite driver is one)
+// unixODBC turns the W calls' text into the C library's character set at
+// connect time. In the "C" locale that set is ASCII and every Chinese
+// character is cut to its low byte; such drivers expect UTF-8 anyway. Qt
+// keeps its own text in UTF-16 and takes local 8-bit text as UTF-8, so only
+// the character classification of the C library changes.
+void useUtf8CharacterSet()
+{
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0)
+        return;
+    for (const char *name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+        if (std::setlocale(LC_CTYPE, name))
+            return;
+    }
+    qWarning("No UTF-8 locale is installed: Chinese text to drivers without Unicode entry points will be mangled.");
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(const DatabaseLocation &location, QString label, int loginTimeoutSeconds)
+    : m_environment(allocateOdbcHandle<SQL_HANDLE_ENV>(SQL_HANDLE_ENV, SQL_NULL_HANDLE)),
+      m_label(std::move(label)),
+      m_dialect(odbcDialectFromName(location.dialect))
+{
+    if (!location.isOdbc())
+        throw data::LumoError(m_label + QStringLiteral("没有给出ODBC连接字符串"));
+    if (!SQL_SUCCEEDED(SQLSetEnvAttr(m_environment.get(), SQL_ATTR_ODBC_VERSION,
+                                     reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_OV_ODBC3)), 0)))
+        throwOdbcError(QStringLiteral("ODBC环境无法设置为ODBC 3"), SQL_HANDLE_ENV, m_environment.get());
+    m_connection = allocateOdbcHandle<SQL_HANDLE_DBC>(SQL_HANDLE_ENV, m_environment.get());
+
+    // A server that does not answer must not hold the host for longer than
+    // the configured time. Not every driver knows the connection timeout; a
+    // driver that refuses it still has its login timeout.
+    const auto seconds = reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(1, loginTimeoutSeconds)));
+    SQLSetConnectAttrW(m_connection.get(), SQL_ATTR_LOGIN_TIMEOUT, seconds, SQL_IS_UINTEGER);
+    SQLSetConnectAttrW(m_connection.get(), SQL_ATTR_CONNECTION_TIMEOUT, seconds, SQL_IS_UINTEGER);
+
+    useUtf8CharacterSet();
+    const QString connectionString = location.odbcConnection;
+    SQLWCHAR completed[1024];
+    SQLSMALLINT completedLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(m_connection.get(), nullptr, toSqlWText(connectionString), SQL_NTS,
+                                           completed, SQLSMALLINT(sizeof completed / sizeof(SQLWCHAR)),
+                                           &completedLength, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        QString diagnostics = odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get());
+        if (diagnostics.isEmpty())
+            diagnostics = QStringLiteral("驱动程序没有给出原因");
+        throw data::LumoError(QStringLiteral("%1无法连接: %2\n%3").arg(m_label, location.describe(), diagnostics));
+    }
+    m_connected = true;
+}
+
+OdbcConnection::~OdbcConnection()
+{
+    if (!m_connected)
+        return;
+    // An open transaction of a connection being closed is abandoned, never
+    // half-written.
+    rollback();
+    SQLDisconnect(m_connection.get());
+}
+
+void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit)
+{
+    const QStringList statements = odbcStatements(m_dialect, tsql);
+    for (const QString &text : statements) {
+        // When the text run is not what the module sent, both go in messages.
+        const QString context =
+            text.trimmed() == tsql.trimmed() ? QString() : QStringLiteral("原语句: ") + tsql.trimmed();
+        OdbcStatement statement(m_connection.get(), m_label, context);
+        bool haveResult = statement.execute(text);
+        if (!haveResult)
+            haveResult = statement.nextResult();
+        while (haveResult) {
+            if (statement.columnCount() > 0)
+                visit(statement);
+            haveResult = statement.nextResult();
+        }
+    }
+}
+
+void OdbcConnection::execute(const QString &tsql)
+{
+    run(tsql, [](OdbcStatement &) {});
+}
+
+void OdbcConnection::setAutocommit(bool on)
+{
+    const auto value = reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF));
+    if (!SQL_SUCCEEDED(SQLSetConnectAttrW(m_connection.get(), SQL_ATTR_AUTOCOMMIT, value, SQL_IS_UINTEGER))) {
+        throwOdbcError(m_label + (on ? QStringLiteral("无法恢复自动提交") : QStringLiteral("无法开始事务")),
+                       SQL_HANDLE_DBC, m_connection.get());
+    }
+    m_autocommit = on;
+}
+
+void OdbcConnection::begin()
+{
+    if (m_depth > 0) {
+        ++m_depth;
+        return;
+    }
+    setAutocommit(false);
+    m_depth = 1;
+}
+
+void OdbcConnection::commit()
+{
+    if (m_depth == 0)
+        throw data::LumoError(m_label + QStringLiteral("没有打开的事务, 无法提交"));
+    if (m_depth > 1) {
+        --m_depth;
+        return;
+    }
+    // A failing commit leaves the transaction open: the caller rolls it back.
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_COMMIT)))
+        throwOdbcError(m_label + QStringLiteral("事务无法提交"), SQL_HANDLE_DBC, m_connection.get());
+    m_depth = 0;
+    try {
+        setAutocommit(true);
+    } catch (const data::LumoError &e) {
+        // The data is written; saying otherwise would make the caller report
+        // a failed save. The next begin switches autocommit off again anyway.
+        qWarning("%s", qUtf8Printable(e.message()));
+    }
+}
+
+void OdbcConnection::rollback()
+{
+    m_depth = 0;
+    if (m_autocommit)
+        return;
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_ROLLBACK))) {
+        // Switching autocommit back on would commit what failed to roll
+        // back: stay in manual mode, so nothing of it is ever written.
+        qWarning("%s: rollback failed: %s", qUtf8Printable(m_label),
+                 qUtf8Printable(odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get())));
+        return;
+    }
+    try {
+        setAutocommit(true);
+    } catch (const data::LumoError &e) {
+        qWarning("%s", qUtf8Printable(e.message()));
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "OdbcDialect.h"
+#include "OdbcHandles.h"
+
+class OdbcStatement;
+struct DatabaseLocation;
+
+// One ODBC connection to one of the host's databases, with its own
+// environment. Connecting is bounded by the login timeout; a connection that
+// cannot be made raises data::LumoError naming the database, where it was
+// looked for (never with its password) and the driver's text.
+//
+// Transactions nest the way SQL Server's do: an inner begin/commit pair only
+// counts, the outermost commit writes, and a rollback ends them all. Outside
+// a transaction every statement commits on its own (autocommit).
+class OdbcConnection
+{
+public:
+    // location must be an ODBC location; label names the database in messages.
+    OdbcConnection(const DatabaseLocation &location, QString label, int loginTimeoutSeconds);
+    ~OdbcConnection();  // rolls back what is still open, then disconnects
+
+    OdbcConnection(const OdbcConnection &) = delete;
+    OdbcConnection &operator=(const OdbcConnection &) = delete;
+
+    const QString &label() const { return m_label; }
+    OdbcDialect dialect() const { return m_dialect; }
+
+    // Runs a text of the module (translated and cut into statements as the
+    // dialect needs) and hands every result that has columns to visit, which
+    // may read its rows or leave them. Results without columns (row counts)
+    // are passed over.
+    void run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit);
+    void execute(const QString &tsql);
+
+    void begin();
+    void commit();     // raises when no transaction is open
+    void rollback();   // does nothing when no transaction is open; never raises
+    bool inTransaction() const { return m_depth > 0; }
+
+private:
+    void setAutocommit(bool on);
+
+    OdbcEnvironmentHandle m_environment;  // declared first: freed last
+    OdbcConnectionHandle m_connection;
+    QString m_label;
+    OdbcDialect m_dialect;
+    bool m_connected = false;
+    bool m_autocommit = true;
+    int m_depth = 0;
+};

@@ -1,0 +1,271 @@
+#include "OdbcResultReader.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <optional>
+#include <vector>
+
+#include "FieldType.h"
+
+namespace {
+
+// SQL Server's own types, as its drivers describe them.
+constexpr SQLSMALLINT kSqlServerVariant = -150;
+constexpr SQLSMALLINT kSqlServerXml = -152;
+constexpr SQLSMALLINT kSqlServerTime2 = -154;
+constexpr SQLSMALLINT kSqlServerDateTimeOffset = -155;
+
+bool isTypeName(const OdbcColumn &column, const char *name)
+{
+    return column.typeName.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// The cell as text; nullopt for NULL. Long values come in pieces.
+std::optional<QString> fetchText(OdbcStatement &statement, SQLUSMALLINT column)
+{
+    constexpr qsizetype kUnits = 2048;
+    SQLWCHAR buffer[kUnits];
+    QString text;
+    for (bool first = true;; first = false) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement.handle(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA) {
+            // Nothing left: after the first piece the text is complete; on
+            // the first call the driver has nothing to give for the cell.
+            if (first)
+                return std::nullopt;
+            break;
+        }
+        if (!SQL_SUCCEEDED(rc))
+            statement.fail(QStringLiteral("结果的第%1列无法读取").arg(column));
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const qsizetype capacity = kUnits - 1;  // one unit for the terminating zero
+        if (indicator != SQL_NO_TOTAL && indicator / qsizetype(sizeof(SQLWCHAR)) <= capacity) {
+            text += fromSqlWText(buffer, indicator / qsizetype(sizeof(SQLWCHAR)));
+            break;
+        }
+        text += fromSqlWText(buffer, capacity);  // cut short: the rest follows
+    }
+    return text;
+}
+
+// A fixed-size value in its C type; false for NULL.
+template <typename T>
+bool fetchFixed(OdbcStatement &statement, SQLUSMALLINT column, SQLSMALLINT cType, T *value)
+{
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, value, sizeof(T), &indicator);
+    if (rc == SQL_NO_DATA)
+        return false;
+    if (!SQL_SUCCEEDED(rc))
+        statement.fail(QStringLiteral("结果的第%1列无法读取").arg(column));
+    return indicator != SQL_NULL_DATA;
+}
+
+QTime timeOf(SQLUSMALLINT hour, SQLUSMALLINT minute, SQLUSMALLINT second, SQLUINTEGER fractionNs)
+{
+    return QTime(hour, minute, second, int(fractionNs / 1000000));
+}
+
+// The value in its packet form; a null QVariant for NULL.
+QVariant fetchTyped(OdbcStatement &statement, SQLUSMALLINT column, data::FieldType type)
+{
+    using data::FieldType;
+    if (data::isIntegerType(type)) {
+        SQLBIGINT v = 0;
+        return fetchFixed(statement, column, SQL_C_SBIGINT, &v) ? QVariant(qint64(v)) : QVariant();
+    }
+    if (data::isFloatType(type)) {
+        SQLDOUBLE v = 0;
+        return fetchFixed(statement, column, SQL_C_DOUBLE, &v) ? QVariant(double(v)) : QVariant();
+    }
+    switch (type) {
+    case FieldType::Boolean: {
+        SQLCHAR v = 0;
+        return fetchFixed(statement, column, SQL_C_BIT, &v) ? QVariant(v != 0) : QVariant();
+    }
+    case FieldType::Date: {
+        SQL_DATE_STRUCT v{};
+        return fetchFixed(statement, column, SQL_C_TYPE_DATE, &v) ? QVariant(QDate(v.year, v.month, v.day))
+                                                                  : QVariant();
+    }
+    case FieldType::DateTime: {
+        SQL_TIMESTAMP_STRUCT v{};
+        if (!fetchFixed(statement, column, SQL_C_TYPE_TIMESTAMP, &v))
+            return QVariant();
+        return QVariant(QDateTime(QDate(v.year, v.month, v.day), timeOf(v.hour, v.minute, v.second, v.fraction)));
+    }
+    case FieldType::Time: {
+        SQL_TIME_STRUCT v{};
+        return fetchFixed(statement, column, SQL_C_TYPE_TIME, &v) ? QVariant(timeOf(v.hour, v.minute, v.second, 0))
+                                                                  : QVariant();
+    }
+    default: {
+        const auto text = fetchText(statement, column);
+        return text ? QVariant(*text) : QVariant();
+    }
+    }
+}
+
+// Reads one cell. A non-text cell that the driver calls NULL is asked for
+// again as text: a driver that could not convert the stored value gives it
+// that way (*unfit is then set). A real NULL stays NULL: the second read
+// finds nothing, or NULL again.
+QVariant fetchCell(OdbcStatement &statement, SQLUSMALLINT column, data::FieldType type, bool *unfit)
+{
+    const QVariant value = fetchTyped(statement, column, type);
+    if (!value.isNull() || data::isTextType(type))
+        return value;
+    const auto text = fetchText(statement, column);
+    if (!text)
+        return value;
+    *unfit = true;
+    return QVariant(*text);
+}
+
+// How a typed value reads as text once its column has widened to String.
+QString textOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")
+                                            : QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+    case QMetaType::QTime:
+        return value.toTime().toString(QStringLiteral("hh:mm:ss"));
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace
+
+data::FieldType fieldTypeFromOdbc(const OdbcColumn &column)
+{
+    using data::FieldType;
+    const bool identity = column.typeName.endsWith(QLatin1String("identity"), Qt::CaseInsensitive);
+    switch (column.sqlType) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR: {
+        // Some drivers describe every column whose declared type they do not
+        // know natively as plain text (the SQLite driver does so for char,
+        // nvarchar and decimal); the type's name still says what it holds.
+        const FieldType declared = data::fieldTypeFromDeclaration(column.typeName);
+        if (data::isFloatType(declared))
+            return declared;
+        if (column.sqlType == SQL_LONGVARCHAR || (column.sqlType == SQL_VARCHAR && column.size == 0))
+            return FieldType::Memo;  // varchar(max) is described without a size
+        if (data::isTextType(declared) && declared != FieldType::String)
+            return declared;
+        return column.sqlType == SQL_CHAR ? FieldType::FixedChar : FieldType::String;
+    }
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+        return column.sqlType == SQL_WVARCHAR && column.size == 0 ? FieldType::Memo : FieldType::WideString;
+    case SQL_WLONGVARCHAR:
+    case kSqlServerXml:
+        return FieldType::Memo;
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+        return identity ? FieldType::AutoInc : FieldType::Smallint;
+    case SQL_INTEGER:
+        return identity ? FieldType::AutoInc : FieldType::Integer;
+    case SQL_BIGINT:
+        return identity ? FieldType::AutoInc : FieldType::Largeint;
+    case SQL_BIT:
+        return FieldType::Boolean;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return FieldType::Float;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        // SQL Server describes money as a decimal of scale 4; only its name tells.
+        if (isTypeName(column, "money") || isTypeName(column, "smallmoney"))
+            return FieldType::Currency;
+        return identity ? FieldType::AutoInc : FieldType::BCD;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        return FieldType::Date;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+    case kSqlServerDateTimeOffset:
+        return FieldType::DateTime;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case kSqlServerTime2:
+        return FieldType::Time;
+    case kSqlServerVariant:
+    default:
+        // GUIDs, binaries and whatever else: their text form.
+        return FieldType::String;
+    }
+}
+
+data::DataPacket readOdbcDataPacket(OdbcStatement &statement)
+{
+    const int columns = statement.columnCount();
+    data::DataPacket packet;
+    packet.fields.resize(columns);
+    std::vector<SQLULEN> describedSize(columns);
+    for (int c = 0; c < columns; ++c) {
+        const OdbcColumn column = statement.column(c + 1);
+        packet.fields[c].name = column.name;
+        packet.fields[c].type = fieldTypeFromOdbc(column);
+        describedSize[c] = column.size;
+    }
+
+    std::vector<bool> widened(columns, false);
+    while (statement.fetch()) {
+        QVector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c) {
+            bool unfit = false;
+            row[c] = fetchCell(statement, SQLUSMALLINT(c + 1), packet.fields[c].type, &unfit);
+            if (unfit)
+                widened[c] = true;
+        }
+        packet.rows.push_back(std::move(row));
+    }
+
+    for (int c = 0; c < columns; ++c) {
+        data::FieldDef &field = packet.fields[c];
+        if (widened[c]) {
+            field.type = data::FieldType::String;
+            describedSize[c] = 0;
+            for (auto &row : packet.rows) {
+                if (!row[c].isNull())
+                    row[c] = textOf(row[c]);
+            }
+        }
+        if (!data::isTextType(field.type))
+            continue;
+        int longest = 0;
+        for (const auto &row : packet.rows)
+            longest = qMax(longest, int(row.at(c).toString().size()));
+        // A long text type's size is its limit (up to 2 GB), no width to show.
+        const int described = field.type == data::FieldType::Memo || describedSize[c] > 65535
+            ? 0
+            : int(describedSize[c]);
+        field.size = qMax(described, longest);
+    }
+    return packet;
+}
+
+QVariant readOdbcFirstValue(OdbcStatement &statement)
+{
+    if (!statement.fetch())
+        return QVariant(QString());
+    bool unfit = false;
+    return fetchCell(statement, 1, fieldTypeFromOdbc(statement.column(1)), &unfit);
+}

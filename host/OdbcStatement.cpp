@@ -1,0 +1,102 @@
+#include "OdbcStatement.h"
+
+#include <vector>
+
+#include "LumoError.h"
+
+OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context)
+    : m_handle(allocateOdbcHandle<SQL_HANDLE_STMT>(SQL_HANDLE_DBC, connection)),
+      m_label(std::move(label)),
+      m_context(std::move(context))
+{
+}
+
+bool OdbcStatement::execute(const QString &sql)
+{
+    m_sql = sql;
+    const SQLRETURN rc = SQLExecDirectW(handle(), toSqlWText(m_sql), SQL_NTS);
+    if (rc == SQL_NO_DATA)
+        return false;  // an update or delete that met no row
+    if (!SQL_SUCCEEDED(rc))
+        fail(m_label + QStringLiteral("语句无法执行"));
+    return true;
+}
+
+bool OdbcStatement::nextResult()
+{
+    const SQLRETURN rc = SQLMoreResults(handle());
+    if (rc == SQL_NO_DATA)
+        return false;
+    if (!SQL_SUCCEEDED(rc)) {
+        // A driver manager that saw no pending result calls the request out
+        // of sequence: that is the end, not a failure of the statement.
+        if (odbcSqlState(SQL_HANDLE_STMT, handle()) == QLatin1String("HY010"))
+            return false;
+        // SQL Server reports a failing statement of a batch here.
+        fail(m_label + QStringLiteral("语句无法执行"));
+    }
+    return true;
+}
+
+int OdbcStatement::columnCount() const
+{
+    SQLSMALLINT count = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(handle(), &count)))
+        fail(m_label + QStringLiteral("结果集无法读取"));
+    return count;
+}
+
+OdbcColumn OdbcStatement::column(int index) const
+{
+    OdbcColumn column;
+    std::vector<SQLWCHAR> name(256);
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT nullable = 0;
+    auto describe = [&] {
+        return SQLDescribeColW(handle(), SQLUSMALLINT(index), name.data(), SQLSMALLINT(name.size()), &nameLength,
+                               &column.sqlType, &column.size, &column.digits, &nullable);
+    };
+    SQLRETURN rc = describe();
+    if (SQL_SUCCEEDED(rc) && nameLength >= SQLSMALLINT(name.size())) {
+        name.resize(size_t(nameLength) + 1);
+        rc = describe();
+    }
+    if (!SQL_SUCCEEDED(rc))
+        fail(m_label + QStringLiteral("结果集的列无法读取"));
+    column.name = fromSqlWText(name.data(), qMin<qsizetype>(nameLength, qsizetype(name.size()) - 1));
+
+    // The type's name tells what the SQL type alone does not (money from
+    // decimal, an identity column). Not every driver gives it: then none.
+    SQLWCHAR typeName[128] = {};
+    SQLSMALLINT typeNameBytes = 0;
+    if (SQL_SUCCEEDED(SQLColAttributeW(handle(), SQLUSMALLINT(index), SQL_DESC_TYPE_NAME, typeName,
+                                       SQLSMALLINT(sizeof typeName), &typeNameBytes, nullptr))) {
+        const qsizetype units = qMin<qsizetype>(typeNameBytes / qsizetype(sizeof(SQLWCHAR)),
+                                                qsizetype(sizeof typeName / sizeof(SQLWCHAR)) - 1);
+        column.typeName = fromSqlWText(typeName, units).trimmed();
+    }
+    return column;
+}
+
+bool OdbcStatement::fetch()
+{
+    const SQLRETURN rc = SQLFetch(handle());
+    if (rc == SQL_NO_DATA)
+        return false;
+    if (!SQL_SUCCEEDED(rc))
+        fail(m_label + QStringLiteral("结果行无法读取"));
+    return true;
+}
+
+void OdbcStatement::fail(const QString &what) const
+{
+    QString text = what;
+    const QString diagnostics = odbcDiagnostics(SQL_HANDLE_STMT, handle());
+    if (!diagnostics.isEmpty())
+        text += QStringLiteral(": ") + diagnostics;
+    if (!m_sql.isEmpty())
+        text += QStringLiteral("\n语句: ") + m_sql.trimmed();
+    if (!m_context.isEmpty())
+        text += QLatin1Char('\n') + m_context;
+    throw data::LumoError(text);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include "OdbcHandles.h"
+
+// How the driver describes one column of a result (SQLDescribeColW, and the
+// type's own name from SQLColAttributeW).
+struct OdbcColumn
+{
+    QString name;
+    SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
+    SQLULEN size = 0;          // characters for text, digits for numbers
+    SQLSMALLINT digits = 0;    // scale of decimals, fraction digits of times
+    QString typeName;          // "nvarchar", "money", "int identity", ...
+};
+
+// One statement handle on a connection, freed (and any cursor with it) when it
+// goes out of scope. A failing call raises data::LumoError carrying the
+// driver's diagnostics, the statement and the module's text it came from.
+class OdbcStatement
+{
+public:
+    // label names the database; context is added to messages (the module's
+    // text when the statement run differs from it).
+    OdbcStatement(SQLHDBC connection, QString label, QString context = QString());
+
+    SQLHSTMT handle() const { return m_handle.get(); }
+    const QString &sql() const { return m_sql; }
+
+    // Runs one text directly. Returns true when a result (rows or a row
+    // count) is current, false when the driver says there is none.
+    bool execute(const QString &sql);
+    // Moves to the next result of a batch, discarding what is left of the
+    // current one; false when there are no more.
+    bool nextResult();
+
+    int columnCount() const;
+    OdbcColumn column(int index) const;  // 1-based
+    // The next row of the current result; false at its end.
+    bool fetch();
+
+    [[noreturn]] void fail(const QString &what) const;
+
+private:
+    OdbcStatementHandle m_handle;
+    QString m_label;
+    QString m_context;
+    QString m_sql;
+};
