@@ -22,6 +22,7 @@
 #include "HostDispatch.h"
 #include "SqliteSession.h"
 #include "TcxDBTreeList.h"
+#include "TdxBarManager.h"
 #include "UGlobalValue.h"
 #include "UUserInfoMagFrm.h"
 

@@ -92,7 +92,7 @@ void HostApplication::start()
     m_dispatch = new HostDispatch(this);
     auto *picker = new CodePicker(m_session.get(), this);
     m_codePicker = picker;
-    m_session->HostDispatch = m_dispatch.data();
+    m_session->HostDispatch = m_dispatch;
     m_session->CodePicker = picker;
 
     m_loader = std::make_unique<ModuleLoader>();
@@ -105,6 +105,9 @@ void HostApplication::start()
     m_dispatch->setDialogParent(m_mainWindow.get());
     picker->setDialogParent(m_mainWindow.get());
 
+    // The module is freed before the application object ends, while the
+    // session it uses still exists.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &HostApplication::shutdown);
     m_moduleWindow = m_loader->createModule(m_session.get());
     m_created = true;
     m_mainWindow->setWindowTitle(QStringLiteral("健康档案系统 - %1 - 用户: %2")

@@ -54,7 +54,7 @@ private:
     std::unique_ptr<data::ClientDataSet> m_rights;
     std::unique_ptr<ModuleLoader> m_loader;
     std::unique_ptr<QMainWindow> m_mainWindow;
-    QPointer<HostDispatch> m_dispatch;
+    HostDispatch *m_dispatch = nullptr;  // a child of this object
     QObject *m_codePicker = nullptr;
     QWidget *m_moduleWindow = nullptr;
     QByteArray m_moduleInfo;

@@ -11,14 +11,23 @@ HostDispatch::HostDispatch(QObject *parent) : QObject(parent) {}
 void HostDispatch::Prompt(const QString &text)
 {
     emit messageShown(text);
+    if (m_responder) {
+        m_responder(text, false);
+        return;
+    }
     QMessageBox::information(m_dialogParent, QStringLiteral("提示"), text);
 }
 
 int HostDispatch::Confirm(const QString &text)
 {
-    const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), text,
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    const int result = answer == QMessageBox::Yes ? 1 : 0;
+    int result = 0;
+    if (m_responder) {
+        result = m_responder(text, true) == 1 ? 1 : 0;
+    } else {
+        const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), text,
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        result = answer == QMessageBox::Yes ? 1 : 0;
+    }
     emit questionAsked(text, result);
     return result;
 }

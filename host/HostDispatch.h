@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 class QWidget;
 
 // The host's automation object handed to the module as HostDispatch: messages,
@@ -19,6 +21,12 @@ public:
 
     // The window that messages are shown over (may be null).
     void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
+
+    // Answers messages and questions instead of the message boxes, e.g. for an
+    // unattended run: returns the answer to a question (1 yes, 0 no); for a
+    // message the result is ignored.
+    using Responder = std::function<int(const QString &text, bool question)>;
+    void setResponder(Responder responder) { m_responder = std::move(responder); }
 
     Q_INVOKABLE void Prompt(const QString &text);
     // 1 when the user answers yes, 0 otherwise.
@@ -38,4 +46,5 @@ signals:
 
 private:
     QPointer<QWidget> m_dialogParent;
+    Responder m_responder;
 };

@@ -52,7 +52,12 @@ LUMO_EXPORT std::int32_t FreeModule(void **window)
     return guarded([&] {
         if (!UGlobalValue::UserInfoMagForm || !window)
             return;
-        DestroyForm(static_cast<QWidget *>(*window));
+        // Only a window this module made and that still exists: a window already
+        // destroyed with the application, or any other pointer, is left alone
+        // rather than freed a second time.
+        auto *form = static_cast<QWidget *>(*window);
+        if (isOwnedFormAlive(form))
+            DestroyForm(form);
     });
 }
 

@@ -27,6 +27,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The ODBC drivers the host and its tests use must be registered with unixODBC;
+# Debian's packages normally do it, this makes sure on a machine where they did not.
+if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1 && [ -f /usr/share/sqliteodbc/unixodbc.ini ]; then
+  odbcinst -i -d -f /usr/share/sqliteodbc/unixodbc.ini >/dev/null
+fi
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1 && [ -f /usr/share/tdsodbc/odbcinst.ini ]; then
+  odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini >/dev/null
+fi
+
 # The five-stroke table is generated at build time from Debian's wubi table
 # package; the package is fetched once (not installed) and kept beside the build.
 mkdir -p build/third_party

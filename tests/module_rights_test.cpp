@@ -6,6 +6,7 @@
 
 #include "ClientDataSet.h"
 #include "FormFactory.h"
+#include "LumoError.h"
 #include "RecordingSession.h"
 #include "TdxBarManager.h"
 #include "TestHostObjects.h"

@@ -362,4 +362,7 @@ void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardMo
 {
     SelectOrganisation(EdtOrgCode, EdtOrgName, typedText(key, shift),
                        QStringLiteral(" And AreaCode = ") + QuotedStr(FAreaCode));
+    // The picker took the key as its initial code; typing it into the unit
+    // editor as well would spoil the code just picked.
+    key = 0;
 }

@@ -190,7 +190,17 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     TabCtlProgress->hide();
 }
 
-TUserInfoMagForm::~TUserInfoMagForm() = default;
+TUserInfoMagForm::~TUserInfoMagForm()
+{
+    // Children go in creation order: the datasets before the tree and grid that
+    // show them. Nothing the window's handlers read may be touched by then.
+    TreLstArea->OnSelectionChanged = nullptr;
+    grdvwGrdVwData->OnDblClick = nullptr;
+    grdvwGrdVwData->OnCustomDrawIndicatorCell = nullptr;
+    dsAreaData->SetDataSet(nullptr);
+    dsUserData->SetDataSet(nullptr);
+    dsOrgData->SetDataSet(nullptr);
+}
 
 TdxBarLargeButton *TUserInfoMagForm::makeButton(const char *name, const QString &caption, int tag,
                                                 int image, bool beginGroup)

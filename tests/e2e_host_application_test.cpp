@@ -2,6 +2,7 @@
 // the module loaded from the build, and on the ways starting can go wrong.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include "DemoData.h"
 #include "HostApplication.h"
 #include "HostConfig.h"
+#include "LumoError.h"
 #include "URCMSObjValueClass.h"
 
 namespace {
@@ -26,13 +28,13 @@ struct DemoFiles
     DemoFiles() { DemoData::create(hr, rcms); }
 };
 
-struct Run
+struct HostRun
 {
     int exitCode = -1;
     QString errors;
 };
 
-Run runHost(const QStringList &arguments)
+HostRun runHost(const QStringList &arguments)
 {
     QProcess host;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -67,6 +69,8 @@ HostConfig configFor(const DemoFiles &files, const QString &user)
 
 bool buttonShown(QWidget *window, const char *name)
 {
+    // The tool bar lays its buttons out when events are processed.
+    QCoreApplication::processEvents();
     auto *button = window->findChild<QToolButton *>(QString::fromLatin1(name));
     return button && button->isVisible();
 }
@@ -109,7 +113,7 @@ TEST(HostApplication, RefusesAUserWhoDoesNotExist)
         EXPECT_TRUE(e.message().contains(QStringLiteral("nobody"))) << qPrintable(e.message());
         EXPECT_TRUE(e.message().contains(QStringLiteral("不存在"))) << qPrintable(e.message());
     }
-    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+    const HostRun run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
                              QStringLiteral("--user"), QStringLiteral("nobody")});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(run.errors.contains(QStringLiteral("nobody"))) << qPrintable(run.errors);
@@ -120,7 +124,7 @@ TEST(HostApplication, ReportsAFailingExportByNameAndCode)
     DemoFiles files;
     // Without its dictionary table the window cannot be created.
     execSql(files.hr, "DROP TABLE TDict_CodDatDet");
-    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+    const HostRun run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
                              QStringLiteral("--user"), DemoData::AdminCode});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains(QStringLiteral("CreateModule"))) << qPrintable(run.errors);
@@ -137,7 +141,7 @@ TEST(HostApplication, MissingOrMalformedDatabasesGiveAClearMessageAndAFailingSta
     f.write(QByteArray(4096, 'x'));
     f.close();
 
-    Run run = runHost({QStringLiteral("--hr"), missing, QStringLiteral("--rcms"), missing,
+    HostRun run = runHost({QStringLiteral("--hr"), missing, QStringLiteral("--rcms"), missing,
                        QStringLiteral("--user"), QStringLiteral("admin")});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(run.errors.contains(QStringLiteral("none.db"))) << qPrintable(run.errors);
@@ -169,7 +173,7 @@ TEST(HostApplication, WritesAScreenshotOfTheWindow)
 {
     DemoFiles files;
     const QString shot = files.dir.filePath(QStringLiteral("shot.png"));
-    const Run run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+    const HostRun run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
                              QStringLiteral("--user"), DemoData::AdminCode, QStringLiteral("--screenshot"), shot});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     QFile png(shot);

@@ -1,0 +1,363 @@
+// Adding and editing users as a person does it, through the real host with the
+// module loaded from the build, on generated SQLite databases.
+#include <QtTest>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <memory>
+
+#include "CodePicker.h"
+#include "DemoData.h"
+#include "HostApplication.h"
+#include "HostDispatch.h"
+#include "LumoError.h"
+#include "SearchCodes.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+const QString kArea = QStringLiteral("41999");  // a five-digit area, as in the users' own examples
+const QString kUnit = QStringLiteral("T5001");
+const QString kPassword = QStringLiteral("5f1d7a3c9e2b48d06a7c3e91b4f8d2a6");
+
+// Runs body once the next modal dialog is up, and closes that dialog whatever
+// happens inside, so that a failed check never leaves exec() waiting.
+void whenModal(std::function<void(QWidget *)> body, QStringList *failures)
+{
+    QTimer::singleShot(0, [body = std::move(body), failures] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            failures->append(QStringLiteral("no modal dialog appeared"));
+            return;
+        }
+        struct Closer
+        {
+            QPointer<QWidget> dialog;
+            ~Closer()
+            {
+                if (dialog && dialog->isVisible())
+                    dialog->close();
+            }
+        } closer{dialog};
+        body(dialog);
+    });
+}
+
+QLineEdit *lineOf(QWidget *root, const char *editor)
+{
+    QWidget *w = root->findChild<QWidget *>(QString::fromLatin1(editor));
+    return w ? w->findChild<QLineEdit *>() : nullptr;
+}
+
+void typeText(QWidget *w, const QString &text)
+{
+    w->setFocus();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QModelIndex findNode(QAbstractItemModel *model, const QString &text, const QModelIndex &parent = {})
+{
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+        const QModelIndex index = model->index(r, 0, parent);
+        if (index.data().toString() == text)
+            return index;
+        const QModelIndex found = findNode(model, text, index);
+        if (found.isValid())
+            return found;
+    }
+    return {};
+}
+
+class Host
+{
+public:
+    explicit Host(const QString &user = DemoData::AdminCode)
+    {
+        DemoData::create(hrFile(), m_dir.filePath(QStringLiteral("rcms.db")));
+        const QString county = value(QStringLiteral(
+            "Select y.StaAreaCode From p_User u Join P_YLFWDW y On y.OrgCode = u.OrgCode Where u.UserCode = 'admin'"));
+        sql(QStringLiteral("Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) "
+                           "Values ('%1', '测试区', '%2', Null)").arg(kArea, county));
+        sql(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                           "Values ('%1', '测试卫生院', '%2', '%2', 'CSWSY', 'IGBB')").arg(kUnit, kArea));
+        m_user = user;
+    }
+
+    void start()
+    {
+        m_host = std::make_unique<HostApplication>(HostConfig::fromArguments(
+            {QStringLiteral("--hr"), hrFile(), QStringLiteral("--rcms"), m_dir.filePath(QStringLiteral("rcms.db")),
+             QStringLiteral("--user"), m_user, QStringLiteral("--app-path"), m_dir.path()}));
+        m_host->start();
+        m_host->dispatch()->setResponder([this](const QString &text, bool question) {
+            (question ? questions : messages) << text;
+            return 1;
+        });
+    }
+
+    QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
+    QWidget *window() const { return m_host->moduleWindow(); }
+    CodePicker *picker() const { return qobject_cast<CodePicker *>(m_host->session()->CodePicker.data()); }
+
+    void sql(const QString &text)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(hrFile().toUtf8().constData(), &db);
+        char *error = nullptr;
+        const int rc = sqlite3_exec(db, text.toUtf8().constData(), nullptr, nullptr, &error);
+        sqlite3_close(db);
+        if (rc != SQLITE_OK)
+            throw data::LumoError(QString::fromUtf8(error));
+    }
+
+    QString value(const QString &text)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(hrFile().toUtf8().constData(), &db);
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, text.toUtf8().constData(), -1, &stmt, nullptr);
+        QString result;
+        if (stmt && sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0))
+            result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return result;
+    }
+
+    int count(const QString &where) { return value(QStringLiteral("Select Count(*) From p_User Where ") + where).toInt(); }
+
+    bool selectArea(const QString &code, const QString &name)
+    {
+        auto *tree = window()->findChild<QTreeView *>();
+        const QModelIndex node = findNode(tree->model(), QStringLiteral("[%1] %2").arg(code, name));
+        if (!node.isValid())
+            return false;
+        tree->setCurrentIndex(node);
+        return true;
+    }
+
+    void click(const char *button)
+    {
+        auto *b = window()->findChild<QToolButton *>(QString::fromLatin1(button));
+        QVERIFY2(b && b->isEnabled(), button);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    QTableView *grid() const { return window()->findChild<QTableView *>(); }
+    QString currentCode() const
+    {
+        const QModelIndex current = grid()->currentIndex();
+        return current.isValid() ? current.sibling(current.row(), 0).data().toString() : QString();
+    }
+
+    QStringList messages;
+    QStringList questions;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_user;
+    std::unique_ptr<HostApplication> m_host;
+};
+
+// Fills the add dialog: serial, name, unit through the picker.
+void fillNewUser(Host &host, QWidget *dialog, const QString &serial, const QString &name, QStringList *failures)
+{
+    QLineEdit *sn = lineOf(dialog, "EdtSN");
+    QLineEdit *userName = lineOf(dialog, "EdtUserName");
+    QLineEdit *orgCode = lineOf(dialog, "EdtOrgCode");
+    if (!sn || !userName || !orgCode) {
+        failures->append(QStringLiteral("editors not found"));
+        return;
+    }
+    sn->selectAll();
+    QTest::keyClicks(sn, serial);
+    userName->selectAll();
+    QTest::keyClick(userName, Qt::Key_Delete);
+    typeText(userName, name);
+    // A key in the unit editor opens the picker, which starts with that key's text.
+    QMetaObject::Connection pick = QObject::connect(host.picker(), &CodePicker::dialogShown, [failures](QDialog *picker) {
+        auto *search = picker->findChild<QLineEdit *>(QStringLiteral("SearchEdit"));
+        if (!search || search->text() != QStringLiteral("T"))
+            failures->append(QStringLiteral("the picker did not start with the typed key"));
+        QTimer::singleShot(0, picker, [picker] {
+            auto *table = picker->findChild<QTableView *>(QStringLiteral("ResultTable"));
+            if (table && table->model()->rowCount() > 0)
+                table->selectRow(0);
+            QTest::keyClick(table, Qt::Key_Return);
+        });
+    });
+    orgCode->setFocus();
+    QTest::keyClick(orgCode, Qt::Key_T, Qt::ShiftModifier);
+    QObject::disconnect(pick);
+}
+
+} // namespace
+
+class E2eUserDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addEditAndContinue();
+    void duplicateCodeAndShortSerial();
+    void databaseFailureRollsBack();
+    void doubleClickNeedsTheEditRightAndARow();
+};
+
+void E2eUserDialog::addEditAndContinue()
+{
+    Host host;
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QCOMPARE(host.grid()->model()->rowCount(), 0);
+
+    // Add one user.
+    QStringList failures;
+    whenModal([&](QWidget *dialog) {
+        if (dialog->windowTitle() != QStringLiteral("新增用户信息"))
+            failures << QStringLiteral("caption: ") + dialog->windowTitle();
+        fillNewUser(host, dialog, QStringLiteral("07"), QStringLiteral("张三丰"), &failures);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存成功!")});
+
+    const QString code = kArea + QStringLiteral("000000") + QStringLiteral("07");
+    QCOMPARE(code.size(), 13);
+    QCOMPARE(host.count(QStringLiteral("UserCode = '%1'").arg(code)), 1);
+    QCOMPARE(host.value(QStringLiteral("Select PassWord From p_User Where UserCode = '%1'").arg(code)), kPassword);
+    QCOMPARE(host.value(QStringLiteral("Select OrgCode From p_User Where UserCode = '%1'").arg(code)), kUnit);
+    QCOMPARE(host.value(QStringLiteral("Select UserName From p_User Where UserCode = '%1'").arg(code)),
+             QStringLiteral("张三丰"));
+    QCOMPARE(host.value(QStringLiteral("Select Spell From p_User Where UserCode = '%1'").arg(code)),
+             SearchCodes::pinyinInitials(QStringLiteral("张三丰")));
+    QCOMPARE(host.value(QStringLiteral("Select FiveStrokes From p_User Where UserCode = '%1'").arg(code)),
+             SearchCodes::wubiInitials(QStringLiteral("张三丰")));
+    QCOMPARE(host.grid()->model()->rowCount(), 1);
+    QCOMPARE(host.currentCode(), code);
+
+    // Edit that user's name: the code stays, every column is written back.
+    host.messages.clear();
+    whenModal([&](QWidget *dialog) {
+        if (dialog->windowTitle() != QStringLiteral("修改用户信息"))
+            failures << QStringLiteral("caption: ") + dialog->windowTitle();
+        QLineEdit *name = lineOf(dialog, "EdtUserName");
+        name->selectAll();
+        QTest::keyClick(name, Qt::Key_Delete);
+        typeText(name, QStringLiteral("张三"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    }, &failures);
+    host.click("BtnEdit");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存成功!")});
+    QCOMPARE(host.value(QStringLiteral("Select UserName From p_User Where UserCode = '%1'").arg(code)), QStringLiteral("张三"));
+    QCOMPARE(host.value(QStringLiteral("Select OrgCode From p_User Where UserCode = '%1'").arg(code)), kUnit);
+    QCOMPARE(host.currentCode(), code);
+
+    // Continuous adding of three users, then Cancel: positioned on the last one.
+    host.messages.clear();
+    whenModal([&](QWidget *dialog) {
+        auto *box = dialog->findChild<QWidget *>(QStringLiteral("ChkBContinue"));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        const QStringList serials = {QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("13")};
+        for (const QString &serial : serials) {
+            fillNewUser(host, dialog, serial, QStringLiteral("李四") + serial, &failures);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+            if (!dialog->isVisible())
+                failures << QStringLiteral("the dialog closed in continuous adding");
+            if (QApplication::focusWidget() != lineOf(dialog, "EdtSN"))
+                failures << QStringLiteral("the serial editor does not have the focus after saving ") + serial;
+        }
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QVERIFY2(host.messages.isEmpty(), qPrintable(host.messages.join(QLatin1Char('|'))));
+    QCOMPARE(host.count(QStringLiteral("UserCode Like '%1%'").arg(kArea)), 4);
+    QCOMPARE(host.currentCode(), kArea + QStringLiteral("00000013"));
+}
+
+void E2eUserDialog::duplicateCodeAndShortSerial()
+{
+    Host host;
+    host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('%1', '已有', '%2')")
+                 .arg(kArea + QStringLiteral("00000007"), kUnit));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QStringList failures;
+    whenModal([&](QWidget *dialog) {
+        QLineEdit *sn = lineOf(dialog, "EdtSN");
+        // One digit, then leaving the serial: the two-digit message.
+        QTest::keyClicks(sn, QStringLiteral("7"));
+        lineOf(dialog, "EdtUserName")->setFocus();
+        QApplication::processEvents();
+        if (!host.messages.contains(QStringLiteral("用户代码 输入错误,编码应由2位数字构成!请输入正确的编码!")))
+            failures << QStringLiteral("no two-digit message: ") + host.messages.join(QLatin1Char('|'));
+        fillNewUser(host, dialog, QStringLiteral("07"), QStringLiteral("王五"), &failures);
+        host.messages.clear();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+        if (!dialog->isVisible())
+            failures << QStringLiteral("a duplicate code closed the dialog");
+        if (QApplication::focusWidget() != lineOf(dialog, "EdtSN"))
+            failures << QStringLiteral("the serial editor does not have the focus");
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(host.messages, QStringList{QStringLiteral("当前输入的用户编码已被使用,请重新输入!")});
+    QCOMPARE(host.count(QStringLiteral("UserCode Like '%1%'").arg(kArea)), 1);
+}
+
+void E2eUserDialog::databaseFailureRollsBack()
+{
+    Host host;
+    host.sql(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserName = '失败' "
+                            "Begin Select Raise(Abort, 'refused by the database'); End"));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QStringList failures;
+    whenModal([&](QWidget *dialog) {
+        fillNewUser(host, dialog, QStringLiteral("21"), QStringLiteral("失败"), &failures);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+        if (!dialog->isVisible())
+            failures << QStringLiteral("a failed save closed the dialog");
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存失败!")});
+    QCOMPARE(host.count(QStringLiteral("UserCode Like '%1%'").arg(kArea)), 0);
+}
+
+void E2eUserDialog::doubleClickNeedsTheEditRightAndARow()
+{
+    Host host;
+    host.sql(QStringLiteral("Delete From TSys_UserRight Where UserCode = 'admin' And ModFunID = '255'"));
+    host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('%1', '已有', '%2')")
+                 .arg(kArea + QStringLiteral("00000001"), kUnit));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QCOMPARE(host.grid()->model()->rowCount(), 1);
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            opened = true;
+            w->close();
+        }
+    });
+    QTableView *grid = host.grid();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
+    QApplication::processEvents();
+    QVERIFY2(!opened, "double-click without the edit right opens nothing");
+}
+
+QTEST_MAIN(E2eUserDialog)
+#include "tst_e2e_user_dialog.moc"
