@@ -72,17 +72,16 @@ TEST_F(Rights, HidesAgainWhatADescendantShowedAndLooksUpTagZeroAsText)
 {
     rights.SetData(rightsPacket({{3, QStringLiteral("0")}}));
     TBaseForm *form = CreateForm<TBaseForm>();
-    QWidget plain(form);
-    plain.setProperty("Tag", 0);
-    QWidget other(form);
-    other.setProperty("Tag", 12);
-    other.setVisible(true);
-    form->RightControls()->append(&plain);
-    form->RightControls()->append(&other);
+    auto *plain = new QWidget(form);
+    plain->setProperty("Tag", 0);
+    auto *other = new QWidget(form);
+    other->setProperty("Tag", 12);
+    other->setVisible(true);
+    form->RightControls()->append(plain);
+    form->RightControls()->append(other);
     form->ApplyRights();
-    EXPECT_FALSE(plain.isHidden());
-    EXPECT_TRUE(other.isHidden());
-    form->RightControls()->clear();
+    EXPECT_FALSE(plain->isHidden());
+    EXPECT_TRUE(other->isHidden());
     DestroyForm(form);
 }
 

@@ -47,6 +47,7 @@ void whenModal(std::function<void(QWidget *)> body, QStringList *failures)
                     dialog->close();
             }
         } closer{dialog};
+        QApplication::setActiveWindow(dialog);
         body(dialog);
     });
 }
@@ -183,11 +184,13 @@ void fillNewUser(Host &host, QWidget *dialog, const QString &serial, const QStri
     userName->selectAll();
     QTest::keyClick(userName, Qt::Key_Delete);
     typeText(userName, name);
+    if (userName->text() != name)
+        failures->append(QStringLiteral("typed name shows as: ") + userName->text());
     // A key in the unit editor opens the picker, which starts with that key's text.
-    QMetaObject::Connection pick = QObject::connect(host.picker(), &CodePicker::dialogShown, [failures](QDialog *picker) {
+    QMetaObject::Connection pick = QObject::connect(host.picker(), &CodePicker::dialogShown, [failures, &host](QDialog *picker) {
         auto *search = picker->findChild<QLineEdit *>(QStringLiteral("SearchEdit"));
-        if (!search || search->text() != QStringLiteral("T"))
-            failures->append(QStringLiteral("the picker did not start with the typed key"));
+        if (!search || search->text() != QStringLiteral("t"))
+            failures->append(QStringLiteral("the picker did not start with the typed key: ") + (search ? search->text() : QStringLiteral("<none>")) + QStringLiteral(" code=") + host.picker()->property("Code").toString());
         QTimer::singleShot(0, picker, [picker] {
             auto *table = picker->findChild<QTableView *>(QStringLiteral("ResultTable"));
             if (table && table->model()->rowCount() > 0)
@@ -196,8 +199,10 @@ void fillNewUser(Host &host, QWidget *dialog, const QString &serial, const QStri
         });
     });
     orgCode->setFocus();
-    QTest::keyClick(orgCode, Qt::Key_T, Qt::ShiftModifier);
+    QTest::keyClick(orgCode, Qt::Key_T);
     QObject::disconnect(pick);
+    if (userName->text() != name)
+        failures->append(QStringLiteral("after picking the name shows as: ") + userName->text());
 }
 
 } // namespace
@@ -275,7 +280,7 @@ void E2eUserDialog::addEditAndContinue()
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
             if (!dialog->isVisible())
                 failures << QStringLiteral("the dialog closed in continuous adding");
-            if (QApplication::focusWidget() != lineOf(dialog, "EdtSN"))
+            if (dialog->focusWidget() != lineOf(dialog, "EdtSN"))
                 failures << QStringLiteral("the serial editor does not have the focus after saving ") + serial;
         }
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
@@ -308,7 +313,7 @@ void E2eUserDialog::duplicateCodeAndShortSerial()
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
         if (!dialog->isVisible())
             failures << QStringLiteral("a duplicate code closed the dialog");
-        if (QApplication::focusWidget() != lineOf(dialog, "EdtSN"))
+        if (dialog->focusWidget() != lineOf(dialog, "EdtSN"))
             failures << QStringLiteral("the serial editor does not have the focus");
     }, &failures);
     host.click("BtnAdd");
