@@ -155,6 +155,10 @@ int HostApplication::run(const QStringList &arguments)
             QMessageBox::critical(nullptr, QStringLiteral("健康档案系统"), message);
     };
 
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        std::fprintf(stdout, "%s", qUtf8Printable(HostConfig::usage()));
+        return 0;
+    }
     HostConfig config;
     try {
         config = HostConfig::fromArguments(arguments);

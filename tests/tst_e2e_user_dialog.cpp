@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -27,6 +28,17 @@ namespace {
 const QString kArea = QStringLiteral("41999");  // a five-digit area, as in the users' own examples
 const QString kUnit = QStringLiteral("T5001");
 const QString kPassword = QStringLiteral("5f1d7a3c9e2b48d06a7c3e91b4f8d2a6");
+
+// With LUMO_SCREENSHOT_DIR set (scripts/screenshots.sh), the windows are saved
+// as pictures along the way.
+void screenshot(QWidget *widget, const char *name)
+{
+    const QString dir = qEnvironmentVariable("LUMO_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !widget)
+        return;
+    QApplication::processEvents();
+    widget->grab().save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
 
 // Runs body once the next modal dialog is up, and closes that dialog whatever
 // happens inside, so that a failed check never leaves exec() waiting.
@@ -192,6 +204,7 @@ void fillNewUser(Host &host, QWidget *dialog, const QString &serial, const QStri
         if (!search || search->text() != QStringLiteral("t"))
             failures->append(QStringLiteral("the picker did not start with the typed key: ") + (search ? search->text() : QStringLiteral("<none>")) + QStringLiteral(" code=") + host.picker()->property("Code").toString());
         QTimer::singleShot(0, picker, [picker] {
+            screenshot(picker, "picker");
             auto *table = picker->findChild<QTableView *>(QStringLiteral("ResultTable"));
             if (table && table->model()->rowCount() > 0)
                 table->selectRow(0);
@@ -231,6 +244,7 @@ void E2eUserDialog::addEditAndContinue()
         if (dialog->windowTitle() != QStringLiteral("新增用户信息"))
             failures << QStringLiteral("caption: ") + dialog->windowTitle();
         fillNewUser(host, dialog, QStringLiteral("07"), QStringLiteral("张三丰"), &failures);
+        screenshot(dialog, "add-dialog");
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
     }, &failures);
     host.click("BtnAdd");
@@ -290,6 +304,7 @@ void E2eUserDialog::addEditAndContinue()
     QVERIFY2(host.messages.isEmpty(), qPrintable(host.messages.join(QLatin1Char('|'))));
     QCOMPARE(host.count(QStringLiteral("UserCode Like '%1%'").arg(kArea)), 4);
     QCOMPARE(host.currentCode(), kArea + QStringLiteral("00000013"));
+    screenshot(host.window()->window(), "window");
 }
 
 void E2eUserDialog::duplicateCodeAndShortSerial()

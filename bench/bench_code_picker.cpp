@@ -1,0 +1,79 @@
+// The code picker's search on 10,000 units, run by hand:
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_code_picker
+// Target: every search answers well within the search time (2000 ms by default)
+// that the picker waits after the last key before it queries.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+#include "CodePicker.h"
+#include "SearchCodes.h"
+#include "SqliteSession.h"
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int units = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
+
+    QTemporaryDir dir;
+    const QString hr = dir.filePath(QStringLiteral("hr.db")), rcms = dir.filePath(QStringLiteral("rcms.db"));
+    SqliteSession::createDatabases(hr, rcms);
+    sqlite3 *db = nullptr;
+    sqlite3_open(hr.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(db, "Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                           "Values (?, ?, '4101', '410101', ?, ?)", -1, &stmt, nullptr);
+    const QStringList places = {QStringLiteral("青山"), QStringLiteral("临江"), QStringLiteral("张庄"),
+                                QStringLiteral("李集"), QStringLiteral("王桥"), QStringLiteral("赵屯")};
+    for (int i = 0; i < units; ++i) {
+        const QString name = places.at(i % places.size()) + QStringLiteral("第%1卫生室").arg(i);
+        const QByteArray code = QByteArray::number(41010100000LL + i);
+        const QByteArray nameBytes = name.toUtf8();
+        const QByteArray spell = SearchCodes::pinyinInitials(name).toUtf8();
+        const QByteArray wubi = SearchCodes::wubiInitials(name).toUtf8();
+        sqlite3_bind_text(stmt, 1, code.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, nameBytes.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, spell.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 4, wubi.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    SqliteSession session(hr, rcms);
+    CodePicker picker(&session);
+    picker.Init();
+    picker.setProperty("Table", QStringLiteral("p_YLFWDW"));
+    picker.setProperty("Where", QStringLiteral(" 1=1  And AreaCode = '4101'"));
+    picker.setProperty("OrderBy", QStringLiteral("OrgCode Asc"));
+    picker.setProperty("FieldList", QStringLiteral("OrgCode As 单位编码, OrgName As 单位名称"));
+    picker.setProperty("Spell", QStringLiteral("Spell"));
+    picker.setProperty("Wbx", QStringLiteral("FiveStrokes"));
+    const int searchTime = 2000;
+    CodePickerDialog dialog(&picker, &session, true, searchTime, nullptr);
+
+    std::printf("picker search on %d units (search time %d ms):\n", units, searchTime);
+    for (const QString &text : {QString(), QStringLiteral("4"), QStringLiteral("41010100"), QStringLiteral("Q"),
+                                QStringLiteral("QS"), QStringLiteral("ZZ"), QStringLiteral("GI"),
+                                QStringLiteral("410101099")}) {
+        dialog.searchEdit()->setText(text);
+        QElapsedTimer timer;
+        timer.start();
+        dialog.search();
+        const double ms = timer.nsecsElapsed() / 1e6;
+        std::printf("  %-12s %6d rows shown  %8.1f ms  %s\n", qPrintable(text.isEmpty() ? QStringLiteral("(empty)") : text),
+                    dialog.model()->rowCount(), ms, ms < searchTime ? "within" : "OVER");
+    }
+    return 0;
+}

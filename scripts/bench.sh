@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the benchmark programs (by hand: they take minutes and are not tests).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+build/bench/bench_filter
+build/bench/bench_users_window "$@"
+build/bench/bench_toolkit_views
+build/bench/bench_code_picker
+build/bench/bench_demodata

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Pictures of the running host under Xvfb: the window with data, the add dialog
+# and the unit picker, taken while the end-to-end test adds a user.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+OUT="${1:-$PWD/screenshots}"
+mkdir -p "$OUT"
+LUMO_SCREENSHOT_DIR="$OUT" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x900x24" \
+  build/tests/tst_e2e_user_dialog addEditAndContinue >/dev/null
+ls "$OUT"/*.png
