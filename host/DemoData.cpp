@@ -1,5 +1,7 @@
 #include "DemoData.h"
 
+#include "BusinessTables.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
@@ -26,32 +28,7 @@ constexpr int kUnitsPerTownship = 5;
 constexpr int kDefaultUsers = 400;
 constexpr int kMaxSerial = 99;  // user codes end in two digits
 
-// The business tables a user's records can be in, in the order the deletion
-// check lists them; two of them also name the record's creator.
-struct BusinessTable
-{
-    const char *name;
-    const char *creatorColumn;
-};
-constexpr BusinessTable kBusinessTables[] = {
-    {"TDict_DoctList", nullptr},         {"TData_ConsuRrdMat", nullptr},
-    {"TData_MotAntFirstFolup", nullptr}, {"TData_ThreeAgePhyExa", nullptr},
-    {"TData_AdmiRec", nullptr},          {"TData_HeaChecklist", nullptr},
-    {"TData_MotAntFolup", nullptr},      {"TData_HypFolupVisit", nullptr},
-    {"TData_OperGrpMat", nullptr},       {"TData_MotPostPartum", nullptr},
-    {"TData_DMFolupVisit", nullptr},     {"TData_TwowayRefOut", nullptr},
-    {"TData_TwowayRefIn", nullptr},      {"TDict_PVRVMediList", nullptr},
-    {"TData_PerEIDsHis", nullptr},       {"TData_HolePerBaseInfo", nullptr},
-    {"TData_PerBaseInfo", "CreaRchPerCode"}, {"TData_PVRVVaccMat", "CreaCardPerCode"},
-    {"TData_VisClinicRecord", nullptr},  {"TDict_PVRVList", nullptr},
-    {"TData_VisHospRecord", nullptr},    {"TData_HoleFolupVisit", nullptr},
-    {"TDict_PVRVVaccDef", nullptr},      {"TData_PVRVVaccDet", nullptr},
-    {"TData_PerBaseInfo_Surg", nullptr}, {"TData_PerBaseInfo_Tran", nullptr},
-    {"TData_PerBaseInfo_Trau", nullptr}, {"TData_PVRVVaccExp", nullptr},
-    {"TData_PerBaseInfoPH", nullptr},    {"TData_PVRVVaccSch", nullptr},
-    {"TData_ThreeAgeHomVis", nullptr},   {"TData_UserRight", nullptr},
-};
-constexpr int kBusinessTableCount = int(sizeof(kBusinessTables) / sizeof(kBusinessTables[0]));
+
 
 const QString kSurnames = QStringLiteral(
     "王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁任沈"

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "BusinessTables.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
@@ -31,33 +32,7 @@
 
 namespace {
 
-// The business tables whose rows name the user who entered them, in the order the
-// guard lists them, with the second user column of the two tables that have one.
-struct GuardTable
-{
-    const char *name;
-    const char *secondColumn;
-};
 
-constexpr GuardTable kGuardTables[] = {
-    {"TDict_DoctList", nullptr},        {"TData_ConsuRrdMat", nullptr},
-    {"TData_MotAntFirstFolup", nullptr}, {"TData_ThreeAgePhyExa", nullptr},
-    {"TData_AdmiRec", nullptr},          {"TData_HeaChecklist", nullptr},
-    {"TData_MotAntFolup", nullptr},      {"TData_HypFolupVisit", nullptr},
-    {"TData_OperGrpMat", nullptr},       {"TData_MotPostPartum", nullptr},
-    {"TData_DMFolupVisit", nullptr},     {"TData_TwowayRefOut", nullptr},
-    {"TData_TwowayRefIn", nullptr},      {"TDict_PVRVMediList", nullptr},
-    {"TData_PerEIDsHis", nullptr},       {"TData_HolePerBaseInfo", nullptr},
-    {"TData_PerBaseInfo", "CreaRchPerCode"}, {"TData_PVRVVaccMat", "CreaCardPerCode"},
-    {"TData_VisClinicRecord", nullptr},  {"TDict_PVRVList", nullptr},
-    {"TData_VisHospRecord", nullptr},    {"TData_HoleFolupVisit", nullptr},
-    {"TDict_PVRVVaccDef", nullptr},      {"TData_PVRVVaccDet", nullptr},
-    {"TData_PerBaseInfo_Surg", nullptr}, {"TData_PerBaseInfo_Tran", nullptr},
-    {"TData_PerBaseInfo_Trau", nullptr}, {"TData_PVRVVaccExp", nullptr},
-    {"TData_PerBaseInfoPH", nullptr},    {"TData_PVRVVaccSch", nullptr},
-    {"TData_ThreeAgeHomVis", nullptr},   {"TData_UserRight", nullptr},
-};
-static_assert(sizeof(kGuardTables) / sizeof(kGuardTables[0]) == 32, "the guard reads 32 tables");
 
 // The failure the delete command reports when the session answers false instead
 // of raising.
@@ -352,11 +327,11 @@ QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
     QString sql = QStringLiteral("Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    "
                                  "Where InpPerCode Like ")
         + pattern;
-    for (std::size_t i = 1; i < std::size(kGuardTables); ++i) {
-        const GuardTable &table = kGuardTables[i];
+    for (std::size_t i = 1; i < kBusinessTableCount; ++i) {
+        const BusinessTable &table = kBusinessTables[i];
         QString condition;
-        if (table.secondColumn)
-            condition = QStringLiteral("   Where ") + QString::fromLatin1(table.secondColumn)
+        if (table.creatorColumn)
+            condition = QStringLiteral("   Where ") + QString::fromLatin1(table.creatorColumn)
                 + QStringLiteral(" Like ") + pattern + QStringLiteral("     Or InpPerCode Like ") + pattern;
         else
             condition = QStringLiteral("   Where InpPerCode Like ") + pattern;
