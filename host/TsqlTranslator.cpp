@@ -517,7 +517,42 @@ private:
 
 } // namespace
 
+namespace {
+
+// Whether any rule could act on the text: a table hint, a function or literal
+// prefix to rewrite, a Top, a + to turn into ||, a Delete without From, or a
+// second statement to separate. Most statements of the module need none of that
+// (the synchronisation sends tens of thousands of plain inserts and updates), and
+// a look for the words is far cheaper than tokenising them. The look is
+// deliberately coarse: a word inside a literal also sends the text the full way.
+bool mayNeedTranslation(const QString &tsql)
+{
+    if (tsql.contains(QLatin1Char('+')) || tsql.contains(QLatin1Char(';')))
+        return true;
+    // One lower-casing and plain searches: Qt's case-insensitive search folds
+    // every character again for every word.
+    const QString lower = tsql.toLower();
+    static const QLatin1String rewritten[] = {QLatin1String("with"), QLatin1String("isnull"),
+                                              QLatin1String("top"), QLatin1String("delete"),
+                                              QLatin1String("n'")};
+    for (const QLatin1String &word : rewritten)
+        if (lower.contains(word))
+            return true;
+    const qsizetype statements = lower.count(QLatin1String("select")) + lower.count(QLatin1String("insert"))
+        + lower.count(QLatin1String("update"));
+    return statements != 1;
+}
+
+} // namespace
+
 QString translateTsqlToSqlite(const QString &tsql)
+{
+    if (!mayNeedTranslation(tsql))
+        return tsql;
+    return Translator(tsql).run();
+}
+
+QString translateTsqlToSqliteByTokens(const QString &tsql)
 {
     return Translator(tsql).run();
 }

@@ -20,3 +20,7 @@
 //     "Insert ... Insert ..." as two statements) are separated by ";".
 // Anything it does not recognise passes through as written.
 QString translateTsqlToSqlite(const QString &tsql);
+
+// The same translation without the quick look for texts that need none: always
+// tokenises. The reference the quick look is tested against.
+QString translateTsqlToSqliteByTokens(const QString &tsql);

@@ -8,60 +8,72 @@
 
 namespace {
 
-QString text(const data::ClientDataSet &ds, const char *field)
+QString q(const data::Field *field)
 {
-    return ds.FieldByName(QString::fromLatin1(field))->AsString();
-}
-
-QString q(const data::ClientDataSet &ds, const char *field)
-{
-    return QuotedStr(text(ds, field));
+    return QuotedStr(field->AsString());
 }
 
 } // namespace
 
-QString UserSync::statementFor(const data::ClientDataSet &source, const data::ClientDataSet *target)
+UserSync::Columns::Columns(const data::ClientDataSet &ds)
+    : userCode(ds.FieldByName(QStringLiteral("UserCode")))
+    , userName(ds.FieldByName(QStringLiteral("UserName")))
+    , spell(ds.FieldByName(QStringLiteral("Spell")))
+    , fiveStrokes(ds.FieldByName(QStringLiteral("FiveStrokes")))
+    , orgCode(ds.FieldByName(QStringLiteral("OrgCode")))
+    , grade(ds.FieldByName(QStringLiteral("Grade")))
+    , contactType(ds.FieldByName(QStringLiteral("ContactType")))
+    , password(ds.FieldByName(QStringLiteral("Password")))
 {
-    if (!target || target->RecordCount() < 1) {
+}
+
+QString UserSync::statementFor(const Columns &s, const Columns *t)
+{
+    if (!t) {
         return QStringLiteral(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
                               "ContactType,Password )  Values ( ")
-            + q(source, "UserCode") + QStringLiteral(", ") + q(source, "UserName") + QStringLiteral(", ")
-            + q(source, "Spell") + QStringLiteral(", ") + q(source, "FiveStrokes") + QStringLiteral(", ")
-            + q(source, "Grade") + QStringLiteral(", ") + q(source, "OrgCode") + QStringLiteral(", ")
-            + q(source, "ContactType") + QStringLiteral(", ") + q(source, "Password") + QStringLiteral(")");
+            + q(s.userCode) + QStringLiteral(", ") + q(s.userName) + QStringLiteral(", ") + q(s.spell)
+            + QStringLiteral(", ") + q(s.fiveStrokes) + QStringLiteral(", ") + q(s.grade) + QStringLiteral(", ")
+            + q(s.orgCode) + QStringLiteral(", ") + q(s.contactType) + QStringLiteral(", ") + q(s.password)
+            + QStringLiteral(")");
     }
-    static const char *const compared[] = {"UserName", "Spell", "FiveStrokes", "OrgCode",
-                                           "Grade", "Password", "ContactType"};
+    // Compared as exact texts, in this order; the first difference decides.
+    const std::pair<data::Field *, data::Field *> compared[] = {
+        {t->userName, s.userName}, {t->spell, s.spell},       {t->fiveStrokes, s.fiveStrokes},
+        {t->orgCode, s.orgCode},   {t->grade, s.grade},       {t->password, s.password},
+        {t->contactType, s.contactType}};
     bool differs = false;
-    for (const char *column : compared) {
-        if (text(*target, column) != text(source, column)) {
+    for (const auto &[target, source] : compared) {
+        if (target->AsString() != source->AsString()) {
             differs = true;
             break;
         }
     }
     if (!differs)
         return QString();
-    return QStringLiteral(" Update p_User  Set UserName = ") + q(source, "UserName") + QStringLiteral(", ")
-        + QStringLiteral("     Spell = ") + q(source, "Spell") + QStringLiteral(", ")
-        + QStringLiteral("     FiveStrokes = ") + q(source, "FiveStrokes") + QStringLiteral(", ")
-        + QStringLiteral("     OrgCode = ") + q(source, "OrgCode") + QStringLiteral(", ")
-        + QStringLiteral("     Grade = ") + q(source, "Grade") + QStringLiteral(", ")
-        + QStringLiteral("     Password = ") + q(source, "Password") + QStringLiteral(", ")
-        + QStringLiteral("     ContactType = ") + q(source, "ContactType")
-        + QStringLiteral(" Where UserCode = ") + q(source, "UserCode");
+    return QStringLiteral(" Update p_User  Set UserName = ") + q(s.userName) + QStringLiteral(", ")
+        + QStringLiteral("     Spell = ") + q(s.spell) + QStringLiteral(", ")
+        + QStringLiteral("     FiveStrokes = ") + q(s.fiveStrokes) + QStringLiteral(", ")
+        + QStringLiteral("     OrgCode = ") + q(s.orgCode) + QStringLiteral(", ")
+        + QStringLiteral("     Grade = ") + q(s.grade) + QStringLiteral(", ")
+        + QStringLiteral("     Password = ") + q(s.password) + QStringLiteral(", ")
+        + QStringLiteral("     ContactType = ") + q(s.contactType)
+        + QStringLiteral(" Where UserCode = ") + q(s.userCode);
 }
 
 void UserSync::run(const std::function<void(int, int)> &progress)
 {
     std::unique_ptr<data::ClientDataSet> source = m_session.OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
     std::unique_ptr<data::ClientDataSet> target = m_session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
+    const Columns sourceColumns(*source);
+    const Columns targetColumns(*target);
     source->First();
     const int total = source->RecordCount();
     progress(0, total);
     int done = 0;
     while (!source->Eof()) {
-        FilterDataSet(target.get(), QStringLiteral("UserCode = ") + q(*source, "UserCode"));
-        const QString sql = statementFor(*source, target.get());
+        FilterDataSet(target.get(), QStringLiteral("UserCode = ") + q(sourceColumns.userCode));
+        const QString sql = statementFor(sourceColumns, target->RecordCount() < 1 ? nullptr : &targetColumns);
         if (!sql.isEmpty() && !m_session.ExecHrSql(sql))
             throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql);
         progress(++done, total);

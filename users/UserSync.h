@@ -5,7 +5,10 @@
 #include <functional>
 
 class HostSession;
-namespace data { class ClientDataSet; }
+namespace data {
+class ClientDataSet;
+class Field;
+}
 
 // Copies the RCMS user accounts into the health-record user table: users missing
 // there are inserted, users whose texts differ are rewritten, nothing is deleted.
@@ -21,9 +24,18 @@ public:
     // after each user.
     void run(const std::function<void(int done, int total)> &progress);
 
-    // The statement for one source user against the health-record row (or none):
-    // the insert, the update, or empty when the seven compared texts are equal.
-    static QString statementFor(const data::ClientDataSet &source, const data::ClientDataSet *target);
+    // The columns the synchronisation reads, looked up once per dataset rather
+    // than by name for every user.
+    struct Columns
+    {
+        explicit Columns(const data::ClientDataSet &dataSet);
+        data::Field *userCode, *userName, *spell, *fiveStrokes, *orgCode, *grade, *contactType, *password;
+    };
+
+    // The statement for the current source user against the current health-record
+    // row (none when target is null): the insert, the update, or empty when the
+    // seven compared texts are equal.
+    static QString statementFor(const Columns &source, const Columns *target);
 
 private:
     HostSession &m_session;
