@@ -49,6 +49,28 @@ QStringList column(data::ClientDataSet *ds, const QString &field)
     return values;
 }
 
+// The window on a session that records every statement, for the exact texts.
+struct Recorded
+{
+    RecordingSession session;
+    TestHostDispatch dispatch;
+    data::ClientDataSet rights;
+    Window window{nullptr, DestroyForm};
+    Recorded()
+    {
+        session.HostDispatch = &dispatch;
+        session.RightsData = &rights;
+        session.AppPath = QStringLiteral("/nonexistent");
+        UGlobalValue::HostSessionRef = &session;
+        window.reset(CreateForm<TUserInfoMagForm>());
+    }
+    ~Recorded()
+    {
+        window.reset();
+        UGlobalValue::HostSessionRef = nullptr;
+    }
+};
+
 bool shown(TdxBarButton *b)
 {
     return b->Visible() == TdxBarItemVisible::ivAlways;
@@ -259,20 +281,15 @@ void UsersWindow::decliningChangesNothing()
 void UsersWindow::deleteStatementsQuoteTheCode()
 {
     // The exact statements, on a session that records them.
-    RecordingSession session;
-    TestHostDispatch dispatch;
-    data::ClientDataSet rights;
-    session.HostDispatch = &dispatch;
-    session.RightsData = &rights;
-    session.AppPath = QStringLiteral("/nonexistent");
-    UGlobalValue::HostSessionRef = &session;
-    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    Recorded recorded;
+    RecordingSession &session = recorded.session;
+    TestHostDispatch &dispatch = recorded.dispatch;
+    Window &w = recorded.window;
     w->CDSUserData->SetData(RecordingSession::packet({{QStringLiteral("UserCode"), data::FieldType::String, 20}},
                                                      {{QStringLiteral("O'Brien")}}));
     session.queueValue(0);
     dispatch.queueConfirm(1);
     w->BtnDelClick(w->BtnDel);
-    UGlobalValue::HostSessionRef = nullptr;
 
     const QStringList values = session.statements(QStringLiteral("GetHrValue"));
     QCOMPARE(values.size(), 1);
@@ -292,21 +309,16 @@ void UsersWindow::deleteStatementsQuoteTheCode()
 
 void UsersWindow::aDeleteAnsweredFalseIsAFailure()
 {
-    RecordingSession session;
-    TestHostDispatch dispatch;
-    data::ClientDataSet rights;
-    session.HostDispatch = &dispatch;
-    session.RightsData = &rights;
-    session.AppPath = QStringLiteral("/nonexistent");
-    UGlobalValue::HostSessionRef = &session;
-    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    Recorded recorded;
+    RecordingSession &session = recorded.session;
+    TestHostDispatch &dispatch = recorded.dispatch;
+    Window &w = recorded.window;
     w->CDSUserData->SetData(RecordingSession::packet({{QStringLiteral("UserCode"), data::FieldType::String, 20}},
                                                      {{QStringLiteral("u1")}, {QStringLiteral("u2")}}));
     session.queueValue(0);
     session.execFalseOnCall(1);
     dispatch.queueConfirm(1);
     w->BtnDelClick(w->BtnDel);
-    UGlobalValue::HostSessionRef = nullptr;
     QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("删除失败!")});
     QCOMPARE(w->CDSUserData->RecordCount(), 2);
     for (const QString &sql : session.statements(QStringLiteral("OpenHrData")))
@@ -370,14 +382,10 @@ void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
 
 void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
 {
-    RecordingSession session;
-    TestHostDispatch dispatch;
-    data::ClientDataSet rights;
-    session.HostDispatch = &dispatch;
-    session.RightsData = &rights;
-    session.AppPath = QStringLiteral("/nonexistent");
-    UGlobalValue::HostSessionRef = &session;
-    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    Recorded recorded;
+    RecordingSession &session = recorded.session;
+    TestHostDispatch &dispatch = recorded.dispatch;
+    Window &w = recorded.window;
     const QVector<data::FieldDef> fields = {
         {QStringLiteral("UserCode"), data::FieldType::String, 20}, {QStringLiteral("UserName"), data::FieldType::String, 20},
         {QStringLiteral("Spell"), data::FieldType::String, 20}, {QStringLiteral("FiveStrokes"), data::FieldType::String, 20},
@@ -390,7 +398,6 @@ void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
     session.queuePacket(RecordingSession::packet(fields));
     session.execFalseOnCall(2);
     w->BtnSyhClick(w->BtnSyh);
-    UGlobalValue::HostSessionRef = nullptr;
     QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
     QCOMPARE(session.hrRollbacks(), 1);
     QCOMPARE(session.hrCommits(), 0);
