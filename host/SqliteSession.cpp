@@ -5,6 +5,7 @@
 
 #include "DatabaseSchema.h"
 #include "LumoError.h"
+#include "SessionPackets.h"
 #include "SqliteResultReader.h"
 #include "TsqlTranslator.h"
 
@@ -78,9 +79,7 @@ data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
 
 std::unique_ptr<data::ClientDataSet> SqliteSession::openDataSet(SqliteDatabase &db, const QString &sql)
 {
-    auto dataSet = std::make_unique<data::ClientDataSet>();
-    dataSet->SetData(openData(db, sql));
-    return dataSet;
+    return clientDataSetFromPacket(openData(db, sql));
 }
 
 QVariant SqliteSession::value(SqliteDatabase &db, const QString &sql)
@@ -185,10 +184,5 @@ void SqliteSession::RollbackHrTrans()
 
 QString SqliteSession::ReplacePlaceholder(const QString &source, const QString &value, const QString &placeholder)
 {
-    // An empty placeholder would match between every two characters.
-    if (placeholder.isEmpty())
-        return source;
-    QString result = source;
-    result.replace(placeholder, value, Qt::CaseSensitive);
-    return result;
+    return replacePlaceholderText(source, value, placeholder);
 }
