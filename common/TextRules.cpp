@@ -53,7 +53,16 @@ QStringList splitFieldList(const QString &text)
 
 QString QuotedStr(const QString &text)
 {
-    QString doubled = text;
-    doubled.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + doubled + u'\'';
+    // Reserved up front: statements quote every value they carry.
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'\'';
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(u'\'', from)) >= 0; from = at + 1) {
+        quoted.append(text.constData() + from, at + 1 - from);
+        quoted += u'\'';
+    }
+    quoted.append(text.constData() + from, text.size() - from);
+    quoted += u'\'';
+    return quoted;
 }

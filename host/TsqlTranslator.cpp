@@ -523,23 +523,49 @@ namespace {
 // prefix to rewrite, a Top, a + to turn into ||, a Delete without From, or a
 // second statement to separate. Most statements of the module need none of that
 // (the synchronisation sends tens of thousands of plain inserts and updates), and
-// a look for the words is far cheaper than tokenising them. The look is
-// deliberately coarse: a word inside a literal also sends the text the full way.
+// one pass over the characters is far cheaper than tokenising them. The look is
+// deliberately coarse: a word inside a literal or a name also sends the text the
+// full way.
 bool mayNeedTranslation(const QString &tsql)
 {
-    if (tsql.contains(QLatin1Char('+')) || tsql.contains(QLatin1Char(';')))
-        return true;
-    // One lower-casing and plain searches: Qt's case-insensitive search folds
-    // every character again for every word.
-    const QString lower = tsql.toLower();
-    static const QLatin1String rewritten[] = {QLatin1String("with"), QLatin1String("isnull"),
-                                              QLatin1String("top"), QLatin1String("delete"),
-                                              QLatin1String("n'")};
-    for (const QLatin1String &word : rewritten)
-        if (lower.contains(word))
+    const QChar *const text = tsql.constData();
+    const qsizetype n = tsql.size();
+    int statements = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('+') || c == QLatin1Char(';'))
             return true;
-    const qsizetype statements = lower.count(QLatin1String("select")) + lower.count(QLatin1String("insert"))
-        + lower.count(QLatin1String("update"));
+        if (!isWordPart(c)) {
+            ++i;
+            continue;
+        }
+        // A run of word characters, compared whole: the tokeniser never splits
+        // one, so a keyword inside a longer run is no keyword to it either.
+        const qsizetype from = i;
+        while (i < n && isWordPart(text[i]))
+            ++i;
+        const QStringView word(text + from, i - from);
+        if (word.size() == 1 && (word[0] == QLatin1Char('n') || word[0] == QLatin1Char('N'))) {
+            if (i < n && text[i] == QLatin1Char('\''))
+                return true;
+            continue;
+        }
+        if (word.size() < 3 || word.size() > 6)
+            continue;
+        static const QLatin1String rewritten[] = {QLatin1String("with"), QLatin1String("isnull"),
+                                                  QLatin1String("top"), QLatin1String("delete")};
+        for (const QLatin1String &keyword : rewritten) {
+            if (word.compare(keyword, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        if (word.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0
+            || word.compare(QLatin1String("insert"), Qt::CaseInsensitive) == 0
+            || word.compare(QLatin1String("update"), Qt::CaseInsensitive) == 0) {
+            if (++statements > 1)
+                return true;
+        }
+    }
     return statements != 1;
 }
 

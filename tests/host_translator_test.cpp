@@ -214,7 +214,8 @@ TEST(TranslatorFuzz, LiteralsSurviveRandomTokenStreams)
         QStringLiteral("T.b"), QStringLiteral("[x y]"), QStringLiteral("[a]]b]"), QStringLiteral("Order"),
         QStringLiteral("By"), QStringLiteral("Case"), QStringLiteral("End"), QStringLiteral("N"),
         QStringLiteral(";"), QStringLiteral("Null"), QStringLiteral("42"), QStringLiteral("用户"),
-        QStringLiteral("Percent"), QStringLiteral("Distinct"),
+        QStringLiteral("Percent"), QStringLiteral("Distinct"), QStringLiteral("Topic"), QStringLiteral("deleted"),
+        QStringLiteral("@Top"), QStringLiteral("isNULL"), QStringLiteral("nN"), QStringLiteral("Selected"),
     };
     const QStringList literalParts = {
         QStringLiteral("Top 1"), QStringLiteral("''"), QStringLiteral("--"), QStringLiteral("/*"),
