@@ -153,14 +153,21 @@ void SqliteDatabase::forEachStatement(const QString &sqliteText, const std::func
         }
         if (!raw)  // only blanks, comments or ";" were left
             break;
-        SqliteStatement statement(m_db.get(), raw, context.isEmpty() ? m_label : m_label + QLatin1Char('\n') + context);
+        SqliteStatement statement(m_db.get(), raw, errorContext(context));
         visit(statement);
         cursor = tail;
     }
 }
 
+QString SqliteDatabase::errorContext(const QString &context) const
+{
+    return context.isEmpty() ? m_label : m_label + QLatin1Char('\n') + context;
+}
+
 void SqliteDatabase::execute(const QString &sqliteText, const QString &context)
 {
+    if (m_statements->tryExecute(m_db.get(), sqliteText.toUtf8(), errorContext(context)))
+        return;
     forEachStatement(sqliteText, [](SqliteStatement &statement) { statement.drain(); }, context);
 }
 

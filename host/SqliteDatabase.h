@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "SqliteStatement.h"
+#include "SqliteStatementCache.h"
 
 struct sqlite3;
 
@@ -37,7 +38,8 @@ public:
     // it. context is added to error messages (e.g. the text before translation).
     void forEachStatement(const QString &sqliteText, const std::function<void(SqliteStatement &)> &visit,
                           const QString &context = QString());
-    // Runs every statement to its end.
+    // Runs every statement to its end. A write statement reuses the prepared
+    // statement of an earlier one that differed in its string literals only.
     void execute(const QString &sqliteText, const QString &context = QString());
     // One statement, prepared for repeated use with bindings.
     SqliteStatement prepare(const QString &sqliteText);
@@ -54,9 +56,12 @@ private:
     };
     SqliteDatabase(sqlite3 *db, QString path, QString label);
     void configure();
+    QString errorContext(const QString &context) const;
 
     std::unique_ptr<sqlite3, Closer> m_db;
     QString m_path;
     QString m_label;
     int m_depth = 0;
+    // After m_db: the kept statements are finalized before the database closes.
+    std::unique_ptr<SqliteStatementCache> m_statements = std::make_unique<SqliteStatementCache>();
 };
