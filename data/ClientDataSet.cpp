@@ -198,11 +198,17 @@ struct ClientDataSet::Impl
         defineFields(packet.fields);
         rows = std::move(packet.rows);
         const int columns = int(q->m_fields.size());
+        std::vector<bool> textColumn(columns);
+        for (int c = 0; c < columns; ++c)
+            textColumn[c] = isTextType(q->m_fields[c]->DataType());
         for (auto &row : rows) {
             if (row.size() != columns)
                 row.resize(columns);
             for (int c = 0; c < columns; ++c) {
                 QVariant &v = row[c];
+                // A text in a text column is already in its stored form.
+                if (textColumn[c] && v.typeId() == QMetaType::QString)
+                    continue;
                 if (!isNullValue(v))
                     v = q->m_fields[c]->normalise(v);
                 else if (v.isValid())
@@ -672,13 +678,14 @@ int ClientDataSet::rowOfView(int viewIndex) const
     return d->physical(viewIndex);
 }
 
-QVariant ClientDataSet::currentValue(int column) const
+const QVariant &ClientDataSet::currentValue(int column) const
 {
+    static const QVariant none;
     if (!Active() || m_cursor < 0 || column < 0 || column >= int(m_fields.size()))
-        return QVariant();
+        return none;
     if (d->editing())
-        return d->buffer.value(column);
-    return d->rows[d->physical(m_cursor)][column];
+        return column < d->buffer.size() ? d->buffer.at(column) : none;
+    return d->rows.at(d->physical(m_cursor)).at(column);
 }
 
 void ClientDataSet::setCurrentValue(int column, const QVariant &value)

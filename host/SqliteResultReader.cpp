@@ -23,8 +23,11 @@ QVariant storedValue(sqlite3_stmt *statement, int column)
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(statement, column));
     case SQLITE_TEXT: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+        // Read as bytes: asking for text makes SQLite copy every value just to
+        // add the terminating zero that fromUtf8 does not need.
+        const auto *text = static_cast<const char *>(sqlite3_column_blob(statement, column));
+        // An empty text comes back as no pointer; it is still a text, not NULL.
+        return QVariant(QString::fromUtf8(text ? text : "", sqlite3_column_bytes(statement, column)));
     }
     case SQLITE_BLOB: {
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(statement, column));
@@ -214,20 +217,39 @@ data::DataPacket readDataPacket(SqliteStatement &statement)
     data::DataPacket packet;
     packet.fields.resize(columns);
     QVector<QString> declarations(columns);
+    // A declared text column takes every value as it is read (any value has a
+    // text); the other columns need all their values before their type is known.
+    std::vector<bool> declaredText(columns);
+    std::vector<int> longest(columns, 0);
     for (int c = 0; c < columns; ++c) {
         packet.fields[c].name = QString::fromUtf8(sqlite3_column_name(raw, c));
         declarations[c] = declaredType(raw, c);
+        declaredText[c] = !declarations[c].trimmed().isEmpty()
+            && data::isTextType(data::fieldTypeFromDeclaration(declarations[c]));
     }
     while (statement.step()) {
-        QVector<QVariant> row(columns);
-        for (int c = 0; c < columns; ++c)
-            row[c] = storedValue(raw, c);
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            QVariant value = storedValue(raw, c);
+            if (declaredText[c] && !value.isNull()) {
+                if (value.typeId() != QMetaType::QString)
+                    value = QVariant(textOf(value));
+                longest[c] = qMax(longest[c], int(static_cast<const QString *>(value.constData())->size()));
+            }
+            row.push_back(std::move(value));
+        }
         packet.rows.push_back(std::move(row));
     }
 
     for (int c = 0; c < columns; ++c) {
         data::FieldDef &field = packet.fields[c];
         const QString &declaration = declarations[c];
+        if (declaredText[c]) {
+            field.type = data::fieldTypeFromDeclaration(declaration);
+            field.size = qMax(declaredSize(declaration), longest[c]);
+            continue;
+        }
         data::FieldType type = declaration.trimmed().isEmpty() ? typeFromValues(packet.rows, c)
                                                                : data::fieldTypeFromDeclaration(declaration);
         if (!allConvert(type, packet.rows, c)) {
@@ -236,14 +258,14 @@ data::DataPacket readDataPacket(SqliteStatement &statement)
                 : data::FieldType::String;
         }
         field.type = type;
-        int longest = 0;
+        int longestText = 0;
         for (auto &row : packet.rows) {
             row[c] = *convert(type, row.at(c));
             if (data::isTextType(type))
-                longest = qMax(longest, int(row.at(c).toString().size()));
+                longestText = qMax(longestText, int(row.at(c).toString().size()));
         }
         if (data::isTextType(type))
-            field.size = qMax(declaredSize(declaration), longest);
+            field.size = qMax(declaredSize(declaration), longestText);
     }
     return packet;
 }

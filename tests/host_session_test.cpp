@@ -376,6 +376,24 @@ TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
     EXPECT_EQ(p.rows.at(0).at(3), QVariant(true));
 }
 
+TEST(SqliteSessionFiles, TextColumnsKeepEmptyTextsAndTakeTheTextOfOtherValues)
+{
+    TempDatabases files;
+    // A blob keeps its type in a text column; SQLite converts numbers itself.
+    files.hr(QStringLiteral("CREATE TABLE Texts (t varchar(5));"
+                            "INSERT INTO Texts VALUES (''), (NULL), (X'E4B8AD'), ('abcdefgh'), (42)"));
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const data::DataPacket p = session.OpenHrData(QStringLiteral("Select t From Texts"));
+    ASSERT_EQ(p.rows.size(), 5);
+    EXPECT_TRUE(data::isTextType(p.fields.at(0).type));
+    EXPECT_EQ(p.fields.at(0).size, 8);  // the longest text, beyond the declared 5
+    EXPECT_EQ(p.rows.at(0).at(0).typeId(), QMetaType::QString);
+    EXPECT_FALSE(p.rows.at(0).at(0).toString().isNull());
+    EXPECT_FALSE(p.rows.at(1).at(0).isValid());
+    EXPECT_EQ(p.rows.at(2).at(0), QVariant(QStringLiteral("中")));
+    EXPECT_EQ(p.rows.at(4).at(0), QVariant(QStringLiteral("42")));
+}
+
 TEST(SqliteSessionFiles, ErrorNamesTranslatedAndOriginalStatement)
 {
     TempDatabases files;
