@@ -110,8 +110,8 @@ public:
     // Changes every time the stored rows change (Append, Post, Delete, SetData...).
     quint64 contentVersion() const { return m_contentVersion; }
 
-    // Used by Field.
-    QVariant currentValue(int column) const;
+    // Used by Field. The reference is valid until the dataset next changes.
+    const QVariant &currentValue(int column) const;
     void setCurrentValue(int column, const QVariant &value);
 
 signals:

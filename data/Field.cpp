@@ -35,7 +35,13 @@ bool Field::IsNull() const
 
 QString Field::AsString() const
 {
-    return textOf(Value());
+    if (!m_dataSet)
+        return QString();
+    const QVariant &value = m_dataSet->currentValue(m_index);
+    // A stored text is its own text, whatever the field's type.
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString *>(value.constData());
+    return textOf(value);
 }
 
 qint64 Field::AsInteger() const

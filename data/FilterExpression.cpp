@@ -79,23 +79,20 @@ std::vector<Token> tokenize(const QString &text)
         } else if (c == QLatin1Char('\'')) {
             t.kind = Token::Kind::Text;
             ++i;
-            bool closed = false;
-            while (i < n) {
-                if (text.at(i) == QLatin1Char('\'')) {
-                    if (i + 1 < n && text.at(i + 1) == QLatin1Char('\'')) {
-                        t.text += QLatin1Char('\'');
-                        i += 2;
-                        continue;
-                    }
+            // Copied a run at a time: a doubled quote stands for one.
+            for (;;) {
+                const int quote = text.indexOf(QLatin1Char('\''), i);
+                if (quote < 0)
+                    raiseSyntax(text, QStringLiteral("文本缺少结束的单引号"), t.position);
+                t.text += QStringView(text).mid(i, quote - i);
+                i = quote + 1;
+                if (i < n && text.at(i) == QLatin1Char('\'')) {
+                    t.text += QLatin1Char('\'');
                     ++i;
-                    closed = true;
-                    break;
+                    continue;
                 }
-                t.text += text.at(i);
-                ++i;
+                break;
             }
-            if (!closed)
-                raiseSyntax(text, QStringLiteral("文本缺少结束的单引号"), t.position);
         } else if (c == QLatin1Char('[')) {
             t.kind = Token::Kind::Name;
             t.bracketed = true;
@@ -190,8 +187,9 @@ private:
 
     bool isKeyword(const Token &t, const char *word) const
     {
-        return t.kind == Token::Kind::Name && !t.bracketed
-               && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+        const QLatin1String keyword(word);
+        return t.kind == Token::Kind::Name && !t.bracketed && t.text.size() == keyword.size()
+               && t.text.compare(keyword, Qt::CaseInsensitive) == 0;
     }
 
     bool isAnyKeyword(const Token &t) const
