@@ -53,16 +53,20 @@ QStringList splitFieldList(const QString &text)
 
 QString QuotedStr(const QString &text)
 {
-    // Reserved up front: statements quote every value they carry.
     QString quoted;
     quoted.reserve(text.size() + 2);
-    quoted += u'\'';
+    AppendQuoted(quoted, text);
+    return quoted;
+}
+
+void AppendQuoted(QString &statement, const QString &text)
+{
+    statement += u'\'';
     qsizetype from = 0;
     for (qsizetype at; (at = text.indexOf(u'\'', from)) >= 0; from = at + 1) {
-        quoted.append(text.constData() + from, at + 1 - from);
-        quoted += u'\'';
+        statement.append(text.constData() + from, at + 1 - from);
+        statement += u'\'';
     }
-    quoted.append(text.constData() + from, text.size() - from);
-    quoted += u'\'';
-    return quoted;
+    statement.append(text.constData() + from, text.size() - from);
+    statement += u'\'';
 }

@@ -22,3 +22,5 @@ QStringList splitFieldList(const QString &text);
 // The text in single quotes with every single quote inside doubled: the one way
 // values are written into statements that are not built field by field.
 QString QuotedStr(const QString &text);
+// The same, appended to a statement being built.
+void AppendQuoted(QString &statement, const QString &text);

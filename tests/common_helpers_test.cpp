@@ -70,6 +70,8 @@ TEST_F(Helpers, ListRulesLeaveUnicodeAlone)
               QStringList({"F1", "f2", "F3", "F4"}));
     EXPECT_TRUE(splitFieldList(QStringLiteral("  ")).isEmpty());
     EXPECT_EQ(QuotedStr(QStringLiteral("a'b''")), "'a''b'''''");
+    EXPECT_EQ(QuotedStr(QString()), "''");
+    EXPECT_EQ(QuotedStr(QStringLiteral("'张三")), QStringLiteral("'''张三'"));
 }
 
 TEST_F(Helpers, SetFieldValueFindsTheFieldByName)

@@ -18,6 +18,7 @@
 #include "TcxGridDBColumn.h"
 #include "TcxGridDBTableView.h"
 #include "TdxBarManager.h"
+#include "ModuleSqlTexts.h"
 #include "UGlobalValue.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
@@ -101,6 +102,7 @@ private slots:
     void syncInsertsUpdatesAndLeavesOthersAlone();
     void syncFailureOnTheThirdUserRollsEverythingBack();
     void syncStatementAnsweredFalseFailsTheRun();
+    void syncSendsExactlyTheInsertAndUpdateTexts();
 };
 
 void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
@@ -380,17 +382,22 @@ void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
     QVERIFY(!w->TabCtlProgress->isVisible());
 }
 
+// The columns both user tables give the synchronisation, in the tables' order.
+static QVector<data::FieldDef> syncFields()
+{
+    QVector<data::FieldDef> fields;
+    for (const char *name : {"UserCode", "UserName", "Spell", "FiveStrokes", "OrgCode", "Grade", "ContactType", "PassWord"})
+        fields.push_back({QString::fromLatin1(name), data::FieldType::String, 20});
+    return fields;
+}
+
 void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
 {
     Recorded recorded;
     RecordingSession &session = recorded.session;
     TestHostDispatch &dispatch = recorded.dispatch;
     Window &w = recorded.window;
-    const QVector<data::FieldDef> fields = {
-        {QStringLiteral("UserCode"), data::FieldType::String, 20}, {QStringLiteral("UserName"), data::FieldType::String, 20},
-        {QStringLiteral("Spell"), data::FieldType::String, 20}, {QStringLiteral("FiveStrokes"), data::FieldType::String, 20},
-        {QStringLiteral("OrgCode"), data::FieldType::String, 20}, {QStringLiteral("Grade"), data::FieldType::String, 20},
-        {QStringLiteral("ContactType"), data::FieldType::String, 20}, {QStringLiteral("PassWord"), data::FieldType::String, 20}};
+    const QVector<data::FieldDef> fields = syncFields();
     session.queueValue(3);  // units exist
     // The RCMS users first, then the health-record users (none).
     session.queuePacket(RecordingSession::packet(fields, {{"a", "A", "", "", "", "", "", ""},
@@ -401,6 +408,29 @@ void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
     QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
     QCOMPARE(session.hrRollbacks(), 1);
     QCOMPARE(session.hrCommits(), 0);
+}
+
+void UsersWindow::syncSendsExactlyTheInsertAndUpdateTexts()
+{
+    Recorded recorded;
+    RecordingSession &session = recorded.session;
+    session.queueValue(3);  // units exist
+    // New (quotes in its texts), changed in the password only, identical.
+    session.queuePacket(RecordingSession::packet(
+        syncFields(), {{"a'1", "新'人", "XR", "YW", "A1", "3", "1'38", "p"}, {"b", "乙", "Y", "N", "A2", "4", "", "new"},
+                       {"c", "丙", "B", "G", "A1", "3", "139", "q"}}));
+    session.queuePacket(RecordingSession::packet(
+        syncFields(), {{"c", "丙", "B", "G", "A1", "3", "139", "q"}, {"b", "乙", "Y", "N", "A2", "4", "", "old"}}));
+    recorded.window->BtnSyhClick(recorded.window->BtnSyh);
+    QCOMPARE(recorded.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    using ModuleSql::SyncUser;
+    QCOMPARE(session.statements(QStringLiteral("ExecHrSql")),
+             (QStringList{ModuleSql::syncInsert(SyncUser{QStringLiteral("a'1"), QStringLiteral("新'人"),
+                                                         QStringLiteral("XR"), QStringLiteral("YW"), QStringLiteral("3"),
+                                                         QStringLiteral("A1"), QStringLiteral("1'38"), QStringLiteral("p")}),
+                          ModuleSql::syncUpdate(SyncUser{QStringLiteral("b"), QStringLiteral("乙"), QStringLiteral("Y"),
+                                                         QStringLiteral("N"), QStringLiteral("4"), QStringLiteral("A2"),
+                                                         QString(), QStringLiteral("new")})}));
 }
 
 QTEST_MAIN(UsersWindow)

@@ -8,10 +8,27 @@
 
 namespace {
 
-QString q(const data::Field *field)
+// Appends the pieces of a statement: fixed texts as they are, fields as quoted
+// values, into one string that grows once or twice rather than per piece.
+class StatementText
 {
-    return QuotedStr(field->AsString());
-}
+public:
+    StatementText() { m_text.reserve(400); }
+    StatementText &operator<<(QLatin1String fixed)
+    {
+        m_text += fixed;
+        return *this;
+    }
+    StatementText &operator<<(const data::Field *field)
+    {
+        AppendQuoted(m_text, field->AsString());
+        return *this;
+    }
+    QString take() { return std::move(m_text); }
+
+private:
+    QString m_text;
+};
 
 } // namespace
 
@@ -30,12 +47,14 @@ UserSync::Columns::Columns(const data::ClientDataSet &ds)
 QString UserSync::statementFor(const Columns &s, const Columns *t)
 {
     if (!t) {
-        return QStringLiteral(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
-                              "ContactType,Password )  Values ( ")
-            + q(s.userCode) + QStringLiteral(", ") + q(s.userName) + QStringLiteral(", ") + q(s.spell)
-            + QStringLiteral(", ") + q(s.fiveStrokes) + QStringLiteral(", ") + q(s.grade) + QStringLiteral(", ")
-            + q(s.orgCode) + QStringLiteral(", ") + q(s.contactType) + QStringLiteral(", ") + q(s.password)
-            + QStringLiteral(")");
+        StatementText sql;
+        sql << QLatin1String(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
+                             "ContactType,Password )  Values ( ")
+            << s.userCode << QLatin1String(", ") << s.userName << QLatin1String(", ") << s.spell
+            << QLatin1String(", ") << s.fiveStrokes << QLatin1String(", ") << s.grade << QLatin1String(", ")
+            << s.orgCode << QLatin1String(", ") << s.contactType << QLatin1String(", ") << s.password
+            << QLatin1String(")");
+        return sql.take();
     }
     // Compared as exact texts, in this order; the first difference decides.
     const std::pair<data::Field *, data::Field *> compared[] = {
@@ -51,14 +70,16 @@ QString UserSync::statementFor(const Columns &s, const Columns *t)
     }
     if (!differs)
         return QString();
-    return QStringLiteral(" Update p_User  Set UserName = ") + q(s.userName) + QStringLiteral(", ")
-        + QStringLiteral("     Spell = ") + q(s.spell) + QStringLiteral(", ")
-        + QStringLiteral("     FiveStrokes = ") + q(s.fiveStrokes) + QStringLiteral(", ")
-        + QStringLiteral("     OrgCode = ") + q(s.orgCode) + QStringLiteral(", ")
-        + QStringLiteral("     Grade = ") + q(s.grade) + QStringLiteral(", ")
-        + QStringLiteral("     Password = ") + q(s.password) + QStringLiteral(", ")
-        + QStringLiteral("     ContactType = ") + q(s.contactType)
-        + QStringLiteral(" Where UserCode = ") + q(s.userCode);
+    StatementText sql;
+    sql << QLatin1String(" Update p_User  Set UserName = ") << s.userName << QLatin1String(", ")
+        << QLatin1String("     Spell = ") << s.spell << QLatin1String(", ")
+        << QLatin1String("     FiveStrokes = ") << s.fiveStrokes << QLatin1String(", ")
+        << QLatin1String("     OrgCode = ") << s.orgCode << QLatin1String(", ")
+        << QLatin1String("     Grade = ") << s.grade << QLatin1String(", ")
+        << QLatin1String("     Password = ") << s.password << QLatin1String(", ")
+        << QLatin1String("     ContactType = ") << s.contactType
+        << QLatin1String(" Where UserCode = ") << s.userCode;
+    return sql.take();
 }
 
 void UserSync::run(const std::function<void(int, int)> &progress)
@@ -72,7 +93,7 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     progress(0, total);
     int done = 0;
     while (!source->Eof()) {
-        FilterDataSet(target.get(), QStringLiteral("UserCode = ") + q(sourceColumns.userCode));
+        FilterDataSet(target.get(), QStringLiteral("UserCode = ") + QuotedStr(sourceColumns.userCode->AsString()));
         const QString sql = statementFor(sourceColumns, target->RecordCount() < 1 ? nullptr : &targetColumns);
         if (!sql.isEmpty() && !m_session.ExecHrSql(sql))
             throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql);
