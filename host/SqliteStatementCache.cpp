@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 
 #include "LumoError.h"
 #include "SqliteStatement.h"
@@ -66,11 +67,23 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
     if (!isWriteKeyword(s + wordStart, i - wordStart))
         return std::nullopt;
 
+    // The bytes that can start anything but plain text.
+    static const auto special = [] {
+        std::array<bool, 256> table{};
+        for (const unsigned char c : QByteArrayView("'\"`[-/?:@$;"))
+            table[c] = true;
+        return table;
+    }();
+
     ParameterisedSql out;
     out.shape.reserve(n);
     qsizetype copied = 0;  // start of the text not yet copied into the shape
     while (i < n) {
         const char c = s[i];
+        if (!special[static_cast<unsigned char>(c)]) {
+            ++i;
+            continue;
+        }
         const char next = i + 1 < n ? s[i + 1] : '\0';
         if (c == '\'') {
             // x'..' is a blob, which stays as it is written.
@@ -80,9 +93,9 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
             const qsizetype end = endOfQuoted(s, n, i, '\'', &doubled);
             if (end < 0)
                 return std::nullopt;
-            QByteArray value(s + i + 1, end - i - 2);
-            if (doubled)
-                value.replace("''", "'");
+            // Without doubled quotes the value is the literal's own bytes.
+            QByteArray value = doubled ? QByteArray(s + i + 1, end - i - 2).replace("''", "'")
+                                       : QByteArray::fromRawData(s + i + 1, end - i - 2);
             out.shape.append(s + copied, i - copied).append('?');
             out.values.push_back(std::move(value));
             i = copied = end;

@@ -21,7 +21,8 @@ struct ParameterisedSql
 // Splits one INSERT, UPDATE, DELETE or REPLACE statement (SQLite text, UTF-8)
 // into its shape and literal values. nullopt for anything else: other
 // statements, several statements, texts that already hold parameters, blob
-// literals or an unterminated literal.
+// literals or an unterminated literal. Values may share utf8's bytes, so utf8
+// must outlive the result.
 std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8);
 
 // Keeps the prepared statements of recently run write statements by shape.

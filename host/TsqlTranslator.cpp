@@ -526,6 +526,17 @@ namespace {
 // one pass over the characters is far cheaper than tokenising them. The look is
 // deliberately coarse: a word inside a literal or a name also sends the text the
 // full way.
+// The word spelled like the lower-case ASCII keyword, in any case.
+bool isKeyword(QStringView word, const char *keyword)
+{
+    qsizetype k = 0;
+    for (; keyword[k]; ++k) {
+        if (k >= word.size() || (word[k].unicode() | 0x20) != keyword[k])
+            return false;
+    }
+    return k == word.size();
+}
+
 bool mayNeedTranslation(const QString &tsql)
 {
     const QChar *const text = tsql.constData();
@@ -553,15 +564,11 @@ bool mayNeedTranslation(const QString &tsql)
         }
         if (word.size() < 3 || word.size() > 6)
             continue;
-        static const QLatin1String rewritten[] = {QLatin1String("with"), QLatin1String("isnull"),
-                                                  QLatin1String("top"), QLatin1String("delete")};
-        for (const QLatin1String &keyword : rewritten) {
-            if (word.compare(keyword, Qt::CaseInsensitive) == 0)
+        for (const char *keyword : {"with", "isnull", "top", "delete"}) {
+            if (isKeyword(word, keyword))
                 return true;
         }
-        if (word.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0
-            || word.compare(QLatin1String("insert"), Qt::CaseInsensitive) == 0
-            || word.compare(QLatin1String("update"), Qt::CaseInsensitive) == 0) {
+        if (isKeyword(word, "select") || isKeyword(word, "insert") || isKeyword(word, "update")) {
             if (++statements > 1)
                 return true;
         }

@@ -21,8 +21,8 @@ std::string shapeOf(const char *sql)
 
 TEST(ParameteriseLiterals, TakesOutEveryLiteralAndUndoublesItsQuotes)
 {
-    const auto p = parameteriseLiterals(
-        QByteArray(" Update p_User  Set UserName = 'O''Brien',  Spell = '', Grade = 3 Where UserCode = '01'"));
+    const QByteArray sql(" Update p_User  Set UserName = 'O''Brien',  Spell = '', Grade = 3 Where UserCode = '01'");
+    const auto p = parameteriseLiterals(sql);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->shape.toStdString(), " Update p_User  Set UserName = ?,  Spell = ?, Grade = 3 Where UserCode = ?");
     ASSERT_EQ(p->values.size(), 3u);
@@ -30,9 +30,11 @@ TEST(ParameteriseLiterals, TakesOutEveryLiteralAndUndoublesItsQuotes)
     EXPECT_EQ(p->values[1].toStdString(), "");
     EXPECT_EQ(p->values[2].toStdString(), "01");
 
-    const auto chinese = parameteriseLiterals(QStringLiteral("insert into t values ('张''三')").toUtf8());
+    const QByteArray chineseSql = QStringLiteral("insert into t values ('张''三', '李四')").toUtf8();
+    const auto chinese = parameteriseLiterals(chineseSql);
     ASSERT_TRUE(chinese);
     EXPECT_EQ(QString::fromUtf8(chinese->values.at(0)), QStringLiteral("张'三"));
+    EXPECT_EQ(QString::fromUtf8(chinese->values.at(1)), QStringLiteral("李四"));
 }
 
 TEST(ParameteriseLiterals, LeavesQuotesInNamesAndCommentsAlone)
