@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -62,6 +63,7 @@ bool isNamePart(QChar c)
 std::vector<Token> tokenize(const QString &text)
 {
     std::vector<Token> tokens;
+    tokens.reserve(8);  // "Field = 'value'" and a little more without growing
     const int n = text.size();
     int i = 0;
     while (i < n) {
@@ -74,7 +76,7 @@ std::vector<Token> tokenize(const QString &text)
         t.position = i;
         if (c == QLatin1Char('(') || c == QLatin1Char(')')) {
             t.kind = c == QLatin1Char('(') ? Token::Kind::LParen : Token::Kind::RParen;
-            t.text = c;
+            t.text = c == QLatin1Char('(') ? QStringLiteral("(") : QStringLiteral(")");
             ++i;
         } else if (c == QLatin1Char('\'')) {
             t.kind = Token::Kind::Text;
@@ -137,20 +139,20 @@ std::vector<Token> tokenize(const QString &text)
         } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('=')
                    || c == QLatin1Char('!')) {
             t.kind = Token::Kind::Op;
-            const QString two = text.mid(i, 2);
-            if (two == QLatin1String("<>") || two == QLatin1String("<=") || two == QLatin1String(">=")
-                || two == QLatin1String("!=")) {
-                t.text = two;
-                i += 2;
-            } else if (c == QLatin1Char('!')) {
+            // Operator texts are literals: no allocation for the commonest token.
+            static const QString operators[] = {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="),
+                                                QStringLiteral("!="), QStringLiteral("<"),  QStringLiteral(">"),
+                                                QStringLiteral("=")};
+            const QStringView rest = QStringView(text).mid(i);
+            const auto op = std::find_if(std::begin(operators), std::end(operators),
+                                         [&rest](const QString &o) { return rest.startsWith(o); });
+            if (op == std::end(operators))
                 raiseSyntax(text, QStringLiteral("无效的运算符 \"!\""), i);
-            } else {
-                t.text = c;
-                ++i;
-            }
+            t.text = *op;
+            i += int(op->size());
         } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
             t.kind = Token::Kind::Sign;
-            t.text = c;
+            t.text = c == QLatin1Char('-') ? QStringLiteral("-") : QStringLiteral("+");
             ++i;
         } else {
             raiseSyntax(text, QStringLiteral("无效的字符 \"%1\"").arg(c), i);
