@@ -77,6 +77,7 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
 
     ParameterisedSql out;
     out.shape.reserve(n);
+    out.values.reserve(16);
     qsizetype copied = 0;  // start of the text not yet copied into the shape
     while (i < n) {
         const char c = s[i];

@@ -24,10 +24,14 @@ bool isWordStart(QChar c)
     return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#');
 }
 
-bool isWordPart(QChar c)
+inline bool isWordPart(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('#')
-        || c == QLatin1Char('@') || c == QLatin1Char('$');
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '#'
+            || u == '@' || u == '$';
+    }
+    return c.isLetterOrNumber();
 }
 
 // Scans to the end of a quoted run whose closing character is doubled to stand
