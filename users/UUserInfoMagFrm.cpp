@@ -1,6 +1,7 @@
 #include "UUserInfoMagFrm.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -32,6 +33,8 @@
 
 namespace {
 
+// How often a long command lets the window paint and take input: one frame.
+constexpr qint64 kEventIntervalMs = 16;
 
 
 // The failure the delete command reports when the session answers false instead
@@ -391,14 +394,22 @@ void TUserInfoMagForm::synchronise()
         session.BeginHrTrans();
         UserSync sync(session);
         ShowProgressPanel(TabCtlProgress, true);
-        sync.run([this](int done, int total) {
+        // Pending events are handled once a frame rather than after every
+        // user: that keeps the window painting and answering, while a pass of
+        // the event loop per user cost a tenth of a large run.
+        QElapsedTimer sinceEvents;
+        sync.run([this, &sinceEvents](int done, int total) {
             if (done == 0) {
                 ProBar->SetPosition(0);
                 ProBar->SetMax(total * 100);
+                sinceEvents.start();
                 return;
             }
             ProBar->SetPosition(ProBar->Position() + 100);
-            QCoreApplication::processEvents();
+            if (sinceEvents.elapsed() >= kEventIntervalMs) {
+                QCoreApplication::processEvents();
+                sinceEvents.restart();
+            }
         });
         session.CommitHrTrans();
         ShowProgressPanel(TabCtlProgress, false);
