@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -543,26 +544,39 @@ bool isKeyword(QStringView word, const char *keyword)
 
 bool mayNeedTranslation(const QString &tsql)
 {
-    const QChar *const text = tsql.constData();
+    // What an ASCII character can start: nothing, a word, or a rewrite.
+    enum : quint8 { Other, Word, Rewrite };
+    static const auto asciiClass = [] {
+        std::array<quint8, 128> table{};
+        for (int c = 0; c < 128; ++c) {
+            if (isWordPart(QChar(c)))
+                table[c] = Word;
+        }
+        table['+'] = table[';'] = Rewrite;
+        return table;
+    }();
+    const auto classOf = [](char16_t u) { return u < 128 ? asciiClass[u] : (QChar(u).isLetterOrNumber() ? Word : Other); };
+
+    const auto *const text = reinterpret_cast<const char16_t *>(tsql.constData());
     const qsizetype n = tsql.size();
     int statements = 0;
     qsizetype i = 0;
     while (i < n) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('+') || c == QLatin1Char(';'))
+        const quint8 kind = classOf(text[i]);
+        if (kind == Rewrite)
             return true;
-        if (!isWordPart(c)) {
+        if (kind == Other) {
             ++i;
             continue;
         }
         // A run of word characters, compared whole: the tokeniser never splits
         // one, so a keyword inside a longer run is no keyword to it either.
         const qsizetype from = i;
-        while (i < n && isWordPart(text[i]))
+        while (i < n && classOf(text[i]) == Word)
             ++i;
         const QStringView word(text + from, i - from);
         if (word.size() == 1 && (word[0] == QLatin1Char('n') || word[0] == QLatin1Char('N'))) {
-            if (i < n && text[i] == QLatin1Char('\''))
+            if (i < n && text[i] == u'\'')
                 return true;
             continue;
         }
