@@ -343,6 +343,63 @@ private:
     size_t m_pos = 0;
 };
 
+// The commonest filter by far, "Field = 'text'" (a lookup by key), read
+// without tokens; the same tree the parser builds. Anything else, including
+// any doubt, gives null and goes the general way, which also reports errors.
+std::unique_ptr<Node> parseFieldEqualsText(const QString &text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const auto skipSpaces = [&] {
+        while (i < n && text.at(i).isSpace())
+            ++i;
+    };
+    skipSpaces();
+    if (i >= n || !isNameStart(text.at(i)))
+        return nullptr;
+    const qsizetype nameStart = i;
+    while (i < n && isNamePart(text.at(i)))
+        ++i;
+    const QStringView name = QStringView(text).mid(nameStart, i - nameStart);
+    for (const char *keyword : {"and", "or", "not", "is", "null"}) {
+        if (name.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0)
+            return nullptr;
+    }
+    skipSpaces();
+    if (i >= n || text.at(i) != QLatin1Char('='))
+        return nullptr;
+    ++i;
+    skipSpaces();
+    if (i >= n || text.at(i) != QLatin1Char('\''))
+        return nullptr;
+    ++i;
+    QString literal;
+    for (;;) {
+        const qsizetype quote = text.indexOf(QLatin1Char('\''), i);
+        if (quote < 0)
+            return nullptr;
+        literal += QStringView(text).mid(i, quote - i);
+        i = quote + 1;
+        if (i < n && text.at(i) == QLatin1Char('\'')) {
+            literal += QLatin1Char('\'');
+            ++i;
+            continue;
+        }
+        break;
+    }
+    skipSpaces();
+    if (i != n)
+        return nullptr;
+    auto node = std::make_unique<Node>();
+    node->kind = Node::Kind::Compare;
+    node->op = CompareOp::Equal;
+    node->lhs.kind = Operand::Kind::Field;
+    node->lhs.text = name.toString();
+    node->rhs.kind = Operand::Kind::Text;
+    node->rhs.text = std::move(literal);
+    return node;
+}
+
 // ---------------------------------------------------------------------------
 // Evaluation
 
@@ -565,8 +622,8 @@ FilterExpression::~FilterExpression() = default;
 
 std::unique_ptr<FilterExpression> FilterExpression::parse(const QString &text)
 {
-    std::unique_ptr<Node> root;
-    if (!text.trimmed().isEmpty()) {
+    std::unique_ptr<Node> root = parseFieldEqualsText(text);
+    if (!root && !text.trimmed().isEmpty()) {
         Parser parser(text, tokenize(text));
         root = parser.parseAll();
     }
