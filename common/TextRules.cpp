@@ -61,12 +61,16 @@ QString QuotedStr(const QString &text)
 
 void AppendQuoted(QString &statement, const QString &text)
 {
-    statement += u'\'';
-    qsizetype from = 0;
-    for (qsizetype at; (at = text.indexOf(u'\'', from)) >= 0; from = at + 1) {
-        statement.append(text.constData() + from, at + 1 - from);
-        statement += u'\'';
+    // Sized once and written in place (resize grows the capacity
+    // geometrically): statements are built from many quoted values.
+    const qsizetype start = statement.size();
+    statement.resize(start + text.size() + text.count(u'\'') + 2);
+    QChar *out = statement.data() + start;
+    *out++ = u'\'';
+    for (const QChar c : text) {
+        *out++ = c;
+        if (c == u'\'')
+            *out++ = u'\'';
     }
-    statement.append(text.constData() + from, text.size() - from);
-    statement += u'\'';
+    *out = u'\'';
 }
