@@ -360,13 +360,21 @@ TEST(SqliteSessionFiles, CreatingRefusesExistingFilesBeforeMakingAny)
     EXPECT_EQ(after.readAll(), before);
 }
 
-TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
+// What the SQLite session reads from a table made by sqliteText.
+data::DataPacket packetOf(const QString &sqliteText, const QString &query)
 {
     TempDatabases files;
-    files.hr(QStringLiteral("CREATE TABLE Mixed (i int, r int, d datetime, b bit);"
-                            "INSERT INTO Mixed VALUES (1, 1, '2024-01-05', 1), ('abc', 2.5, 'someday', 0)"));
+    files.hr(sqliteText);
     SqliteSession session(files.hrFile(), files.rcmsFile());
-    const data::DataPacket p = session.OpenHrData(QStringLiteral("Select * From Mixed"));
+    return session.OpenHrData(query);
+}
+
+TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
+{
+    const data::DataPacket p =
+        packetOf(QStringLiteral("CREATE TABLE Mixed (i int, r int, d datetime, b bit);"
+                                "INSERT INTO Mixed VALUES (1, 1, '2024-01-05', 1), ('abc', 2.5, 'someday', 0)"),
+                 QStringLiteral("Select * From Mixed"));
     EXPECT_TRUE(data::isTextType(p.fields.at(0).type));
     EXPECT_EQ(p.rows.at(1).at(0).toString(), QStringLiteral("abc"));
     EXPECT_EQ(p.fields.at(1).type, data::FieldType::Float);
@@ -378,12 +386,11 @@ TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
 
 TEST(SqliteSessionFiles, TextColumnsKeepEmptyTextsAndTakeTheTextOfOtherValues)
 {
-    TempDatabases files;
     // A blob keeps its type in a text column; SQLite converts numbers itself.
-    files.hr(QStringLiteral("CREATE TABLE Texts (t varchar(5));"
-                            "INSERT INTO Texts VALUES (''), (NULL), (X'E4B8AD'), ('abcdefgh'), (42)"));
-    SqliteSession session(files.hrFile(), files.rcmsFile());
-    const data::DataPacket p = session.OpenHrData(QStringLiteral("Select t From Texts"));
+    const data::DataPacket p =
+        packetOf(QStringLiteral("CREATE TABLE Texts (t varchar(5));"
+                                "INSERT INTO Texts VALUES (''), (NULL), (X'E4B8AD'), ('abcdefgh'), (42)"),
+                 QStringLiteral("Select t From Texts"));
     ASSERT_EQ(p.rows.size(), 5);
     EXPECT_TRUE(data::isTextType(p.fields.at(0).type));
     EXPECT_EQ(p.fields.at(0).size, 8);  // the longest text, beyond the declared 5
