@@ -36,7 +36,6 @@ namespace {
 // How often a long command lets the window paint and take input: one frame.
 constexpr qint64 kEventIntervalMs = 16;
 
-
 // The failure the delete command reports when the session answers false instead
 // of raising.
 class DeleteRefused : public data::LumoError
