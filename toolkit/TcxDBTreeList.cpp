@@ -49,8 +49,7 @@ TcxDBTreeList::TcxDBTreeList(QWidget *parent)
 
 TcxDBTreeList::~TcxDBTreeList()
 {
-    for (auto &connection : m_connections)
-        disconnect(connection);
+    m_link.release();
     m_destroying = true;
     const auto columns = m_columns;
     qDeleteAll(columns);
@@ -58,24 +57,16 @@ TcxDBTreeList::~TcxDBTreeList()
 
 data::ClientDataSet *TcxDBTreeList::DataSet() const
 {
-    return m_source ? m_source->DataSet() : nullptr;
+    return m_link.dataSet();
 }
 
 void TcxDBTreeList::SetDataSource(data::DataSource *source)
 {
-    if (m_source == source)
+    const auto rebuild = [this] { this->rebuild(); };
+    const auto recordChanged = [this] { this->recordChanged(); };
+    if (!m_link.follow(source, this, {rebuild, rebuild, [this] { syncFromDataSet(); }, recordChanged, recordChanged}))
         return;
-    for (auto &connection : m_connections)
-        disconnect(connection);
-    m_source = source;
-    if (source) {
-        m_connections[0] = connect(source, &data::DataSource::dataSetChanged, this, &TcxDBTreeList::rebuild);
-        m_connections[1] = connect(source, &data::DataSource::dataChanged, this, &TcxDBTreeList::rebuild);
-        m_connections[2] = connect(source, &data::DataSource::scrolled, this, &TcxDBTreeList::syncFromDataSet);
-        m_connections[3] = connect(source, &data::DataSource::recordChanged, this, &TcxDBTreeList::recordChanged);
-        m_connections[4] = connect(source, &data::DataSource::stateChanged, this, &TcxDBTreeList::recordChanged);
-    }
-    rebuild();
+    this->rebuild();
 }
 
 void TcxDBTreeList::SetKeyField(const QString &name)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
 
 #include "DataSource.h"
+#include "DataSourceLink.h"
 #include "ToolkitEvents.h"
 
 class QTreeView;
@@ -26,7 +26,7 @@ public:
     explicit TcxDBTreeList(QWidget *parent = nullptr);
     ~TcxDBTreeList() override;
 
-    data::DataSource *DataSource() const { return m_source; }
+    data::DataSource *DataSource() const { return m_link.source(); }
     void SetDataSource(data::DataSource *source);
     data::ClientDataSet *DataSet() const;
     QString KeyField() const { return m_keyField; }
@@ -78,8 +78,7 @@ private:
 
     QTreeView *m_tree = nullptr;
     TcxDBTreeListModel *m_model = nullptr;
-    QPointer<data::DataSource> m_source;
-    QMetaObject::Connection m_connections[5];
+    DataSourceLink m_link;
     QString m_keyField;
     QString m_parentField;
     QVariant m_rootValue;

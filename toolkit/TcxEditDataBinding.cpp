@@ -15,21 +15,13 @@ TcxEditDataBinding::TcxEditDataBinding(TcxCustomEdit *editor, std::function<void
 
 void TcxEditDataBinding::SetDataSource(data::DataSource *source)
 {
-    if (m_source == source)
+    // Moving to another record, reloading or pointing at another dataset always
+    // shows the field; a change of the current record leaves a text the user is
+    // still typing alone.
+    const auto show = [this] { onChanged(true); };
+    const auto keepTyping = [this] { onChanged(false); };
+    if (!m_link.follow(source, this, {show, show, show, keepTyping, keepTyping}))
         return;
-    for (auto &connection : m_connections)
-        disconnect(connection);
-    m_source = source;
-    if (source) {
-        // Moving to another record, reloading or pointing at another dataset
-        // always shows the field; a change of the current record leaves a text
-        // the user is still typing alone.
-        m_connections[0] = connect(source, &data::DataSource::dataSetChanged, this, [this] { onChanged(true); });
-        m_connections[1] = connect(source, &data::DataSource::dataChanged, this, [this] { onChanged(true); });
-        m_connections[2] = connect(source, &data::DataSource::scrolled, this, [this] { onChanged(true); });
-        m_connections[3] = connect(source, &data::DataSource::recordChanged, this, [this] { onChanged(false); });
-        m_connections[4] = connect(source, &data::DataSource::stateChanged, this, [this] { onChanged(false); });
-    }
     onChanged(true);
 }
 
@@ -43,9 +35,9 @@ void TcxEditDataBinding::SetDataField(const QString &fieldName)
 
 data::Field *TcxEditDataBinding::Field() const
 {
-    if (!m_source || m_fieldName.isEmpty())
+    if (!m_link.source() || m_fieldName.isEmpty())
         return nullptr;
-    data::ClientDataSet *dataSet = m_source->DataSet();
+    data::ClientDataSet *dataSet = m_link.dataSet();
     if (!dataSet || !dataSet->Active())
         return nullptr;
     return dataSet->FindField(m_fieldName);

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
 
 #include "DataSource.h"
+#include "DataSourceLink.h"
 
 class TcxCustomEdit;
 
@@ -24,7 +23,7 @@ public:
     // nullptr when the binding has no field: the editor shows no value).
     TcxEditDataBinding(TcxCustomEdit *editor, std::function<void(data::Field *)> show);
 
-    data::DataSource *DataSource() const { return m_source; }
+    data::DataSource *DataSource() const { return m_link.source(); }
     void SetDataSource(data::DataSource *source);
     QString DataField() const { return m_fieldName; }
     void SetDataField(const QString &fieldName);
@@ -45,8 +44,7 @@ private:
 
     TcxCustomEdit *m_editor;
     std::function<void(data::Field *)> m_show;
-    QPointer<data::DataSource> m_source;
+    DataSourceLink m_link;
     QString m_fieldName;
-    QMetaObject::Connection m_connections[5];
     bool m_posting = false;
 };

@@ -205,8 +205,7 @@ TcxGridDBTableView::TcxGridDBTableView(QWidget *parent)
 
 TcxGridDBTableView::~TcxGridDBTableView()
 {
-    for (auto &connection : m_connections)
-        disconnect(connection);
+    m_link.release();
     m_destroying = true;
     const auto columns = m_columns;
     qDeleteAll(columns);
@@ -219,43 +218,36 @@ TcxGrid *TcxGridDBTableView::Control() const
 
 data::ClientDataSet *TcxGridDBTableView::DataSet() const
 {
-    return m_source ? m_source->DataSet() : nullptr;
+    return m_link.dataSet();
 }
 
 void TcxGridDBTableView::SetDataSource(data::DataSource *source)
 {
-    if (m_source == source)
+    const auto reload = [this] { this->reload(); };
+    const auto recordChanged = [this] {
+        if (IsUpdating())
+            return;
+        data::ClientDataSet *ds = DataSet();
+        if (ds && ds->RecordCount() != m_model->rowCount()) {
+            this->reload();
+            return;
+        }
+        m_model->rowChanged(ds ? ds->RecNo() - 1 : -1);
+        m_footerWidget->update();
+    };
+    const auto stateChanged = [this] {
+        if (IsUpdating())
+            return;
+        // Append and Cancel change the number of rows without new data.
+        data::ClientDataSet *ds = DataSet();
+        const int rows = (ds && ds->Active()) ? ds->RecordCount() : 0;
+        if (rows != m_model->rowCount())
+            this->reload();
+        else if (ds)
+            m_model->rowChanged(ds->RecNo() - 1);
+    };
+    if (!m_link.follow(source, this, {reload, reload, [this] { syncFromDataSet(); }, recordChanged, stateChanged}))
         return;
-    for (auto &connection : m_connections)
-        disconnect(connection);
-    m_source = source;
-    if (source) {
-        m_connections[0] = connect(source, &data::DataSource::dataSetChanged, this, &TcxGridDBTableView::reload);
-        m_connections[1] = connect(source, &data::DataSource::dataChanged, this, &TcxGridDBTableView::reload);
-        m_connections[2] = connect(source, &data::DataSource::scrolled, this, &TcxGridDBTableView::syncFromDataSet);
-        m_connections[3] = connect(source, &data::DataSource::recordChanged, this, [this] {
-            if (IsUpdating())
-                return;
-            data::ClientDataSet *ds = DataSet();
-            if (ds && ds->RecordCount() != m_model->rowCount()) {
-                reload();
-                return;
-            }
-            m_model->rowChanged(ds ? ds->RecNo() - 1 : -1);
-            m_footerWidget->update();
-        });
-        m_connections[4] = connect(source, &data::DataSource::stateChanged, this, [this] {
-            if (IsUpdating())
-                return;
-            // Append and Cancel change the number of rows without new data.
-            data::ClientDataSet *ds = DataSet();
-            const int rows = (ds && ds->Active()) ? ds->RecordCount() : 0;
-            if (rows != m_model->rowCount())
-                reload();
-            else if (ds)
-                m_model->rowChanged(ds->RecNo() - 1);
-        });
-    }
     reload();
 }
 

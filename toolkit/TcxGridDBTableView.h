@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "DataSource.h"
+#include "DataSourceLink.h"
 #include "TcxStyle.h"
 #include "ToolkitEvents.h"
 
@@ -49,7 +50,7 @@ public:
     TcxGrid *Control() const;
 
     // DataController.DataSource.
-    data::DataSource *DataSource() const { return m_source; }
+    data::DataSource *DataSource() const { return m_link.source(); }
     void SetDataSource(data::DataSource *source);
     data::ClientDataSet *DataSet() const;
 
@@ -140,8 +141,7 @@ private:
     TcxGridDataModel *m_model = nullptr;
     class TcxGridIndicator *m_indicatorHeader = nullptr;
     class TcxGridFooter *m_footerWidget = nullptr;
-    QPointer<data::DataSource> m_source;
-    QMetaObject::Connection m_connections[5];
+    DataSourceLink m_link;
     QList<TcxGridDBColumn *> m_columns;
     TcxGridDBColumn *m_focusedColumn = nullptr;
     QPointer<TcxStyle> m_contentEven;
