@@ -15,6 +15,18 @@ double numberKey(double v)
 } // namespace
 
 template <typename Key>
+void EqualityIndex::KeyIndex<Key>::pushFront(const Key &key, int row)
+{
+    auto it = head.find(key);
+    if (it == head.end()) {
+        head.insert(key, row);
+    } else {
+        next[row] = it.value();
+        it.value() = row;
+    }
+}
+
+template <typename Key>
 std::vector<int> EqualityIndex::KeyIndex<Key>::rowsOf(const Key &key) const
 {
     std::vector<int> result;
@@ -37,13 +49,7 @@ void EqualityIndex::buildText(KeyIndex<QString> &index, const Rows &rows, int co
         if (isNullValue(v))
             continue;
         const QString key = isTextType(type) ? v.toString() : valueText(v, type);
-        auto it = index.head.find(key);
-        if (it == index.head.end()) {
-            index.head.insert(key, row);
-        } else {
-            index.next[row] = it.value();
-            it.value() = row;
-        }
+        index.pushFront(key, row);
     }
     index.built = true;
 }
@@ -66,13 +72,7 @@ void EqualityIndex::buildNumber(KeyIndex<double> &index, const Rows &rows, int c
             key = v.toDouble();
         }
         key = numberKey(key);
-        auto it = index.head.find(key);
-        if (it == index.head.end()) {
-            index.head.insert(key, row);
-        } else {
-            index.next[row] = it.value();
-            it.value() = row;
-        }
+        index.pushFront(key, row);
     }
     index.built = true;
 }

@@ -43,6 +43,8 @@ private:
         std::vector<int> next;  // next row with the same key, -1 at the end
 
         std::vector<int> rowsOf(const Key &key) const;
+        // Puts row at the front of key's chain.
+        void pushFront(const Key &key, int row);
     };
 
     struct ColumnIndexes
