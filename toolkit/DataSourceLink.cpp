@@ -8,11 +8,14 @@ bool DataSourceLink::follow(data::DataSource *source, QObject *receiver, const H
     m_source = source;
     if (source) {
         using data::DataSource;
-        m_connections = {QObject::connect(source, &DataSource::dataSetChanged, receiver, handlers.dataSetChanged),
-                         QObject::connect(source, &DataSource::dataChanged, receiver, handlers.dataChanged),
-                         QObject::connect(source, &DataSource::scrolled, receiver, handlers.scrolled),
-                         QObject::connect(source, &DataSource::recordChanged, receiver, handlers.recordChanged),
-                         QObject::connect(source, &DataSource::stateChanged, receiver, handlers.stateChanged)};
+        const auto link = [&](auto signal, const std::function<void()> &handler) {
+            return handler ? QObject::connect(source, signal, receiver, handler) : QMetaObject::Connection();
+        };
+        m_connections = {link(&DataSource::dataSetChanged, handlers.dataSetChanged),
+                         link(&DataSource::dataChanged, handlers.dataChanged),
+                         link(&DataSource::scrolled, handlers.scrolled),
+                         link(&DataSource::recordChanged, handlers.recordChanged),
+                         link(&DataSource::stateChanged, handlers.stateChanged)};
     }
     return true;
 }

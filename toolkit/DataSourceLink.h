@@ -14,7 +14,8 @@
 class DataSourceLink
 {
 public:
-    // What the control does on each of the source's signals.
+    // What the control does on each of the source's signals; a signal whose
+    // handler is left empty is not followed.
     struct Handlers
     {
         std::function<void()> dataSetChanged;

@@ -59,8 +59,7 @@ TcxCustomLookupComboBox::TcxCustomLookupComboBox(QWidget *parent)
 
 TcxCustomLookupComboBox::~TcxCustomLookupComboBox()
 {
-    for (auto &connection : m_listConnections)
-        disconnect(connection);
+    m_list.release();
 }
 
 void TcxCustomLookupComboBox::hookLineEdit()
@@ -73,15 +72,11 @@ void TcxCustomLookupComboBox::hookLineEdit()
 
 void TcxCustomLookupComboBox::SetListSource(data::DataSource *source)
 {
-    if (m_listSource == source)
+    const auto changed = [this] { listChanged(); };
+    DataSourceLink::Handlers handlers;
+    handlers.dataSetChanged = handlers.dataChanged = changed;
+    if (!m_list.follow(source, this, handlers))
         return;
-    for (auto &connection : m_listConnections)
-        disconnect(connection);
-    m_listSource = source;
-    if (source) {
-        m_listConnections[0] = connect(source, &data::DataSource::dataChanged, this, [this] { listChanged(); });
-        m_listConnections[1] = connect(source, &data::DataSource::dataSetChanged, this, [this] { listChanged(); });
-    }
     listChanged();
 }
 
@@ -120,7 +115,7 @@ void TcxCustomLookupComboBox::SetDropDownListStyle(TcxEditDropDownListStyle styl
 
 void TcxCustomLookupComboBox::listChanged()
 {
-    data::ClientDataSet *dataSet = m_listSource ? m_listSource->DataSet() : nullptr;
+    data::ClientDataSet *dataSet = m_list.dataSet();
     m_index.setDataSet(dataSet);
     m_index.invalidate();
     m_showing = true;

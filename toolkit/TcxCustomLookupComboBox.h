@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 
 #include "DataSource.h"
+#include "DataSourceLink.h"
 #include "TcxCustomMaskEdit.h"
 #include "TcxLookupIndex.h"
 
@@ -23,7 +23,7 @@ public:
     explicit TcxCustomLookupComboBox(QWidget *parent = nullptr);
     ~TcxCustomLookupComboBox() override;
 
-    data::DataSource *ListSource() const { return m_listSource; }
+    data::DataSource *ListSource() const { return m_list.source(); }
     void SetListSource(data::DataSource *source);
     QString ListFieldNames() const { return m_index.listFieldNames(); }
     void SetListFieldNames(const QString &names);
@@ -60,8 +60,7 @@ private:
 
     QComboBox *m_combo = nullptr;
     TcxLookupListModel *m_model = nullptr;
-    QPointer<data::DataSource> m_listSource;
-    QMetaObject::Connection m_listConnections[2];
+    DataSourceLink m_list;
     TcxLookupIndex m_index;
     QVariant m_value;
     bool m_showHeader = true;

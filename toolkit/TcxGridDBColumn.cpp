@@ -12,8 +12,7 @@ TcxGridDBColumn::TcxGridDBColumn(TcxGridDBTableView *view)
 
 TcxGridDBColumn::~TcxGridDBColumn()
 {
-    for (auto &connection : m_listConnections)
-        disconnect(connection);
+    m_list.release();
     m_view->columnDestroyed(this);
 }
 
@@ -62,16 +61,11 @@ void TcxGridDBColumn::SetVisible(bool visible)
 
 void TcxGridDBColumn::SetListSource(data::DataSource *source)
 {
-    if (m_listSource == source)
+    DataSourceLink::Handlers handlers;
+    handlers.dataSetChanged = [this] { lookupChanged(); };
+    handlers.dataChanged = handlers.recordChanged = [this] { listDataChanged(); };
+    if (!m_list.follow(source, this, handlers))
         return;
-    for (auto &connection : m_listConnections)
-        disconnect(connection);
-    m_listSource = source;
-    if (source) {
-        m_listConnections[0] = connect(source, &data::DataSource::dataSetChanged, this, &TcxGridDBColumn::lookupChanged);
-        m_listConnections[1] = connect(source, &data::DataSource::dataChanged, this, &TcxGridDBColumn::listDataChanged);
-        m_listConnections[2] = connect(source, &data::DataSource::recordChanged, this, &TcxGridDBColumn::listDataChanged);
-    }
     lookupChanged();
 }
 
@@ -89,7 +83,7 @@ void TcxGridDBColumn::SetListFieldNames(const QString &names)
 
 void TcxGridDBColumn::lookupChanged()
 {
-    m_lookup.setDataSet(m_listSource ? m_listSource->DataSet() : nullptr);
+    m_lookup.setDataSet(m_list.dataSet());
     listDataChanged();
 }
 
@@ -126,7 +120,7 @@ void TcxGridDBColumn::SetFocused(bool focused)
 
 QString TcxGridDBColumn::displayText(const QVariant &value, const data::Field *field) const
 {
-    if (m_listSource)
+    if (m_list.source())
         return m_lookup.listTextOf(value);
     if (value.isNull())
         return QString();

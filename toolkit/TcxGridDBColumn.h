@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include "DataSource.h"
+#include "DataSourceLink.h"
 #include "TcxLookupIndex.h"
 #include "ToolkitEvents.h"
 
@@ -42,13 +42,13 @@ public:
     void SetVisible(bool visible);
 
     // Properties of a lookup column.
-    data::DataSource *ListSource() const { return m_listSource; }
+    data::DataSource *ListSource() const { return m_list.source(); }
     void SetListSource(data::DataSource *source);
     QString KeyFieldNames() const { return m_lookup.keyFieldNames(); }
     void SetKeyFieldNames(const QString &names);
     QString ListFieldNames() const { return m_lookup.listFieldNames(); }
     void SetListFieldNames(const QString &names);
-    bool IsLookup() const { return m_listSource != nullptr; }
+    bool IsLookup() const { return m_list.source() != nullptr; }
 
     // Footer summary under this column (skCount with format "记录数: 0" shows
     // the record count in place of the digit placeholders).
@@ -79,8 +79,7 @@ private:
     int m_minWidth = 20;
     Qt::Alignment m_headerAlignment = Qt::AlignLeft;
     bool m_visible = true;
-    QPointer<data::DataSource> m_listSource;
-    QMetaObject::Connection m_listConnections[3];
+    DataSourceLink m_list;
     TcxLookupIndex m_lookup;
     TcxSummaryKind m_summaryKind = skNone;
     QString m_summaryFormat;
