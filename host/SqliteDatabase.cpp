@@ -50,14 +50,8 @@ void SqliteDatabase::configure()
     execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
 }
 
-SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &label)
+SqliteDatabase SqliteDatabase::openFile(const QString &path, const QString &label)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw data::LumoError(QStringLiteral("%1文件不存在: %2").arg(label, nativePath(path)));
-    if (!info.isFile())
-        throw data::LumoError(QStringLiteral("%1不是一个文件: %2").arg(label, nativePath(path)));
-
     sqlite3 *raw = nullptr;
     // No mutex: a connection is only ever used from the thread that opened it.
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
@@ -67,6 +61,18 @@ SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &
         throw data::LumoError(QStringLiteral("%1无法打开: %2 (%3)")
                                   .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(raw))));
     }
+    return db;
+}
+
+SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &label)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw data::LumoError(QStringLiteral("%1文件不存在: %2").arg(label, nativePath(path)));
+    if (!info.isFile())
+        throw data::LumoError(QStringLiteral("%1不是一个文件: %2").arg(label, nativePath(path)));
+
+    SqliteDatabase db = openFile(path, label);
     // sqlite3_open_v2 does not read the file; the first query tells whether it
     // is a database at all.
     qint64 tables = 0;
@@ -80,7 +86,7 @@ SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &
                             });
     } catch (const data::LumoError &) {
         throw data::LumoError(QStringLiteral("%1不是有效的SQLite数据库文件: %2 (%3)")
-                                  .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(raw))));
+                                  .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(db.handle()))));
     }
     if (tables == 0)
         throw data::LumoError(QStringLiteral("%1是空数据库, 没有任何数据表: %2").arg(label, nativePath(path)));
@@ -113,15 +119,7 @@ SqliteDatabase SqliteDatabase::createNew(const QString &path, const QString &lab
         }
     } guard{path};
 
-    sqlite3 *raw = nullptr;
-    // No mutex: a connection is only ever used from the thread that opened it.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    SqliteDatabase db(raw, path, label);
-    if (rc != SQLITE_OK) {
-        throw data::LumoError(QStringLiteral("%1无法打开: %2 (%3)")
-                                  .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(raw))));
-    }
+    SqliteDatabase db = openFile(path, label);
     db.configure();
     db.begin();
     try {

@@ -55,6 +55,8 @@ private:
         void operator()(sqlite3 *db) const;
     };
     SqliteDatabase(sqlite3 *db, QString path, QString label);
+    // Opens an existing file for reading and writing, never creating it.
+    static SqliteDatabase openFile(const QString &path, const QString &label);
     void configure();
     QString errorContext(const QString &context) const;
 
