@@ -294,6 +294,15 @@ void TcxGridDBTableView::columnChanged(TcxGridDBColumn *column, bool layout)
     m_footerWidget->update();
 }
 
+void TcxGridDBTableView::moveCurrentTo(int row, int section)
+{
+    m_syncing = true;
+    m_table->selectionModel()->setCurrentIndex(m_model->index(row, section),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_syncing = false;
+    m_table->scrollTo(m_model->index(row, section));
+}
+
 void TcxGridDBTableView::SetFocusedColumn(TcxGridDBColumn *column)
 {
     m_focusedColumn = column;
@@ -306,11 +315,7 @@ void TcxGridDBTableView::SetFocusedColumn(TcxGridDBColumn *column)
         m_table->horizontalHeader()->setOffsetToSectionPosition(section);
         return;
     }
-    m_syncing = true;
-    m_table->selectionModel()->setCurrentIndex(m_model->index(row, section),
-                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_syncing = false;
-    m_table->scrollTo(m_model->index(row, section));
+    moveCurrentTo(row, section);
 }
 
 void TcxGridDBTableView::SetContentEven(TcxStyle *style)
@@ -604,11 +609,7 @@ void TcxGridDBTableView::syncFromDataSet()
     const int section = qMax(0, m_model->sectionOf(m_focusedColumn));
     if (m_model->columnCount() == 0)
         return;
-    m_syncing = true;
-    m_table->selectionModel()->setCurrentIndex(m_model->index(row, section),
-                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_syncing = false;
-    m_table->scrollTo(m_model->index(row, section));
+    moveCurrentTo(row, section);
     m_indicatorHeader->viewport()->update();
     if (OnFocusedRecordChanged)
         OnFocusedRecordChanged(this);

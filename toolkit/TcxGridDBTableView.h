@@ -133,6 +133,8 @@ private:
     void reload();
     void applyColumnLayout();
     void syncFromDataSet();
+    // Makes the cell current and visible without echoing the move to the dataset.
+    void moveCurrentTo(int row, int section);
     void currentRowChanged(int row);
     void updateFooter();
     void updateSelectionLook();
