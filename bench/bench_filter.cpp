@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "BenchSizes.h"
 #include "ClientDataSet.h"
 #include "LumoError.h"
 
@@ -100,11 +101,7 @@ int run(int rows)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << std::atoi(argv[i]);
-    if (sizes.isEmpty())
-        sizes = {25000, 50000, 100000};
+    const QList<int> sizes = benchSizes(argc, argv);
     int rc = 0;
     try {
         for (int rows : sizes)

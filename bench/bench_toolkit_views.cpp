@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "BenchSizes.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "TcxDBTreeList.h"
@@ -157,11 +158,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << std::atoi(argv[i]);
-    if (sizes.isEmpty())
-        sizes = {25000, 50000, 100000};
+    const QList<int> sizes = benchSizes(argc, argv);
     for (int rows : sizes) {
         if (rows < 2)
             continue;

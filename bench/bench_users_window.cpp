@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchSizes.h"
 #include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "HostDispatch.h"
@@ -283,11 +284,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toInt();
-    if (sizes.isEmpty())
-        sizes = {25000, 50000, 100000};
+    const QList<int> sizes = benchSizes(argc, argv);
     for (int n : sizes)
         benchSync(n, 5);
     benchFormShow(100000, 10000);
