@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 #include "BenchSizes.h"
 #include "ClientDataSet.h"

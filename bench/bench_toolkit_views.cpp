@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 #include "BenchSizes.h"
 #include "ClientDataSet.h"

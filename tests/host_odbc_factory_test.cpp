@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "CompositeSession.h"
+#include "ErrorMessages.h"
 #include "HostConfig.h"
 #include "LumoError.h"
 #include "OdbcSession.h"
@@ -26,16 +27,6 @@
 #include "TempDatabases.h"
 
 namespace {
-
-std::string messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const data::LumoError &e) {
-        return e.message().toStdString();
-    }
-    return "(no error)";
-}
 
 // A TCP socket on the loopback address, closed with the object. listening:
 // it takes connections (the kernel completes them) and never says a word.

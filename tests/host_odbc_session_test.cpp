@@ -11,6 +11,7 @@
 #include <clocale>
 #include <memory>
 
+#include "ErrorMessages.h"
 #include "LumoError.h"
 #include "OdbcDialect.h"
 #include "OdbcResultReader.h"
@@ -19,16 +20,6 @@
 #include "TempDatabases.h"
 
 namespace {
-
-std::string messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const data::LumoError &e) {
-        return e.message().toStdString();
-    }
-    return "(no error)";
-}
 
 class OdbcSessionTest : public ::testing::Test
 {

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include "ClientDataSet.h"
+#include "ErrorMessages.h"
 #include "LumoError.h"
 #include "ModuleSqlTexts.h"
 #include "SessionBackends.h"
@@ -317,16 +318,6 @@ INSTANTIATE_TEST_SUITE_P(Backends, SessionTest, ::testing::ValuesIn(sessionBacke
                          [](const ::testing::TestParamInfo<SessionBackend> &info) { return info.param.name; });
 
 // ---- SQLite only ----------------------------------------------------------
-
-std::string messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const data::LumoError &e) {
-        return e.message().toStdString();
-    }
-    return "(no error)";
-}
 
 TEST(SqliteSessionFiles, MissingEmptyOrForeignFilesGiveClearErrors)
 {
