@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -229,6 +230,8 @@ private slots:
     void duplicateCodeAndShortSerial();
     void databaseFailureRollsBack();
     void doubleClickNeedsTheEditRightAndARow();
+    void proposesTheLowestFreeSerial();
+    void aFullAreaSaysSoOnOpening();
 };
 
 void E2eUserDialog::addEditAndContinue()
@@ -377,6 +380,63 @@ void E2eUserDialog::doubleClickNeedsTheEditRightAndARow()
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
     QApplication::processEvents();
     QVERIFY2(!opened, "double-click without the edit right opens nothing");
+}
+
+void E2eUserDialog::proposesTheLowestFreeSerial()
+{
+    Host host;
+    // 01, 02 and 04 are taken; a code of another length or with a non-digit is no serial.
+    for (const char *serial : {"01", "02", "04", "3", "x5"})
+        host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('%1', '已有', '%2')")
+                     .arg(kArea + QStringLiteral("000000") + QLatin1String(serial), kUnit));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QStringList failures;
+    whenModal([&](QWidget *dialog) {
+        QLineEdit *sn = lineOf(dialog, "EdtSN");
+        auto *free = dialog->findChild<QLabel *>(QStringLiteral("lblFreeSerials"));
+        if (sn->text() != QStringLiteral("03") || sn->selectedText() != QStringLiteral("03"))
+            failures << QStringLiteral("proposed: ") + sn->text() + QStringLiteral(" selected: ") + sn->selectedText();
+        if (!free || free->text() != QStringLiteral("可用序号: 96个"))
+            failures << QStringLiteral("free serials: ") + (free ? free->text() : QStringLiteral("<none>"));
+        if (lineOf(dialog, "Edt1")->text() != kArea + QStringLiteral("00000003"))
+            failures << QStringLiteral("composed code: ") + lineOf(dialog, "Edt1")->text();
+        // Typing replaces the proposal.
+        QTest::keyClicks(sn, QStringLiteral("09"));
+        if (sn->text() != QStringLiteral("09"))
+            failures << QStringLiteral("typed over the proposal: ") + sn->text();
+        // Continuous adding: after saving 03 the next proposal is 05.
+        auto *box = dialog->findChild<QWidget *>(QStringLiteral("ChkBContinue"));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        fillNewUser(host, dialog, QStringLiteral("03"), QStringLiteral("李四"), &failures);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+        if (sn->text() != QStringLiteral("05") || free->text() != QStringLiteral("可用序号: 95个"))
+            failures << QStringLiteral("after saving 03: ") + sn->text() + QLatin1Char(' ') + free->text();
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(host.count(QStringLiteral("UserCode = '%1'").arg(kArea + QStringLiteral("00000003"))), 1);
+}
+
+void E2eUserDialog::aFullAreaSaysSoOnOpening()
+{
+    Host host;
+    for (int serial = 1; serial <= 99; ++serial)
+        host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('%1', '已有', '%2')")
+                     .arg(kArea + QStringLiteral("000000") + QStringLiteral("%1").arg(serial, 2, 10, QLatin1Char('0')),
+                          kUnit));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QStringList failures, atOpening;
+    whenModal([&](QWidget *dialog) {
+        atOpening = host.messages;
+        auto *free = dialog->findChild<QLabel *>(QStringLiteral("lblFreeSerials"));
+        if (!free || free->text() != QStringLiteral("无可用序号"))
+            failures << QStringLiteral("free serials: ") + (free ? free->text() : QStringLiteral("<none>"));
+    }, &failures);
+    host.click("BtnAdd");
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(atOpening, QStringList{QStringLiteral("本区划的用户序号01-99已全部使用, 无法再新增用户!")});
 }
 
 QTEST_MAIN(E2eUserDialog)

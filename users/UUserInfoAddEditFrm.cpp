@@ -1,6 +1,7 @@
 #include "UUserInfoAddEditFrm.h"
 
 #include <QBoxLayout>
+#include <QLineEdit>
 
 #include "ClientDataSet.h"
 #include "HostCall.h"
@@ -18,6 +19,7 @@
 #include "UGlobalHRFunUnt.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
+#include "UserSerials.h"
 
 namespace {
 
@@ -78,6 +80,8 @@ void TUserInfoAddEditForm::buildEditors()
                                           client, kEditX, y, 110);
     EdtSN = makeEditor<TcxMaskEdit>(QStringLiteral("EdtSN"), QStringLiteral("用户代码"), client, kEditX + 112, y, 40);
     lblSNStar = makeStar(QStringLiteral("lblSNStar"), QStringLiteral("*"), client, kEditX + 156, y);
+    lblFreeSerials = makeLabel(QStringLiteral("lblFreeSerials"), QString(), client, kEditX + 176, y);
+    lblFreeSerials->resize(110, kRowHeight - 4);
     Edt1 = makeEditor<TcxDBMaskEdit>(QStringLiteral("Edt1"), QString(), client, 380, 8, 130);
 
     y += 30;
@@ -201,6 +205,7 @@ void TUserInfoAddEditForm::InitControls()
     EdtAreaCode->setVisible(!FIsEdit);
     EdtSN->setVisible(!FIsEdit);
     lblSNStar->setVisible(!FIsEdit);
+    lblFreeSerials->setVisible(!FIsEdit);
 
     if (!FIsEdit)
         registerRequired(EdtSN);
@@ -218,6 +223,7 @@ void TUserInfoAddEditForm::InitControls()
         // check on EdtSN instead of an empty code in a hidden editor.
         if (!EdtSN->Text().isEmpty())
             composeUserCode();
+        proposeSerial();
         EdtSN->setFocus(Qt::OtherFocusReason);
     } else {
         EdtUserName->setFocus(Qt::OtherFocusReason);
@@ -318,6 +324,23 @@ void TUserInfoAddEditForm::composeUserCode()
 {
     FCDSMaster->Edit();
     FCDSMaster->FieldByName(QStringLiteral("UserCode"))->SetAsString(EdtAreaCode->Text() + EdtSN->Text());
+}
+
+void TUserInfoAddEditForm::proposeSerial()
+{
+    const UserSerials serials = UserSerials::read(EdtAreaCode->Text());
+    const QString serial = serials.next(EdtSN->Text());
+    if (serial.isEmpty()) {
+        lblFreeSerials->SetCaption(QStringLiteral("无可用序号"));
+        // Said now, not after the user has filled in the whole form.
+        ShowInfo(QStringLiteral("本区划的用户序号01-99已全部使用, 无法再新增用户!"));
+        return;
+    }
+    lblFreeSerials->SetCaption(QStringLiteral("可用序号: %1个").arg(serials.freeCount()));
+    EdtSN->SetText(serial);
+    composeUserCode();
+    // Selected, so that typing a serial of one's own replaces the proposal.
+    EdtSN->lineEdit()->selectAll();
 }
 
 void TUserInfoAddEditForm::EdtSNPropertiesChange(QObject *)

@@ -32,6 +32,7 @@ public:
     TcxMaskEdit *EdtAreaCode = nullptr;
     TcxMaskEdit *EdtSN = nullptr;
     TcxLabel *lblSNStar = nullptr;
+    TcxLabel *lblFreeSerials = nullptr;  // how many serials the area has left
     TcxLabel *lblUserName = nullptr;
     TcxDBMaskEdit *EdtUserName = nullptr;
     TcxLabel *lblUserNameStar = nullptr;
@@ -82,4 +83,7 @@ private:
     void buildEditors();
     void registerRequired(QObject *editor);
     void composeUserCode();
+    // Fills the serial editor with the next free serial of the area (after the
+    // one just saved in continuous adding) and says how many are left.
+    void proposeSerial();
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <bitset>
+
+// The two-digit serials 01..99 that new user codes of one area end in, and
+// which of them are still free. A code is taken wherever it is in p_User, so a
+// serial counts as used when any user's code is the area part followed by it.
+class UserSerials
+{
+public:
+    static constexpr int kFirst = 1;
+    static constexpr int kLast = 99;
+
+    UserSerials(const QString &areaPart, const QStringList &codesInUse);
+    // The serials in use for areaPart, read through the module's session.
+    static UserSerials read(const QString &areaPart);
+
+    int freeCount() const;
+    bool isFree(int serial) const;
+    // The first free serial after `after` (two digits), going round to the
+    // lowest when none is free above it; empty when all are used. An `after`
+    // that is not a serial starts from the lowest.
+    QString next(const QString &after = QString()) const;
+
+private:
+    std::bitset<kLast + 1> m_used;
+};
