@@ -18,11 +18,27 @@
 
 namespace {
 
-QString quotedPrefix(const QString &text)
+// The escape character of the search patterns: typed %, _ and [ match
+// themselves, on SQL Server as on SQLite and PostgreSQL.
+constexpr QLatin1Char kLikeEscape('!');
+
+// A quoted Like pattern that finds text literally: at the start of a value, or
+// anywhere in it.
+QString likePattern(const QString &text, bool anywhere)
 {
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QStringLiteral("%'");
+    QString pattern;
+    pattern.reserve(text.size() + 8);
+    pattern += QLatin1Char('\'');
+    if (anywhere)
+        pattern += QLatin1Char('%');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('[') || c == kLikeEscape)
+            pattern += kLikeEscape;
+        else if (c == QLatin1Char('\''))
+            pattern += QLatin1Char('\'');
+        pattern += c;
+    }
+    return pattern + QStringLiteral("%' Escape '!'");
 }
 
 QString displayText(const QVariant &value)
@@ -84,17 +100,28 @@ QString CodePicker::searchStatement(const QString &text) const
     const QString where = m_where.trimmed();
     sql += QStringLiteral(" Where ") + (where.isEmpty() ? QStringLiteral("1=1") : where);
     const QString needle = text.trimmed();
+    QString order = m_orderBy.trimmed();
     if (!needle.isEmpty()) {
         // The first column is the code; search codes are kept upper-case.
-        QStringList any{columns.first().expression + QStringLiteral(" Like ") + quotedPrefix(needle)};
+        QStringList byCode{columns.first().expression + QStringLiteral(" Like ") + likePattern(needle, false)};
         if (!m_spell.trimmed().isEmpty())
-            any << m_spell.trimmed() + QStringLiteral(" Like ") + quotedPrefix(needle.toUpper());
+            byCode << m_spell.trimmed() + QStringLiteral(" Like ") + likePattern(needle.toUpper(), false);
         if (!m_wbx.trimmed().isEmpty())
-            any << m_wbx.trimmed() + QStringLiteral(" Like ") + quotedPrefix(needle.toUpper());
-        sql += QStringLiteral(" And (") + any.join(QStringLiteral(" Or ")) + QLatin1Char(')');
+            byCode << m_wbx.trimmed() + QStringLiteral(" Like ") + likePattern(needle.toUpper(), false);
+        const QString codeMatch = byCode.join(QStringLiteral(" Or "));
+        if (columns.size() > 1) {
+            // The second column is the name: a unit is also found by any part
+            // of it, listed after every match by code or search code.
+            sql += QStringLiteral(" And (") + codeMatch + QStringLiteral(" Or ") + columns.at(1).expression
+                + QStringLiteral(" Like ") + likePattern(needle, true) + QLatin1Char(')');
+            order = QStringLiteral("Case When ") + codeMatch + QStringLiteral(" Then 0 Else 1 End")
+                + (order.isEmpty() ? QString() : QStringLiteral(", ") + order);
+        } else {
+            sql += QStringLiteral(" And (") + codeMatch + QLatin1Char(')');
+        }
     }
-    if (!m_orderBy.trimmed().isEmpty())
-        sql += QStringLiteral(" Order By ") + m_orderBy.trimmed();
+    if (!order.isEmpty())
+        sql += QStringLiteral(" Order By ") + order;
     return sql;
 }
 
@@ -131,7 +158,7 @@ CodePickerDialog::CodePickerDialog(CodePicker *picker, HostSession *session, boo
     resize(520, 420);
 
     auto *layout = new QVBoxLayout(this);
-    auto *hint = new QLabel(QStringLiteral("输入编码、拼音码或五笔码查找, 回车或双击选定:"), this);
+    auto *hint = new QLabel(QStringLiteral("输入编码、拼音码、五笔码或名称查找, 回车或双击选定:"), this);
     layout->addWidget(hint);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("SearchEdit"));
