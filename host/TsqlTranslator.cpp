@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -20,11 +21,8 @@ struct Token
     QString after;
 };
 
-bool isWordStart(QChar c)
-{
-    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#');
-}
-
+// The characters of a word. The tokeniser and the quick look read words with
+// this one test, so "$isnull(" is one word to both and a keyword to neither.
 inline bool isWordPart(QChar c)
 {
     const char16_t u = c.unicode();
@@ -108,7 +106,7 @@ std::vector<Token> tokenize(const QString &s)
             while (j < n && isWordPart(s.at(j)))
                 ++j;
             push(TokenKind::Variable, i, j);
-        } else if (isWordStart(c)) {
+        } else if (isWordPart(c)) {
             while (j < n && isWordPart(s.at(j)))
                 ++j;
             push(TokenKind::Word, i, j);
@@ -124,6 +122,65 @@ std::vector<Token> tokenize(const QString &s)
         i = j;
     }
     return tokens;
+}
+
+// Keywords are ASCII: only ASCII letters are folded, so no other character
+// reads as one of them (the quick look compares the same way).
+QString asciiLower(const QString &word)
+{
+    QString lower = word;
+    for (QChar &c : lower) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() | 0x20);
+    }
+    return lower;
+}
+
+// The text a complete '..' literal stands for; nullopt for one the text ends in.
+std::optional<QString> literalValue(const QString &literal)
+{
+    const qsizetype n = literal.size();
+    if (n < 2 || literal.at(0) != QLatin1Char('\''))
+        return std::nullopt;
+    QString value;
+    value.reserve(n - 2);
+    for (qsizetype i = 1; i < n; ++i) {
+        const QChar c = literal.at(i);
+        if (c == QLatin1Char('\'')) {
+            if (i + 1 == n)
+                return value;
+            if (literal.at(i + 1) != QLatin1Char('\''))
+                return std::nullopt;
+            ++i;
+        }
+        value += c;
+    }
+    return std::nullopt;
+}
+
+// A text constant for SQLite: quoted, with U+0000 joined in as char(0)
+// because SQLite's tokeniser ends a literal there.
+QString sqliteTextLiteral(const QString &value)
+{
+    const QList<QStringView> pieces = QStringView(value).split(QChar(0));
+    QString out;
+    out.reserve(value.size() + 2 + 12 * (pieces.size() - 1));
+    if (pieces.size() > 1)
+        out += QLatin1Char('(');
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            out += QLatin1String("||char(0)||");
+        out += QLatin1Char('\'');
+        for (const QChar c : pieces[i]) {
+            out += c;
+            if (c == QLatin1Char('\''))
+                out += c;
+        }
+        out += QLatin1Char('\'');
+    }
+    if (pieces.size() > 1)
+        out += QLatin1Char(')');
+    return out;
 }
 
 // Words that never stand for a value, so a "+" chain cannot start or continue
@@ -173,7 +230,7 @@ const QSet<QString> &tableHints()
 class Translator
 {
 public:
-    explicit Translator(const QString &text) : m_tokens(tokenize(text))
+    Translator(const QString &text, TsqlTarget target) : m_tokens(tokenize(text)), m_target(target)
     {
         for (int i = 0; i < int(m_tokens.size()); ++i) {
             if (m_tokens[i].kind != TokenKind::Space && m_tokens[i].kind != TokenKind::Comment)
@@ -181,7 +238,7 @@ public:
         }
         m_lower.reserve(m_sig.size());
         for (int i : m_sig)
-            m_lower.push_back(m_tokens[i].kind == TokenKind::Word ? m_tokens[i].text.toLower() : QString());
+            m_lower.push_back(m_tokens[i].kind == TokenKind::Word ? asciiLower(m_tokens[i].text) : QString());
     }
 
     QString run()
@@ -192,7 +249,9 @@ public:
             renameFunctions(first, last);
             translateTop(first, last);
             concatenate(first, last);
+            dropNationalPrefixes(first, last);
         }
+        rewriteLiteralsWithNul();
         QString out;
         for (const Token &t : m_tokens) {
             out += t.before;
@@ -240,6 +299,27 @@ private:
     {
         tok(k).text.clear();
         m_lower[k].clear();
+    }
+    // A token given new text is no keyword to the later passes.
+    void replaceText(int k, const QString &text)
+    {
+        tok(k).text = text;
+        m_lower[k].clear();
+    }
+    // N'..' written as one: the prefix touches the literal.
+    bool isNationalLiteral(int k) const
+    {
+        return isWord(k, "n") && isKind(k + 1, TokenKind::String) && m_sig[k + 1] == m_sig[k] + 1;
+    }
+
+    // How the target writes a constant text.
+    QString textLiteral(const QString &value) const
+    {
+        switch (m_target) {
+        case TsqlTarget::Sqlite:
+            return sqliteTextLiteral(value);
+        }
+        return sqliteTextLiteral(value);
     }
 
     // Statement ranges [first, last) of significant tokens. SQL Server starts a
@@ -331,10 +411,48 @@ private:
     {
         for (int k = first; k < last; ++k) {
             if (isWord(k, "isnull") && isSymbol(k + 1, "("))
-                tok(k).text = QStringLiteral("ifnull");
-            // N'text': SQLite's literals are Unicode already.
-            if (isWord(k, "n") && isKind(k + 1, TokenKind::String) && m_sig[k + 1] == m_sig[k] + 1)
-                blank(k);
+                replaceText(k, QStringLiteral("ifnull"));
+        }
+    }
+
+    // N'text': the targets' literals are Unicode already. Dropped after the
+    // "+" chains are read, which take N'..' for text. A literal that ends just
+    // before the prefix keeps a blank between them: 'a'N'b' is two literals,
+    // and 'a''b' would be one.
+    void dropNationalPrefixes(int first, int last)
+    {
+        for (int k = first; k < last; ++k) {
+            if (!isNationalLiteral(k))
+                continue;
+            blank(k);
+            if (textBeforeEndsWithQuote(m_sig[k]))
+                tok(k).text = QStringLiteral(" ");
+        }
+    }
+
+    // Whether the text written before token t ends with a "'".
+    bool textBeforeEndsWithQuote(int t) const
+    {
+        if (!m_tokens[t].before.isEmpty())
+            return m_tokens[t].before.endsWith(QLatin1Char('\''));
+        for (int i = t - 1; i >= 0; --i) {
+            const Token &p = m_tokens[i];
+            for (const QString *part : {&p.after, &p.text, &p.before}) {
+                if (!part->isEmpty())
+                    return part->endsWith(QLatin1Char('\''));
+            }
+        }
+        return false;
+    }
+
+    // Literals holding U+0000 that no chain folded: written the target's way.
+    void rewriteLiteralsWithNul()
+    {
+        for (Token &t : m_tokens) {
+            if (t.kind != TokenKind::String || !t.text.contains(QChar(0)))
+                continue;
+            if (const std::optional<QString> value = literalValue(t.text))
+                t.text = textLiteral(*value);
         }
     }
 
@@ -418,32 +536,80 @@ private:
         }
     }
 
-    // Parses one operand of a "+" chain starting at k; returns the index after
-    // it, or -1. *stringy tells whether the operand is text for certain.
-    int operand(int k, int last, bool allowSign, bool *stringy)
+    // One operand of a "+" chain: [first, end) of significant tokens.
+    struct Operand
     {
-        *stringy = false;
-        if (k >= last || tok(k).text.isEmpty())
-            return -1;
-        if (allowSign && (isSymbol(k, "-") || isSymbol(k, "+")))
-            return operand(k + 1, last, false, stringy);
-        const TokenKind kind = m_tokens[m_sig[k]].kind;
-        if (kind == TokenKind::String) {
-            *stringy = true;
-            return k + 1;
+        int first = 0;
+        int end = 0;
+        bool text = false;      // text for certain
+        bool constant = false;  // a literal or char(n): value holds its text
+        QString value;
+    };
+
+    // Whether a comment lies between significant tokens a and b.
+    bool commentBetween(int a, int b) const
+    {
+        for (int t = m_sig[a] + 1; t < m_sig[b]; ++t) {
+            if (m_tokens[t].kind == TokenKind::Comment)
+                return true;
         }
-        if (kind == TokenKind::Number || kind == TokenKind::Variable)
-            return k + 1;
-        if (isWord(k, "null"))
-            return k + 1;
-        if (isWord(k, "n") && isKind(k + 1, TokenKind::String)) {
-            *stringy = true;
-            return k + 2;
+        return false;
+    }
+
+    // The character of char(n) or nchar(n) with a constant n, at k. Only
+    // ASCII: above it the engines disagree on the character n stands for,
+    // and char(0) stays as written (see rewriteLiteralsWithNul).
+    std::optional<QChar> constantChar(int k) const
+    {
+        if (!(isWord(k, "char") || isWord(k, "nchar")) || !isSymbol(k + 1, "(") || !isKind(k + 2, TokenKind::Number)
+            || !isSymbol(k + 3, ")"))
+            return std::nullopt;
+        bool ok = false;
+        const QString &digits = m_tokens[m_sig[k + 2]].text;
+        const uint code = digits.toUInt(&ok);
+        for (const QChar c : digits) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                ok = false;
+        }
+        if (!ok || code < 1 || code > 127 || commentBetween(k, k + 3))
+            return std::nullopt;
+        return QChar(char16_t(code));
+    }
+
+    // Parses one operand of a "+" chain starting at k; false when there is
+    // none there.
+    bool operand(int k, int last, bool allowSign, Operand *out)
+    {
+        *out = Operand{k, k, false, false, QString()};
+        if (k >= last || tok(k).text.isEmpty())
+            return false;
+        if (allowSign && (isSymbol(k, "-") || isSymbol(k, "+"))) {
+            if (!operand(k + 1, last, false, out))
+                return false;
+            // A signed operand is no constant text.
+            *out = Operand{k, out->end, out->text, false, QString()};
+            return true;
+        }
+        const int literal = isNationalLiteral(k) ? k + 1 : k;
+        if (isKind(literal, TokenKind::String)) {
+            out->end = literal + 1;
+            out->text = true;
+            if (const std::optional<QString> value = literalValue(m_tokens[m_sig[literal]].text)) {
+                out->constant = true;
+                out->value = *value;
+            }
+            return true;
+        }
+        const TokenKind kind = m_tokens[m_sig[k]].kind;
+        if (kind == TokenKind::Number || kind == TokenKind::Variable || isWord(k, "null")) {
+            out->end = k + 1;
+            return true;
         }
         if (isSymbol(k, "(")) {
             const int close = matchingParen(k, last);
-            *stringy = concatenate(k + 1, close) && close < last;
-            return close < last ? close + 1 : last;
+            out->text = concatenate(k + 1, close) && close < last;
+            out->end = close < last ? close + 1 : last;
+            return true;
         }
         if (isWord(k, "case")) {
             int nested = 0;
@@ -452,59 +618,88 @@ private:
                     ++nested;
                 else if (isWord(i, "end") && --nested == 0) {
                     concatenate(k + 1, i);
-                    return i + 1;
+                    out->end = i + 1;
+                    return true;
                 }
             }
-            return -1;
+            return false;
         }
         const bool callableKeyword = (isWord(k, "left") || isWord(k, "right")) && isSymbol(k + 1, "(");
         if (!isName(k) && !callableKeyword)
-            return -1;
+            return false;
+        if (const std::optional<QChar> c = constantChar(k)) {
+            *out = Operand{k, k + 4, true, true, QString(*c)};
+            return true;
+        }
         int i = k;
         while (isSymbol(i + 1, ".") && isName(i + 2))
             i += 2;
         if (isSymbol(i + 1, "(")) {
             const int close = matchingParen(i + 1, last);
             concatenate(i + 2, close);
-            *stringy = (i == k) && (isWord(k, "char") || isWord(k, "nchar"));
-            return close < last ? close + 1 : last;
+            out->text = (i == k) && (isWord(k, "char") || isWord(k, "nchar"));
+            out->end = close < last ? close + 1 : last;
+            return true;
         }
-        return i + 1;
+        out->end = i + 1;
+        return true;
     }
 
-    // Turns the "+" of every chain that holds text into "||". Returns true when
-    // the whole range is one such chain (used for parenthesised operands).
+    // Writes operands [from, to) of a text chain, all constants, as one
+    // literal in the first token; the rest of the run and the blanks in it go.
+    void foldConstants(const std::vector<Operand> &chain, size_t from, size_t to)
+    {
+        QString value;
+        for (size_t i = from; i < to; ++i)
+            value += chain[i].value;
+        const int first = chain[from].first;
+        const int end = chain[to - 1].end;
+        for (int k = first + 1; k < end; ++k)
+            blank(k);
+        for (int t = m_sig[first] + 1; t < m_sig[end - 1]; ++t) {
+            if (m_tokens[t].kind == TokenKind::Space)
+                m_tokens[t].text.clear();
+        }
+        replaceText(first, textLiteral(value));
+    }
+
+    // Turns the "+" of every chain that holds text into "||" and folds its
+    // runs of constants. Returns true when the whole range is one such chain
+    // (used for parenthesised operands).
     bool concatenate(int first, int last)
     {
         // Nesting beyond any real statement: leave the rest as written rather
         // than run out of stack.
-        if (m_nesting > 200)
+        if (m_nesting > kMaxNesting)
             return false;
         ++m_nesting;
         bool wholeRangeIsText = false;
         int k = first;
+        std::vector<Operand> chain;
+        std::vector<int> pluses;
         while (k < last) {
-            bool stringy = false;
-            const int end = operand(k, last, false, &stringy);
-            if (end < 0) {
+            chain.assign(1, Operand());
+            if (!operand(k, last, false, &chain[0])) {
                 ++k;
                 continue;
             }
-            std::vector<int> pluses;
-            bool anyText = stringy;
-            int cursor = end;
-            while (isSymbol(cursor, "+") && cursor < last) {
-                bool nextText = false;
-                const int nextEnd = operand(cursor + 1, last, true, &nextText);
-                if (nextEnd < 0)
-                    break;
+            // A sign before the chain binds to its first operand alone.
+            if (isSymbol(k - 1, "-") || isSymbol(k - 1, "+") || isSymbol(k - 1, "~"))
+                chain[0].constant = false;
+            pluses.clear();
+            bool anyText = chain[0].text;
+            int cursor = chain[0].end;
+            Operand next;
+            while (isSymbol(cursor, "+") && cursor < last && operand(cursor + 1, last, true, &next)) {
                 pluses.push_back(cursor);
-                anyText = anyText || nextText;
-                cursor = nextEnd;
+                anyText = anyText || next.text;
+                cursor = next.end;
+                chain.push_back(next);
             }
             if (anyText) {
                 for (int plus : pluses)
-                    tok(plus).text = QStringLiteral("||");
+                    replaceText(plus, QStringLiteral("||"));
+                foldConstantRuns(chain);
             }
             if (k == first && cursor >= last)
                 wholeRangeIsText = anyText;
@@ -514,10 +709,28 @@ private:
         return wholeRangeIsText;
     }
 
+    // Each run of two or more constants with no comment inside becomes one
+    // literal: the depth of the chain no longer grows with the text.
+    void foldConstantRuns(const std::vector<Operand> &chain)
+    {
+        size_t runStart = 0;
+        for (size_t i = 0; i <= chain.size(); ++i) {
+            const bool continues = i < chain.size() && chain[i].constant
+                                   && (i == runStart || !commentBetween(chain[i - 1].end - 1, chain[i].first));
+            if (continues)
+                continue;
+            if (i - runStart >= 2)
+                foldConstants(chain, runStart, i);
+            runStart = i < chain.size() && chain[i].constant ? i : i + 1;
+        }
+    }
+
     std::vector<Token> m_tokens;
     std::vector<int> m_sig;
     std::vector<QString> m_lower;
+    TsqlTarget m_target;
     int m_nesting = 0;
+    static constexpr int kMaxNesting = 200;
 };
 
 } // namespace
@@ -552,7 +765,8 @@ bool mayNeedTranslation(const QString &tsql)
             if (isWordPart(QChar(c)))
                 table[c] = Word;
         }
-        table['+'] = table[';'] = Rewrite;
+        // U+0000 only ever stands in a literal the translation rewrites.
+        table['+'] = table[';'] = table[0] = Rewrite;
         return table;
     }();
     const auto classOf = [](char16_t u) { return u < 128 ? asciiClass[u] : (QChar(u).isLetterOrNumber() ? Word : Other); };
@@ -596,14 +810,14 @@ bool mayNeedTranslation(const QString &tsql)
 
 } // namespace
 
-QString translateTsqlToSqlite(const QString &tsql)
+QString translateTsql(const QString &tsql, TsqlTarget target)
 {
     if (!mayNeedTranslation(tsql))
         return tsql;
-    return Translator(tsql).run();
+    return Translator(tsql, target).run();
 }
 
-QString translateTsqlToSqliteByTokens(const QString &tsql)
+QString translateTsqlByTokens(const QString &tsql, TsqlTarget target)
 {
-    return Translator(tsql).run();
+    return Translator(tsql, target).run();
 }

@@ -2,25 +2,49 @@
 
 #include <QString>
 
-// Rewrites the few SQL Server constructs the module sends so that SQLite can run
-// them. The module speaks T-SQL to every database; making that text run on an
-// embedded engine is the host's business, so the rewriting lives here and
+// Rewrites the few SQL Server constructs the module sends so that another
+// engine can run them. The module speaks T-SQL to every database; making that
+// text run elsewhere is the host's business, so the rewriting lives here and
 // nowhere else.
 //
 // It works on tokens: string literals, [bracketed] and "quoted" names and
 // comments are copied unchanged. What it changes:
 //   - table hints "With(RowLock)", "With (NoLock, UpdLock)"... are dropped;
 //   - Isnull( becomes ifnull(; an N'..' prefix is dropped;
-//   - a "+" chain holding a string literal or char(...) becomes a "||" chain;
+//   - a "+" chain holding a string literal, an N'..' literal or char(...)
+//     becomes a "||" chain, and its runs of constants (literals and char(n)
+//     with a constant n) become one literal, so that a text with many line
+//     breaks does not grow the expression's depth;
 //   - "Select [Distinct] Top n ..." becomes "Select ... Limit n"; a branch of a
 //     Union/Except/Intersect is wrapped as "Select * From (... Limit n)" so the
 //     limit stays its own;
 //   - "Delete <table> Where" gets its "From";
 //   - statements that follow each other without ";" (SQL Server runs
-//     "Insert ... Insert ..." as two statements) are separated by ";".
-// Anything it does not recognise passes through as written.
-QString translateTsqlToSqlite(const QString &tsql);
+//     "Insert ... Insert ..." as two statements) are separated by ";";
+//   - a literal holding U+0000, which SQLite's tokeniser takes for the end of
+//     the text, is written as pieces joined by char(0), so it stores the same
+//     value whether the statement is prepared as written or with its literals
+//     bound.
+// Anything it does not recognise passes through as written. Translating a
+// translation changes nothing.
+
+// The engines the module's text is translated for. The rules above hold for
+// each; where an engine spells a thing its own way (a function's name, how a
+// constant text is written) the translator asks the target.
+enum class TsqlTarget { Sqlite };
+
+QString translateTsql(const QString &tsql, TsqlTarget target);
 
 // The same translation without the quick look for texts that need none: always
 // tokenises. The reference the quick look is tested against.
-QString translateTsqlToSqliteByTokens(const QString &tsql);
+QString translateTsqlByTokens(const QString &tsql, TsqlTarget target);
+
+inline QString translateTsqlToSqlite(const QString &tsql)
+{
+    return translateTsql(tsql, TsqlTarget::Sqlite);
+}
+
+inline QString translateTsqlToSqliteByTokens(const QString &tsql)
+{
+    return translateTsqlByTokens(tsql, TsqlTarget::Sqlite);
+}

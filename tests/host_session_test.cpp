@@ -174,6 +174,28 @@ TEST_P(SessionTest, DialogInsertAndUpdateWithHintAndLineBreaks)
     EXPECT_EQ(hrCount(QStringLiteral("p_User WHERE UserCode = '34162110100009'")), 0);
 }
 
+// A text's line breaks reach SQLite as one literal, however many there are:
+// as a chain each would deepen the expression past SQLite's limit.
+TEST_P(SessionTest, TextsWithTenThousandLineBreaksSaveAndSynchronise)
+{
+    const QString lines = QStringLiteral("第一行") + QStringLiteral("\r\n行").repeated(10000);
+    const QStringList columns = {QStringLiteral("UserCode"), QStringLiteral("UserName"), QStringLiteral("ContactType")};
+    QStringList values = {QStringLiteral("'34162110100009'"), QStringLiteral("'周七'"), builderText(lines)};
+    EXPECT_TRUE(session->ExecHrSql(builderInsert(QStringLiteral(" P_User "), columns, values)));
+    values[2] = builderText(lines + QStringLiteral("\r\n末行"));
+    EXPECT_TRUE(session->ExecHrSql(userUpdate(QStringLiteral(" P_User "), columns, values, QStringLiteral("34162110100009"))));
+    EXPECT_EQ(files.hrValue(QStringLiteral("SELECT ContactType FROM p_User WHERE UserCode = '34162110100009'")).toString(),
+              lines + QStringLiteral("\r\n末行"));
+
+    SyncUser u{QStringLiteral("u9"), QStringLiteral("甲"), QStringLiteral("J"), QStringLiteral("L"),
+               QStringLiteral("4"), QStringLiteral("O1"), lines, QStringLiteral("pw")};
+    EXPECT_TRUE(session->ExecHrSql(syncInsert(u)));
+    u.contactType += QStringLiteral("\r\n");
+    EXPECT_TRUE(session->ExecHrSql(syncUpdate(u)));
+    EXPECT_EQ(files.hrValue(QStringLiteral("SELECT ContactType FROM p_User WHERE UserCode = 'u9'")).toString(),
+              u.contactType);
+}
+
 TEST_P(SessionTest, DialogMasterStatementWithPlaceholder)
 {
     const QString master = dialogMaster();
@@ -401,6 +423,26 @@ TEST(SqliteSessionFiles, ErrorNamesTranslatedAndOriginalStatement)
     EXPECT_NE(message.find("健康档案数据库"), std::string::npos) << message;
     EXPECT_NE(message.find("Update Nowhere  Set a = 'x' || b"), std::string::npos) << message;
     EXPECT_NE(message.find("Update Nowhere With(RowLock) Set a = 'x' + b"), std::string::npos) << message;
+}
+
+// A value holding U+0000 is stored whole, whether its statement runs with the
+// literals bound (one write) or prepared as written (two writes in one text),
+// and a query finds it by that value.
+TEST(SqliteSessionFiles, ValuesHoldingNulStoreAlikeBoundOrPreparedAsWritten)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const QString value = QStringLiteral("甲") + QChar(0) + QStringLiteral("'乙");
+    const QString quoted = QStringLiteral("N'甲") + QChar(0) + QStringLiteral("''乙'");
+    const QString insert = QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('%1', ") + quoted
+                           + QStringLiteral(")");
+    EXPECT_TRUE(session.ExecHrSql(insert.arg(QStringLiteral("bound"))));
+    EXPECT_TRUE(session.ExecHrSql(insert.arg(QStringLiteral("p1")) + QLatin1Char(' ') + insert.arg(QStringLiteral("p2"))));
+    const data::DataPacket found = session.OpenHrData(
+        QStringLiteral("Select UserCode, UserName From p_User Where UserName = ") + quoted + QStringLiteral(" Order By 1"));
+    ASSERT_EQ(found.rows.size(), 3);
+    for (const auto &row : found.rows)
+        EXPECT_EQ(row.at(1).toString(), value) << row.at(0).toString().toStdString();
 }
 
 // The deletion check runs on every user deletion; with many business rows it
