@@ -23,7 +23,33 @@ struct FilterExpression::Node
     Operand lhs;
     Operand rhs;
     bool negated = false;  // IsNull: "is not null"
+
+    Node() = default;
+    Node(const Node &) = delete;
+    Node &operator=(const Node &) = delete;
+    ~Node();
 };
+
+// Frees the subtree from a work list: however deep a tree, its destruction
+// never runs out of stack.
+FilterExpression::Node::~Node()
+{
+    if (!left && !right)
+        return;
+    std::vector<std::unique_ptr<Node>> pending;
+    const auto detach = [&pending](Node &node) {
+        if (node.left)
+            pending.push_back(std::move(node.left));
+        if (node.right)
+            pending.push_back(std::move(node.right));
+    };
+    detach(*this);
+    while (!pending.empty()) {
+        std::unique_ptr<Node> node = std::move(pending.back());
+        pending.pop_back();
+        detach(*node);
+    }
+}
 
 namespace {
 
@@ -45,9 +71,10 @@ struct Token
 
 [[noreturn]] void raiseSyntax(const QString &text, const QString &what, int position)
 {
+    // One pass over the pattern: a "%1" the user typed is text, never a place
+    // for the next argument.
     throw LumoError(QStringLiteral("过滤条件 \"%1\" 无法解析: %2 (位置 %3)")
-                        .arg(text, what)
-                        .arg(position + 1));
+                        .arg(text, what, QString::number(position + 1)));
 }
 
 bool isNameStart(QChar c)
@@ -167,6 +194,13 @@ std::vector<Token> tokenize(const QString &text)
 
 // ---------------------------------------------------------------------------
 // Parser: or-expression > and-expression > not-expression > comparison.
+//
+// Parentheses and "not" nest at most kMaxNesting deep, and a chain of terms
+// joined by "and" or "or" becomes a balanced tree (both are associative), so
+// parsing, evaluating and walking a tree stay within a bounded depth whatever
+// the text: a text nested deeper is refused like any other that does not parse.
+
+constexpr int kMaxNesting = 200;
 
 class Parser
 {
@@ -200,38 +234,56 @@ private:
                || isKeyword(t, "null");
     }
 
-    std::unique_ptr<Node> binary(Node::Kind kind, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
+    // Terms [from, to) joined by kind, as a tree of depth log2(to - from);
+    // the order of the terms is kept.
+    static std::unique_ptr<Node> balanced(Node::Kind kind, std::vector<std::unique_ptr<Node>> &terms, size_t from,
+                                          size_t to)
     {
+        if (to - from == 1)
+            return std::move(terms[from]);
+        const size_t middle = from + (to - from) / 2;
         auto node = std::make_unique<Node>();
         node->kind = kind;
-        node->left = std::move(l);
-        node->right = std::move(r);
+        node->left = balanced(kind, terms, from, middle);
+        node->right = balanced(kind, terms, middle, to);
         return node;
     }
 
-    std::unique_ptr<Node> parseOr()
+    std::unique_ptr<Node> parseChain(Node::Kind kind, const char *joiner, std::unique_ptr<Node> (Parser::*term)())
     {
-        auto left = parseAnd();
-        while (isKeyword(peek(), "or")) {
+        std::vector<std::unique_ptr<Node>> terms;
+        terms.push_back((this->*term)());
+        while (isKeyword(peek(), joiner)) {
             take();
-            left = binary(Node::Kind::Or, std::move(left), parseAnd());
+            terms.push_back((this->*term)());
         }
-        return left;
+        return balanced(kind, terms, 0, terms.size());
     }
 
-    std::unique_ptr<Node> parseAnd()
+    std::unique_ptr<Node> parseOr() { return parseChain(Node::Kind::Or, "or", &Parser::parseAnd); }
+
+    std::unique_ptr<Node> parseAnd() { return parseChain(Node::Kind::And, "and", &Parser::parseNot); }
+
+    // Counts one level of "(" or "not" while it is read.
+    struct Nesting
     {
-        auto left = parseNot();
-        while (isKeyword(peek(), "and")) {
-            take();
-            left = binary(Node::Kind::And, std::move(left), parseNot());
+        explicit Nesting(Parser &parser) : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > kMaxNesting)
+                m_parser.fail(QStringLiteral("条件嵌套超过 %1 层").arg(kMaxNesting));
         }
-        return left;
-    }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
 
     std::unique_ptr<Node> parseNot()
     {
         if (isKeyword(peek(), "not")) {
+            const Nesting level(*this);
             take();
             auto node = std::make_unique<Node>();
             node->kind = Node::Kind::Not;
@@ -244,6 +296,7 @@ private:
     std::unique_ptr<Node> parsePrimary()
     {
         if (peek().kind == Token::Kind::LParen) {
+            const Nesting level(*this);
             take();
             auto inner = parseOr();
             if (peek().kind != Token::Kind::RParen)
@@ -341,6 +394,7 @@ private:
     const QString &m_text;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
+    int m_nesting = 0;
 };
 
 // The commonest filter by far, "Field = 'text'" (a lookup by key), read

@@ -168,6 +168,71 @@ TEST_F(DataFilterTest, TextThatDoesNotParseIsRefusedNamingItAndChangesNothing)
     EXPECT_THROW(ds.SetFilter("UserCode = 'x"), LumoError);
 }
 
+// What the user typed stands in the message as typed, "%1" included.
+TEST_F(DataFilterTest, MessagesNameTheTextAsTypedEvenWithPlaceholders)
+{
+    const struct
+    {
+        const char *filter;
+        const char *message;
+    } cases[] = {
+        {"Name = '%1' x", "过滤条件 \"Name = '%1' x\" 无法解析: 多余的内容 \"x\" (位置 13)"},
+        {"Name = '%2%3' %1", "过滤条件 \"Name = '%2%3' %1\" 无法解析: 无效的字符 \"%\" (位置 15)"},
+        {"%1", "过滤条件 \"%1\" 无法解析: 无效的字符 \"%\" (位置 1)"},
+        {"Name = '%L1", "过滤条件 \"Name = '%L1\" 无法解析: 文本缺少结束的单引号 (位置 8)"},
+    };
+    for (const auto &c : cases) {
+        try {
+            ds.SetFilter(QString::fromUtf8(c.filter));
+            ADD_FAILURE() << "accepted: " << c.filter;
+        } catch (const LumoError &e) {
+            EXPECT_EQ(e.message().toStdString(), c.message);
+        }
+    }
+    ds.SetFilter("[Nope %1] = '%2'");
+    try {
+        ds.SetFiltered(true);
+        ADD_FAILURE() << "accepted an unknown field";
+    } catch (const LumoError &e) {
+        EXPECT_EQ(e.message().toStdString(), "过滤条件 \"[Nope %1] = '%2'\" 中的字段 \"Nope %1\" 不存在");
+    }
+}
+
+// Nesting deeper than any real filter is refused with the usual message;
+// long chains of "and" and "or" are no nesting and evaluate.
+TEST_F(DataFilterTest, DeepNestingIsRefusedAndLongChainsEvaluate)
+{
+    const int deep = 20000;
+    const QString refused[] = {
+        QStringLiteral("(").repeated(deep) + QStringLiteral("N = 3") + QStringLiteral(")").repeated(deep),
+        QStringLiteral("not ").repeated(deep) + QStringLiteral("N = 3"),
+        QStringLiteral("(").repeated(201) + QStringLiteral("N = 3") + QStringLiteral(")").repeated(201),
+    };
+    for (const QString &text : refused) {
+        try {
+            ds.SetFilter(text);
+            ADD_FAILURE() << "accepted " << text.size() << " characters";
+        } catch (const LumoError &e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("无法解析: 条件嵌套超过 200 层")))
+                << e.message().left(200).toStdString();
+        }
+    }
+    EXPECT_EQ(pass(ds, QStringLiteral("(").repeated(200) + QStringLiteral("N = 3") + QStringLiteral(")").repeated(200)),
+              QStringList({"a", "e"}));
+    EXPECT_EQ(pass(ds, QStringLiteral("not ").repeated(200) + QStringLiteral("N = 3")), QStringList({"a", "e"}));
+
+    QStringList orTerms;
+    QStringList andTerms;
+    for (int i = 0; i < deep; ++i) {
+        orTerms << QStringLiteral("N = %1").arg(100 + i);
+        andTerms << QStringLiteral("Name <> 'x%1'").arg(i);
+    }
+    orTerms << QStringLiteral("Code = 'b'");
+    EXPECT_EQ(pass(ds, orTerms.join(QStringLiteral(" or "))), QStringList({"b"}));
+    EXPECT_EQ(pass(ds, andTerms.join(QStringLiteral(" and "))), QStringList({"a", "b", "c", "e"}));
+    EXPECT_EQ(pass(ds, QStringLiteral("Code = 'e' and ") + andTerms.join(QStringLiteral(" and "))), QStringList({"e"}));
+}
+
 TEST_F(DataFilterTest, UnknownFieldIsRefusedNamingField)
 {
     ds.SetFilter("Nope = 1");  // not checked while filtering is off
