@@ -1,5 +1,8 @@
 #include "SearchCodes.h"
 
+#include "NameReadings.h"
+
+#include <QHash>
 #include <QList>
 
 #include <unicode/translit.h>
@@ -71,7 +74,7 @@ QChar asciiUpper(char32_t c)
     return QChar(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
 }
 
-QChar pinyinInitial(char32_t c, bool asSurname)
+QChar transliteratedInitial(char32_t c, bool asSurname)
 {
     auto &t = Transliterators::instance();
     icu::Transliterator *tr = asSurname && t.names() ? t.names() : t.words();
@@ -87,6 +90,68 @@ QChar pinyinInitial(char32_t c, bool asSurname)
     return {};
 }
 
+// ICU reads a character alone the same way every time, and a transliteration
+// costs tens of microseconds: each character's initial is asked once. Names
+// repeat their few thousand characters, so the cache stays small.
+QChar pinyinInitial(char32_t c, bool asSurname)
+{
+    static std::mutex mutex;
+    static QHash<quint32, QChar> initials;
+    const quint32 key = quint32(c) << 1 | quint32(asSurname);
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto found = initials.constFind(key);
+    if (found != initials.constEnd())
+        return *found;
+    const QChar initial = transliteratedInitial(c, asSurname);
+    initials.insert(key, initial);
+    return initial;
+}
+
+// The initials of a table of name readings by text, looked up longest first.
+class ReadingIndex
+{
+public:
+    explicit ReadingIndex(const NameReadings::Table &table)
+    {
+        for (const NameReadings::Entry &entry : table) {
+            const QString text = QString::fromUtf16(entry.text);
+            QString initials;
+            for (const QByteArray &syllable : QByteArray(entry.pinyin).split(' '))
+                initials += QChar(QLatin1Char(syllable.at(0))).toUpper();
+            Q_ASSERT(initials.size() == text.size());
+            m_initials.insert(text, initials);
+            m_longest = std::max(m_longest, text.size());
+        }
+    }
+
+    // The initials of the longest entry that name holds at from; null when none.
+    QString longestAt(const QString &name, qsizetype from) const
+    {
+        for (qsizetype length = std::min(m_longest, name.size() - from); length > 0; --length) {
+            const auto found = m_initials.constFind(QStringView(name).mid(from, length).toString());
+            if (found != m_initials.constEnd())
+                return *found;
+        }
+        return QString();
+    }
+
+private:
+    QHash<QString, QString> m_initials;
+    qsizetype m_longest = 0;
+};
+
+const ReadingIndex &surnameIndex()
+{
+    static const ReadingIndex index(NameReadings::surnames());
+    return index;
+}
+
+const ReadingIndex &givenNameIndex()
+{
+    static const ReadingIndex index(NameReadings::givenNames());
+    return index;
+}
+
 } // namespace
 
 namespace SearchCodes {
@@ -94,16 +159,33 @@ namespace SearchCodes {
 QString pinyinInitials(const QString &name)
 {
     QString result;
-    bool first = true;
-    for (char32_t c : name.toUcs4()) {
+    const qsizetype n = name.size();
+    qsizetype i = 0;
+    // A surname of the table, or else the first character read as a surname.
+    QString matched = surnameIndex().longestAt(name, 0);
+    if (!matched.isNull()) {
+        result = matched;
+        i = matched.size();
+    }
+    while (i < n) {
+        if (i > 0) {
+            matched = givenNameIndex().longestAt(name, i);
+            if (!matched.isNull()) {
+                result += matched;
+                i += matched.size();
+                continue;
+            }
+        }
+        const bool pair = name.at(i).isHighSurrogate() && i + 1 < n && name.at(i + 1).isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(name.at(i), name.at(i + 1)) : name.at(i).unicode();
         if (isAsciiAlnum(c)) {
             result += asciiUpper(c);
         } else if (isHan(c)) {
-            const QChar initial = pinyinInitial(c, first);
+            const QChar initial = pinyinInitial(c, i == 0);
             if (!initial.isNull())
                 result += initial;
         }
-        first = false;
+        i += pair ? 2 : 1;
     }
     return result;
 }

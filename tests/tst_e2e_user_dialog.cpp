@@ -276,13 +276,15 @@ void E2eUserDialog::addEditAndContinue()
         QLineEdit *name = lineOf(dialog, "EdtUserName");
         name->selectAll();
         QTest::keyClick(name, Qt::Key_Delete);
-        typeText(name, QStringLiteral("张三"));
+        typeText(name, QStringLiteral("覃长青"));
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
     }, &failures);
     host.click("BtnEdit");
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存成功!")});
-    QCOMPARE(host.value(QStringLiteral("Select UserName From p_User Where UserCode = '%1'").arg(code)), QStringLiteral("张三"));
+    QCOMPARE(host.value(QStringLiteral("Select UserName From p_User Where UserCode = '%1'").arg(code)), QStringLiteral("覃长青"));
+    // The host's codes read the surname and the given name as people do.
+    QCOMPARE(host.value(QStringLiteral("Select Spell From p_User Where UserCode = '%1'").arg(code)), QStringLiteral("QCQ"));
     QCOMPARE(host.value(QStringLiteral("Select OrgCode From p_User Where UserCode = '%1'").arg(code)), kUnit);
     QCOMPARE(host.currentCode(), code);
 
