@@ -1,10 +1,13 @@
 #include "UBaseFrm.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFont>
 #include <QPointer>
 #include <QShowEvent>
 #include <QWidget>
 
+#include "BusyInputFilter.h"
 #include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "LumoError.h"
@@ -49,7 +52,50 @@ TBaseForm::TBaseForm(QWidget *parent) : QDialog(parent)
     cxStyle2->SetColor(fromBgr(0x00FFFBF0));  // 16776176
 }
 
-TBaseForm::~TBaseForm() = default;
+TBaseForm::~TBaseForm()
+{
+    // A window deleted inside a busy scope still gives back the cursor and input.
+    if (m_busyDepth > 0) {
+        m_busyDepth = 1;
+        leaveBusy();
+    }
+}
+
+void TBaseForm::AllowWhileBusy(QWidget *widget)
+{
+    if (!m_busyFilter)
+        m_busyFilter = new BusyInputFilter(this);
+    m_busyFilter->allow(widget);
+}
+
+void TBaseForm::enterBusy()
+{
+    if (m_busyDepth++ > 0)
+        return;
+    if (!m_busyFilter)
+        m_busyFilter = new BusyInputFilter(this);
+    qApp->installEventFilter(m_busyFilter);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    emit BusyChanged(true);
+}
+
+void TBaseForm::leaveBusy()
+{
+    if (m_busyDepth == 0 || --m_busyDepth > 0)
+        return;
+    qApp->removeEventFilter(m_busyFilter);
+    QApplication::restoreOverrideCursor();
+    emit BusyChanged(false);
+}
+
+void TBaseForm::closeEvent(QCloseEvent *event)
+{
+    if (Busy()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
 
 void TBaseForm::FormCreate(QObject *)
 {

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class BusyInputFilter;
+class QCloseEvent;
 class QShowEvent;
 class TcxLookAndFeelController;
 class TcxStyleRepository;
@@ -22,6 +24,9 @@ class TcxStyle;
 class TBaseForm : public QDialog
 {
     Q_OBJECT
+    // Read by the host, late-bound: while true it must neither free the window
+    // nor quit.
+    Q_PROPERTY(bool Busy READ Busy NOTIFY BusyChanged)
 
 public:
     explicit TBaseForm(QWidget *parent = nullptr);
@@ -51,14 +56,31 @@ public:
     // Runs FormDestroy once; DestroyForm calls it before deleting the window.
     void runFormDestroy();
 
+    // True while a BusyScope on this window lives (BusyScope.h).
+    bool Busy() const { return m_busyDepth > 0; }
+    // A widget of this window that keeps its input while the window is busy
+    // (say, the cancel button of a progress panel).
+    void AllowWhileBusy(QWidget *widget);
+
+signals:
+    void BusyChanged(bool busy);
+
 protected:
     void showEvent(QShowEvent *event) override;
+    // A busy window refuses to close: the command running in it needs it.
+    void closeEvent(QCloseEvent *event) override;
 
     std::unique_ptr<QList<QObject *>> FRightControls;
 
 private:
+    friend class BusyScope;
+    void enterBusy();
+    void leaveBusy();
+
     bool m_created = false;
     bool m_destroyed = false;
+    int m_busyDepth = 0;
+    BusyInputFilter *m_busyFilter = nullptr;  // a child of the window
     friend void runFormCreate(TBaseForm *form);
 };
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "LumoError.h"
@@ -54,6 +55,8 @@ TcxButton *makeButton(const QString &name, const QString &caption, QStyle::Stand
 TEditScrollBox::TEditScrollBox(QWidget *parent) : QScrollArea(parent)
 {
     setFrameShape(QFrame::NoFrame);
+    // Tab walks the editors inside; the box itself is no stop.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void TEditScrollBox::scrollOneLine(bool down)
@@ -202,7 +205,14 @@ void TEditBaseForm::FormDestroy(QObject *sender)
 
 void TEditBaseForm::btnOKClick(QObject *)
 {
-    if (SaveData())
+    bool saved = false;
+    {
+        // While the save waits for the database the dialog takes no input
+        // and cannot be closed: the save would go on without it.
+        BusyScope busy(this);
+        saved = SaveData();
+    }
+    if (saved)
         done(mrOk);
 }
 

@@ -16,6 +16,7 @@
 #include "ClientDataSet.h"
 #include "CodePicker.h"
 #include "Gbk.h"
+#include "HostCloseGuard.h"
 #include "HostDispatch.h"
 #include "HostIcons.h"
 #include "LumoError.h"
@@ -127,6 +128,7 @@ void HostApplication::start()
     // The module's window is a top-level form; the host shows it inside its own.
     m_moduleWindow->setWindowFlags(Qt::Widget);
     m_mainWindow->setCentralWidget(m_moduleWindow);
+    new HostCloseGuard(m_mainWindow.get(), m_moduleWindow);
     m_mainWindow->show();
 }
 
@@ -155,10 +157,6 @@ int HostApplication::run(const QStringList &arguments)
             QMessageBox::critical(nullptr, QStringLiteral("健康档案系统"), message);
     };
 
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
-        std::fprintf(stdout, "%s", qUtf8Printable(HostConfig::usage()));
-        return 0;
-    }
     HostConfig config;
     try {
         config = HostConfig::fromArguments(arguments);

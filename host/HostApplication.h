@@ -43,7 +43,8 @@ public:
     // Raises when the user does not exist.
     static void logIn(HostSession &session, const QString &userCode, data::ClientDataSet &rights);
 
-    // main(): start, run the event loop (or take the screenshot), shut down.
+    // main(), once the help and version requests are answered (HostConfig::earlyExit):
+    // start, run the event loop (or take the screenshot), shut down.
     // Returns the process exit status; failures are reported on stderr and, on a
     // real display, in a message box.
     static int run(const QStringList &arguments);

@@ -54,39 +54,90 @@ QString HostConfig::usage()
         "  --create-demo        数据库文件不存在时创建演示数据库\n"
         "  --demo-size A,U      演示数据的行政区划数和用户数\n"
         "  --login-timeout S    ODBC 登录超时秒数 (默认 10)\n"
-        "  --screenshot FILE    显示窗口后保存截图并退出\n");
+        "  --screenshot FILE    显示窗口后保存截图并退出\n"
+        "  -h, --help           显示本帮助并退出\n"
+        "  -v, --version        显示版本并退出\n");
+}
+
+QString HostConfig::versionText()
+{
+    return QStringLiteral("lumohost 1.0 (用户管理模块宿主程序, Qt %1)\n").arg(QString::fromLatin1(qVersion()));
+}
+
+namespace {
+
+// The options the host knows, named once for both readings of a command line.
+struct HostOptions
+{
+    QCommandLineOption config{QStringLiteral("config"), QString(), QStringLiteral("file")};
+    QCommandLineOption hr{QStringLiteral("hr"), QString(), QStringLiteral("db")};
+    QCommandLineOption rcms{QStringLiteral("rcms"), QString(), QStringLiteral("db")};
+    QCommandLineOption hrDialect{QStringLiteral("hr-dialect"), QString(), QStringLiteral("d")};
+    QCommandLineOption rcmsDialect{QStringLiteral("rcms-dialect"), QString(), QStringLiteral("d")};
+    QCommandLineOption user{QStringLiteral("user"), QString(), QStringLiteral("code")};
+    QCommandLineOption appPath{QStringLiteral("app-path"), QString(), QStringLiteral("dir")};
+    QCommandLineOption module{QStringLiteral("module"), QString(), QStringLiteral("file")};
+    QCommandLineOption createDemo{QStringLiteral("create-demo")};
+    QCommandLineOption demoSize{QStringLiteral("demo-size"), QString(), QStringLiteral("a,u")};
+    QCommandLineOption loginTimeout{QStringLiteral("login-timeout"), QString(), QStringLiteral("s")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"), QString(), QStringLiteral("file")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}};
+
+    // Parses arguments (argv[0] excluded); raises with the usage text on an
+    // unknown or incomplete option or a stray argument.
+    void parse(QCommandLineParser &parser, const QStringList &arguments) const
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions({config, hr, rcms, hrDialect, rcmsDialect, user, appPath, module, createDemo,
+                           demoSize, loginTimeout, screenshot, help, version});
+        QStringList argv = arguments;
+        argv.prepend(QStringLiteral("lumohost"));
+        if (!parser.parse(argv))
+            throw data::LumoError(parser.errorText() + QLatin1Char('\n') + HostConfig::usage());
+        if (!parser.positionalArguments().isEmpty())
+            throw data::LumoError(QStringLiteral("无法识别的参数: %1\n")
+                                      .arg(parser.positionalArguments().join(QLatin1Char(' ')))
+                                  + HostConfig::usage());
+    }
+};
+
+} // namespace
+
+HostConfig::EarlyExit HostConfig::earlyExit(const QStringList &arguments, QString *text)
+{
+    const HostOptions options;
+    QCommandLineParser parser;
+    try {
+        options.parse(parser, arguments);
+    } catch (const data::LumoError &e) {
+        if (text)
+            *text = e.message();
+        return EarlyExit::BadArguments;
+    }
+    if (parser.isSet(options.help)) {
+        if (text)
+            *text = usage();
+        return EarlyExit::Help;
+    }
+    if (parser.isSet(options.version)) {
+        if (text)
+            *text = versionText();
+        return EarlyExit::Version;
+    }
+    return EarlyExit::None;
 }
 
 HostConfig HostConfig::fromArguments(const QStringList &arguments)
 {
+    const HostOptions o;
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption config(QStringLiteral("config"), QString(), QStringLiteral("file"));
-    const QCommandLineOption hr(QStringLiteral("hr"), QString(), QStringLiteral("db"));
-    const QCommandLineOption rcms(QStringLiteral("rcms"), QString(), QStringLiteral("db"));
-    const QCommandLineOption hrDialect(QStringLiteral("hr-dialect"), QString(), QStringLiteral("d"));
-    const QCommandLineOption rcmsDialect(QStringLiteral("rcms-dialect"), QString(), QStringLiteral("d"));
-    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("code"));
-    const QCommandLineOption appPath(QStringLiteral("app-path"), QString(), QStringLiteral("dir"));
-    const QCommandLineOption module(QStringLiteral("module"), QString(), QStringLiteral("file"));
-    const QCommandLineOption createDemo(QStringLiteral("create-demo"));
-    const QCommandLineOption demoSize(QStringLiteral("demo-size"), QString(), QStringLiteral("a,u"));
-    const QCommandLineOption loginTimeout(QStringLiteral("login-timeout"), QString(), QStringLiteral("s"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("file"));
-    parser.addOptions({config, hr, rcms, hrDialect, rcmsDialect, user, appPath, module, createDemo,
-                       demoSize, loginTimeout, screenshot});
+    o.parse(parser, arguments);
 
-    QStringList argv = arguments;
-    argv.prepend(QStringLiteral("lumohost"));
-    if (!parser.parse(argv))
-        throw data::LumoError(parser.errorText() + QLatin1Char('\n') + usage());
-    if (!parser.positionalArguments().isEmpty())
-        throw data::LumoError(QStringLiteral("无法识别的参数: %1\n").arg(parser.positionalArguments().join(QLatin1Char(' '))) + usage());
-
-    const QString iniFile = parser.isSet(config)
-        ? parser.value(config)
+    const QString iniFile = parser.isSet(o.config)
+        ? parser.value(o.config)
         : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lumohost.ini"));
-    if (parser.isSet(config) && !QFileInfo::exists(iniFile))
+    if (parser.isSet(o.config) && !QFileInfo::exists(iniFile))
         throw data::LumoError(QStringLiteral("配置文件不存在: %1").arg(iniFile));
     QSettings ini(iniFile, QSettings::IniFormat);
 
@@ -95,20 +146,20 @@ HostConfig HostConfig::fromArguments(const QStringList &arguments)
     };
 
     HostConfig result;
-    const QString hrText = pick(hr, QStringLiteral("Databases/HR"));
-    const QString rcmsText = pick(rcms, QStringLiteral("Databases/RCMS"));
-    result.hr = DatabaseLocation::parse(hrText, pick(hrDialect, QStringLiteral("Databases/HRDialect")));
-    result.rcms = DatabaseLocation::parse(rcmsText, pick(rcmsDialect, QStringLiteral("Databases/RCMSDialect")));
-    result.userCode = pick(user, QStringLiteral("Login/UserCode")).trimmed();
-    result.appPath = pick(appPath, QStringLiteral("Host/AppPath"));
+    const QString hrText = pick(o.hr, QStringLiteral("Databases/HR"));
+    const QString rcmsText = pick(o.rcms, QStringLiteral("Databases/RCMS"));
+    result.hr = DatabaseLocation::parse(hrText, pick(o.hrDialect, QStringLiteral("Databases/HRDialect")));
+    result.rcms = DatabaseLocation::parse(rcmsText, pick(o.rcmsDialect, QStringLiteral("Databases/RCMSDialect")));
+    result.userCode = pick(o.user, QStringLiteral("Login/UserCode")).trimmed();
+    result.appPath = pick(o.appPath, QStringLiteral("Host/AppPath"));
     if (result.appPath.isEmpty())
         result.appPath = QFileInfo(iniFile).absolutePath();
     result.appPath = QDir::cleanPath(QDir(result.appPath).absolutePath());
-    result.modulePath = pick(module, QStringLiteral("Host/Module"));
-    result.screenshotFile = parser.value(screenshot);
-    result.createDemo = parser.isSet(createDemo);
-    if (parser.isSet(demoSize)) {
-        const QStringList parts = parser.value(demoSize).split(QLatin1Char(','));
+    result.modulePath = pick(o.module, QStringLiteral("Host/Module"));
+    result.screenshotFile = parser.value(o.screenshot);
+    result.createDemo = parser.isSet(o.createDemo);
+    if (parser.isSet(o.demoSize)) {
+        const QStringList parts = parser.value(o.demoSize).split(QLatin1Char(','));
         bool ok1 = false, ok2 = false;
         if (parts.size() == 2) {
             result.demoAreas = parts[0].toInt(&ok1);
@@ -117,7 +168,7 @@ HostConfig HostConfig::fromArguments(const QStringList &arguments)
         if (!ok1 || !ok2 || result.demoAreas <= 0 || result.demoUsers <= 0)
             throw data::LumoError(QStringLiteral("--demo-size 需要两个正整数, 例如 1000,3000"));
     }
-    const QString timeout = pick(loginTimeout, QStringLiteral("Databases/LoginTimeout"));
+    const QString timeout = pick(o.loginTimeout, QStringLiteral("Databases/LoginTimeout"));
     if (!timeout.isEmpty()) {
         bool ok = false;
         result.loginTimeoutSeconds = timeout.toInt(&ok);

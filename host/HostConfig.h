@@ -39,4 +39,12 @@ struct HostConfig
     // data::LumoError with a usage text on an unknown or incomplete option.
     static HostConfig fromArguments(const QStringList &arguments);
     static QString usage();
+    static QString versionText();
+
+    // What the command line settles before any window can exist: the help,
+    // the version, or an option or argument the host does not know (text
+    // then holds the message with the usage). Needs no application object,
+    // so it works without a display.
+    enum class EarlyExit { None, Help, Version, BadArguments };
+    static EarlyExit earlyExit(const QStringList &arguments, QString *text);
 };

@@ -1,10 +1,37 @@
 #include "HostDispatch.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QMessageBox>
 #include <QWidget>
 
 #include "SearchCodes.h"
+
+namespace {
+
+// A message or question waits for the person, not for the database: it shows
+// the ordinary pointer even while the module's busy cursor is up.
+class NormalCursor
+{
+public:
+    NormalCursor() : m_set(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_set)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~NormalCursor()
+    {
+        if (m_set)
+            QApplication::restoreOverrideCursor();
+    }
+    NormalCursor(const NormalCursor &) = delete;
+    NormalCursor &operator=(const NormalCursor &) = delete;
+
+private:
+    bool m_set;
+};
+
+} // namespace
 
 HostDispatch::HostDispatch(QObject *parent) : QObject(parent) {}
 
@@ -15,6 +42,7 @@ void HostDispatch::Prompt(const QString &text)
         m_responder(text, false);
         return;
     }
+    NormalCursor cursor;
     QMessageBox::information(m_dialogParent, QStringLiteral("提示"), text);
 }
 
@@ -24,6 +52,7 @@ int HostDispatch::Confirm(const QString &text)
     if (m_responder) {
         result = m_responder(text, true) == 1 ? 1 : 0;
     } else {
+        NormalCursor cursor;
         const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), text,
                                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         result = answer == QMessageBox::Yes ? 1 : 0;

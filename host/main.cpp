@@ -4,10 +4,32 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 #include "HostApplication.h"
+#include "HostConfig.h"
 
 int main(int argc, char **argv)
 {
+    // Help, version and a mistyped option are answered before the application
+    // object exists: that needs a display (or a platform plugin), and a person
+    // asking for the options on a terminal has neither.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QString text;
+    switch (HostConfig::earlyExit(arguments, &text)) {
+    case HostConfig::EarlyExit::Help:
+    case HostConfig::EarlyExit::Version:
+        std::fprintf(stdout, "%s", qUtf8Printable(text));
+        return 0;
+    case HostConfig::EarlyExit::BadArguments:
+        std::fprintf(stderr, "lumohost: %s", qUtf8Printable(text));
+        return 2;
+    case HostConfig::EarlyExit::None:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumohost"));
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "FormFactory.h"
 #include "ModuleInfo.h"
@@ -56,8 +57,12 @@ LUMO_EXPORT std::int32_t FreeModule(void **window)
         // destroyed with the application, or any other pointer, is left alone
         // rather than freed a second time.
         auto *form = static_cast<QWidget *>(*window);
-        if (isOwnedFormAlive(form))
-            DestroyForm(form);
+        if (!isOwnedFormAlive(form))
+            return;
+        // A command still running in the window would go on in a freed one.
+        if (auto *base = qobject_cast<TBaseForm *>(form); base && base->Busy())
+            throw std::runtime_error("the module's window is busy");
+        DestroyForm(form);
     });
 }
 

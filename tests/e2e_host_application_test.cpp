@@ -156,6 +156,43 @@ TEST(HostApplication, MissingOrMalformedDatabasesGiveAClearMessageAndAFailingSta
     EXPECT_TRUE(run.errors.contains(QStringLiteral("--hr"))) << "the usage text names the options";
 }
 
+TEST(HostApplication, AnswersHelpVersionAndBadOptionsWithoutADisplay)
+{
+    struct Case
+    {
+        QStringList arguments;
+        int exitCode;
+        const char *stdoutHas;
+        const char *stderrHas;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--help")}, 0, "--hr", ""},
+        {{QStringLiteral("-h")}, 0, "--screenshot", ""},
+        {{QStringLiteral("--version")}, 0, "lumohost", ""},
+        {{QStringLiteral("--no-such-option")}, 2, "", "--hr"},
+        {{QStringLiteral("--hr")}, 2, "", "--rcms"},
+    };
+    for (const Case &c : cases) {
+        QProcess host;
+        // The X11 platform with no display to reach: creating the application
+        // object would abort the program.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        host.setProcessEnvironment(env);
+        host.start(QStringLiteral(LUMO_HOST_PATH), c.arguments);
+        ASSERT_TRUE(host.waitForFinished(30000));
+        const QString out = QString::fromUtf8(host.readAllStandardOutput());
+        const QString err = QString::fromUtf8(host.readAllStandardError());
+        const QString label = c.arguments.join(QLatin1Char(' '));
+        EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << qPrintable(label);
+        EXPECT_EQ(host.exitCode(), c.exitCode) << qPrintable(label) << qPrintable(err);
+        EXPECT_TRUE(out.contains(QLatin1String(c.stdoutHas))) << qPrintable(label) << qPrintable(out);
+        EXPECT_TRUE(err.contains(QLatin1String(c.stderrHas))) << qPrintable(label) << qPrintable(err);
+    }
+}
+
 TEST(HostApplication, TheDemoGeneratorNeverOverwritesADatabase)
 {
     DemoFiles files;

@@ -15,6 +15,8 @@
 #include "ModuleClock.h"
 #include "TcxButton.h"
 #include "TcxCheckBox.h"
+#include "TcxComboBox.h"
+#include "TcxDateEdit.h"
 #include "TcxEditStyleController.h"
 #include "TcxLabel.h"
 #include "TcxPageControl.h"
@@ -193,6 +195,38 @@ private slots:
         m_dialog->show();
         QCOMPARE(bar->value(), 0);
         QCOMPARE(m_dialog->TabCtlClient->y(), 0);
+    }
+
+    void wheelOverAnUnfocusedEditorScrollsAndKeepsItsValue()
+    {
+        auto *combo = new TcxComboBox(m_dialog->TabCtlClient);
+        combo->SetItems({QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+        combo->SetItemIndex(1);
+        combo->setGeometry(80, 180, 200, 24);
+        m_dialog->EdtVisitDate->SetDate(QDate(2024, 3, 1));
+        m_dialog->resize(500, 300);
+        m_dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+        m_dialog->EdtName->SetFocus();
+        QScrollBar *bar = m_dialog->scrlbxBack->verticalScrollBar();
+        for (TcxCustomEdit *editor : {static_cast<TcxCustomEdit *>(m_dialog->EdtVisitDate),
+                                      static_cast<TcxCustomEdit *>(combo)}) {
+            bar->setValue(0);
+            // A real wheel step: spontaneous, at the widget under the pointer,
+            // so Qt hands it up the parents and may give the focus.
+            const QPoint inDialog = editor->mapTo(m_dialog.get(), editor->rect().center());
+            QWidget *under = m_dialog->childAt(inDialog);
+            QVERIFY(under && (under == editor || editor->isAncestorOf(under)));
+            QWheelEvent wheel(under->mapFrom(m_dialog.get(), QPointF(inDialog)),
+                              m_dialog->mapToGlobal(QPointF(inDialog)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QApplication::sendEvent(under, &wheel);
+            QCOMPARE(bar->value(), bar->singleStep());
+            QVERIFY(hasFocus(m_dialog->EdtName));
+        }
+        QCOMPARE(m_dialog->EdtVisitDate->Date(), QDate(2024, 3, 1));
+        QCOMPARE(combo->ItemIndex(), 1);
     }
 
     void resizeLayoutFollowsTheScrollBox()

@@ -3,13 +3,17 @@
 #include <QtTest>
 
 #include <QAbstractItemModelTester>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QTableView>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <memory>
 
 #include "ClientDataSet.h"
 #include "FormFactory.h"
+#include "HostCloseGuard.h"
 #include "RecordingSession.h"
 #include "TcxDBTreeList.h"
 #include "TcxProgressBar.h"
@@ -77,6 +81,29 @@ bool shown(TdxBarButton *b)
     return b->Visible() == TdxBarItemVisible::ivAlways;
 }
 
+QToolButton *toolButton(TUserInfoMagForm &w, TdxBarButton *b)
+{
+    return qobject_cast<QToolButton *>(w.dxbrTool->widgetForAction(b->action()));
+}
+
+// Closes any modal dialog a click opened, so that a failure cannot leave the
+// test waiting in exec(); counts what it closed.
+struct ModalCloser
+{
+    int closed = 0;
+    QTimer timer;
+    ModalCloser()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                ++closed;
+                modal->close();
+            }
+        });
+        timer.start(20);
+    }
+};
+
 } // namespace
 
 class UsersWindow : public QObject
@@ -103,6 +130,10 @@ private slots:
     void syncFailureOnTheThirdUserRollsEverythingBack();
     void syncStatementAnsweredFalseFailsTheRun();
     void syncSendsExactlyTheInsertAndUpdateTexts();
+
+    void nothingActsWhileASynchronisationRuns();
+    void escapeNeverHidesTheWindow();
+    void theWindowOpensOnTheLoginsOwnArea();
 };
 
 void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
@@ -431,6 +462,105 @@ void UsersWindow::syncSendsExactlyTheInsertAndUpdateTexts()
                           ModuleSql::syncUpdate(SyncUser{QStringLiteral("b"), QStringLiteral("乙"), QStringLiteral("Y"),
                                                          QStringLiteral("N"), QStringLiteral("4"), QStringLiteral("A2"),
                                                          QString(), QStringLiteral("new")})}));
+}
+
+void UsersWindow::nothingActsWhileASynchronisationRuns()
+{
+    UserDatabases db;
+    db.rcms(QStringLiteral(
+        "Insert Into p_User (UserCode, UserName, OrgCode, PassWord) Values "
+        "('51010100100001', '张三改', 'A1', 'p1'), ('51010100100007', '新人', 'A1', 'p7')"));
+    // The window inside a host main window that refuses to close while it is
+    // busy (made first, so that the window is freed before it).
+    QMainWindow host;
+    Window w = openWindow();
+    w->setWindowFlags(Qt::Widget);
+    host.setCentralWidget(w.get());
+    HostCloseGuard guard(&host, w.get());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003")));
+    ModalCloser closer;
+
+    QTableView *grid = w->grdvwGrdVwData->tableView();
+    QTreeView *tree = w->TreLstArea->treeView();
+    int passes = 0;
+    bool busyCursor = false;
+    bool closeRefused = false;
+    db.onSessionCall([&](const char *slot, const QString &) {
+        // One event pass in the middle of the run: every command a person can reach.
+        if (qstrcmp(slot, "ExecHrSql") != 0 || passes++ > 0)
+            return;
+        QVERIFY(w->Busy());
+        busyCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+        const QModelIndex area = tree->currentIndex();
+        const int userRow = w->CDSUserData->RecNo();
+        for (TdxBarButton *b : {w->BtnSyh, w->BtnDel, w->BtnAdd, w->BtnEdit})
+            QTest::mouseClick(toolButton(*w, b), Qt::LeftButton);
+        const QRect row = grid->visualRect(grid->model()->index(0, 0));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        const QModelIndex other = tree->indexBelow(tree->currentIndex());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualRect(other).center());
+        QTest::keyClick(tree, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Escape);
+        closeRefused = !host.close();
+        QCoreApplication::processEvents();
+        QCOMPARE(tree->currentIndex(), area);
+        QCOMPARE(w->CDSUserData->RecNo(), userRow);
+    });
+    w->BtnSyh->Click();
+    db.onSessionCall(nullptr);
+
+    QVERIFY(passes > 0);
+    QVERIFY(busyCursor);
+    QVERIFY2(closeRefused, "the host must not close during the run");
+    QVERIFY(host.isVisible() && w->isVisible());
+    QVERIFY(host.findChild<QMessageBox *>(QStringLiteral("CloseRefusedNotice")));
+    QCOMPARE(closer.closed, 0);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    QVERIFY(db.dispatch.confirms().isEmpty());
+    QVERIFY(!w->Busy());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User")).toInt(), 6);
+    // The grid shows what the database holds for the area shown.
+    const QString area = w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
+    QStringList shownUsers = column(w->CDSUserData, QStringLiteral("UserCode"));
+    QStringList stored;
+    const data::DataPacket users = db.session().OpenHrData(QStringLiteral(
+        "Select UserCode From p_User, P_YLFWDW Where p_User.OrgCode = P_YLFWDW.OrgCode And StaAreaCode = '%1'").arg(area));
+    for (const auto &r : users.rows)
+        stored << r.first().toString();
+    shownUsers.sort();
+    stored.sort();
+    QCOMPARE(shownUsers, stored);
+    // Free again: the window closes and the commands act.
+    QVERIFY(host.close());
+}
+
+void UsersWindow::escapeNeverHidesTheWindow()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    for (QWidget *target : {static_cast<QWidget *>(w->TreLstArea->treeView()),
+                            static_cast<QWidget *>(w->grdvwGrdVwData->tableView()), static_cast<QWidget *>(w.get())}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY2(w->isVisible(), qPrintable(target->objectName()));
+    }
+}
+
+void UsersWindow::theWindowOpensOnTheLoginsOwnArea()
+{
+    UserDatabases db;
+    // The login's area stored last, so the database returns its townships first.
+    db.hr(QStringLiteral("Delete From P_XZQH Where AreaCode = '510101'"));
+    db.hr(QStringLiteral("Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) "
+                         "Values ('510101', '示范县', '5101', '5101')"));
+    Window w = openWindow();
+    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[510101] 示范县"));
+    QCOMPARE(column(w->CDSUserData, QStringLiteral("UserCode")), QStringList{QStringLiteral("admin")});
 }
 
 QTEST_MAIN(UsersWindow)

@@ -71,6 +71,11 @@ void TcxCustomEdit::setInnerWidget(QWidget *inner)
 {
     m_inner = inner;
     layout()->addWidget(inner);
+    // The wheel never takes the focus into an editor (spin and combo boxes
+    // ask for it): the wheel over an editor that is not being edited belongs
+    // to the window around it.
+    if (inner->focusPolicy() == Qt::WheelFocus)
+        inner->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(inner);
     setFocusPolicy(inner->focusPolicy());
     setSizePolicy(inner->sizePolicy());
@@ -80,6 +85,8 @@ void TcxCustomEdit::setInnerWidget(QWidget *inner)
 
 void TcxCustomEdit::watchWidget(QWidget *widget)
 {
+    if (widget->focusPolicy() == Qt::WheelFocus)
+        widget->setFocusPolicy(Qt::StrongFocus);
     widget->installEventFilter(this);
 }
 
@@ -190,7 +197,9 @@ void TcxCustomEdit::handleExit()
         ~Reset() { flag = false; }
     } reset{m_inExit};
 
-    if (!validateOnExit()) {
+    // A control that only leaves (取消) is no reason to judge the value: the
+    // check would keep the focus here and the click from ever arriving.
+    if (!leavingWithoutValidation() && !validateOnExit()) {
         keepFocus();
         return;
     }
@@ -206,6 +215,12 @@ void TcxCustomEdit::handleExit()
     m_modified = false;
     if (OnExit)
         OnExit(this);
+}
+
+bool TcxCustomEdit::leavingWithoutValidation()
+{
+    QWidget *next = QApplication::focusWidget();
+    return next && next->property(SkipsValidationProperty).toBool();
 }
 
 bool TcxCustomEdit::handleKeyPress(QObject *watched, QEvent *event)
@@ -277,9 +292,20 @@ bool TcxCustomEdit::eventFilter(QObject *watched, QEvent *event)
         if (handleKeyPress(watched, event))
             return true;
         break;
+    case QEvent::Wheel: {
+        // Unfocused, the wheel scrolls what holds the editor and never
+        // changes its value: ignored here, the event goes on to the parents.
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus || !(focus == this || isAncestorOf(focus))) {
+            event->ignore();
+            return true;
+        }
+        if (m_readOnly && qobject_cast<QComboBox *>(watched))
+            return true;
+        break;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
         if (m_readOnly && qobject_cast<QComboBox *>(watched))
             return true;
         break;

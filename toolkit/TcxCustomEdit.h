@@ -81,6 +81,9 @@ public:
     // Unset: a warning message box.
     static std::function<void(const QString &)> ErrorReporter;
     static void reportError(const QString &text);
+    // A control with this property set to true (a cancel button) takes the
+    // focus from an editor without the editor's value being judged.
+    static constexpr const char *SkipsValidationProperty = "SkipsValidation";
 
     // Events (see ToolkitEvents.h).
     TNotifyEvent OnEnter;
@@ -123,6 +126,7 @@ protected:
 private:
     void handleEnter();
     void handleExit();
+    static bool leavingWithoutValidation();
     bool handleKeyPress(QObject *watched, QEvent *event);
 
     QWidget *m_inner = nullptr;

@@ -6,6 +6,7 @@
 #include "ClientDataSet.h"
 #include "HostCall.h"
 #include "LumoError.h"
+#include "TcxButton.h"
 #include "TcxCheckBox.h"
 #include "TcxComboBox.h"
 #include "TcxDBMaskEdit.h"
@@ -144,10 +145,15 @@ void TUserInfoAddEditForm::buildEditors()
         editor->OnExit = [this](QObject *s) { OnEdtExit(s); };
         editor->OnKeyPress = [this](QObject *s, QChar &key) { KeyPressNextObject(s, key); };
     }
-    // Editors that only show a value hand the focus straight on.
+    // Editors that only show a value hand the focus straight on, and are no
+    // stop of Tab or Shift+Tab at all: handing on forwards after a Shift+Tab
+    // would send the focus straight back, a trap.
     for (TcxCustomEdit *editor : {static_cast<TcxCustomEdit *>(EdtUserCode), static_cast<TcxCustomEdit *>(EdtAreaCode),
-                                  static_cast<TcxCustomEdit *>(EdtOrgName), static_cast<TcxCustomEdit *>(Edt1)})
+                                  static_cast<TcxCustomEdit *>(EdtOrgName), static_cast<TcxCustomEdit *>(Edt1)}) {
         editor->OnEnter = [this](QObject *s) { NextObject(s); };
+        editor->setFocusPolicy(Qt::ClickFocus);
+        editor->innerWidget()->setFocusPolicy(Qt::ClickFocus);
+    }
 
     EdtSN->OnChange = [this](QObject *s) { guardEvent([&] { EdtSNPropertiesChange(s); }); };
     EdtSN->OnValidate = [this](QObject *s, QVariant &display, QString &text, bool &error) {
@@ -160,10 +166,14 @@ void TUserInfoAddEditForm::buildEditors()
         guardEvent([&] { EdtOrgCodeKeyDown(s, key, shift); });
     };
     ChkBContinue->OnKeyPress = [this](QObject *s, QChar &key) { PressKeyToSave(s, key); };
+    // Cancelling never has to get past an unfinished serial first.
+    btnCancel->setProperty(TcxCustomEdit::SkipsValidationProperty, true);
 
-    // Tab order as the user meets the editors.
-    const QList<QWidget *> order = {EdtUserCode, EdtAreaCode, EdtSN, EdtUserName, EdtPYCode, EdtWBCode,
-                                    EdtOrgCode, EdtOrgName, EdtContactType, Edt1};
+    // Tab order as the user meets the editors, then the bottom bar from left
+    // to right.
+    const QList<QWidget *> order = {EdtUserCode, EdtAreaCode, EdtSN,          EdtUserName, EdtPYCode, EdtWBCode,
+                                    EdtOrgCode,  EdtOrgName,  EdtContactType, Edt1,        ChkBContinue, btnOK,
+                                    btnCancel};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -178,8 +188,13 @@ void TUserInfoAddEditForm::buildEditors()
 void TUserInfoAddEditForm::FormCreate(QObject *sender)
 {
     THREditBaseMultilistForm::FormCreate(sender);
-    // The dialog keeps its designed layout when resized.
+    // The dialog keeps its designed layout when resized; only the title spans
+    // the editor area's actual width, so that it stays centred.
     OnCanResize = nullptr;
+    if (auto *client = qobject_cast<QBoxLayout *>(TabCtlClient->layout())) {
+        lblMasterLab->setFixedHeight(lblMasterLab->height());
+        client->insertWidget(0, lblMasterLab);
+    }
     FEntityCaption = QStringLiteral("用户信息");
     FMasterTable = QStringLiteral(" P_User ");
     FMasterSql = QStringLiteral(" Select *  From ") + FMasterTable + QStringLiteral(" Where UserCode = ' %s ' ");
@@ -224,8 +239,11 @@ void TUserInfoAddEditForm::InitControls()
         if (!EdtSN->Text().isEmpty())
             composeUserCode();
         proposeSerial();
+        // The new row has no unit yet: no name of the last one may stand beside it.
+        EdtOrgName->SetEditValue(QVariant());
         EdtSN->setFocus(Qt::OtherFocusReason);
     } else {
+        EdtOrgName->SetEditValue(unitName(FCDSMaster->FieldByName(QStringLiteral("OrgCode"))->AsString()));
         EdtUserName->setFocus(Qt::OtherFocusReason);
         FFirstEdit = EdtUserName;
     }
@@ -320,6 +338,15 @@ QString TUserInfoAddEditForm::BuildUserUpdateSql(data::ClientDataSet *dataSet, c
     return sql;
 }
 
+QString TUserInfoAddEditForm::unitName(const QString &orgCode)
+{
+    if (orgCode.isEmpty())
+        return QString();
+    return UGlobalValue::Session()
+        .GetHrValue(QStringLiteral("Select OrgName From P_YLFWDW Where OrgCode = ") + QuotedStr(orgCode))
+        .toString();
+}
+
 void TUserInfoAddEditForm::composeUserCode()
 {
     FCDSMaster->Edit();
@@ -381,10 +408,31 @@ QString TUserInfoAddEditForm::typedText(int key, Qt::KeyboardModifiers shift)
     return QString();
 }
 
+bool TUserInfoAddEditForm::opensUnitPicker(int key, Qt::KeyboardModifiers shift)
+{
+    const Qt::KeyboardModifiers chord = shift & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if ((key == Qt::Key_F4 && chord == Qt::NoModifier) || (key == Qt::Key_Down && chord == Qt::AltModifier))
+        return true;
+    // Ctrl and Alt chords are shortcuts and mnemonics (确定(S), 取消(C)).
+    return chord == Qt::NoModifier && !typedText(key, shift).isEmpty();
+}
+
 void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
 {
+    // Tab, Enter, Escape, arrows and modifier keys keep their usual meaning; a
+    // picker opened by Enter would answer a second Enter with its first row.
+    if (!opensUnitPicker(key, shift))
+        return;
+    const QVariant code = EdtOrgCode->EditValue();
+    const QVariant name = EdtOrgName->EditValue();
     SelectOrganisation(EdtOrgCode, EdtOrgName, typedText(key, shift),
                        QStringLiteral(" And AreaCode = ") + QuotedStr(FAreaCode));
+    // A picker left without a choice keeps the unit chosen before.
+    if (EdtOrgCode->EditValue().toString().isEmpty() && !code.toString().isEmpty()) {
+        EdtOrgCode->SetEditValue(code);
+        EdtOrgCode->PostEditValue();
+        EdtOrgName->SetEditValue(name);
+    }
     // The picker took the key as its initial code; typing it into the unit
     // editor as well would spoil the code just picked.
     key = 0;

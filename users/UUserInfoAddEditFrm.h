@@ -78,6 +78,9 @@ public:
     // character for printable keys (digits of the numeric pad included),
     // nothing for keys that type nothing.
     static QString typedText(int key, Qt::KeyboardModifiers shift);
+    // Keys that open the unit picker: those that type a character, and the
+    // usual open-a-list keys F4 and Alt+Down.
+    static bool opensUnitPicker(int key, Qt::KeyboardModifiers shift);
 
 private:
     void buildEditors();
@@ -86,4 +89,6 @@ private:
     // Fills the serial editor with the next free serial of the area (after the
     // one just saved in continuous adding) and says how many are left.
     void proposeSerial();
+    // The name of a unit, shown beside its code when a user is opened for editing.
+    static QString unitName(const QString &orgCode);
 };

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "BusinessTables.h"
+#include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
@@ -82,10 +84,11 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     BtnEdit = makeButton("BtnEdit", QStringLiteral("修  改"), 255, 1, true);
     BtnDel = makeButton("BtnDel", QStringLiteral("删  除"), 256, 2, true);
     BtnSyh = makeButton("BtnSyh", QStringLiteral("同步农合数据"), 257, 3, true);
-    BtnAdd->OnClick = [this](QObject *s) { guardEvent([&] { BtnAddClick(s); }); };
-    BtnEdit->OnClick = [this](QObject *s) { guardEvent([&] { BtnEditClick(s); }); };
-    BtnDel->OnClick = [this](QObject *s) { guardEvent([&] { BtnDelClick(s); }); };
-    BtnSyh->OnClick = [this](QObject *s) { guardEvent([&] { BtnSyhClick(s); }); };
+    // A command never starts while another runs, however it is triggered.
+    BtnAdd->OnClick = [this](QObject *s) { runCommand([&] { BtnAddClick(s); }); };
+    BtnEdit->OnClick = [this](QObject *s) { runCommand([&] { BtnEditClick(s); }); };
+    BtnDel->OnClick = [this](QObject *s) { runCommand([&] { BtnDelClick(s); }); };
+    BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };
 
     TabCtlMain = new TcxTabControl(this);
     TabCtlMain->setObjectName(QStringLiteral("TabCtlMain"));
@@ -149,7 +152,7 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     colOrgName->SetKeyFieldNames(QStringLiteral("OrgCode"));
     colOrgName->SetListFieldNames(QStringLiteral("OrgName"));
     colUserCode->SetFooterSummary(skCount, QStringLiteral("记录数: 0"));
-    grdvwGrdVwData->OnDblClick = [this](QObject *s) { guardEvent([&] { grdvwGrdVwDataDblClick(s); }); };
+    grdvwGrdVwData->OnDblClick = [this](QObject *s) { runCommand([&] { grdvwGrdVwDataDblClick(s); }); };
     grdvwGrdVwData->OnCustomDrawIndicatorCell = [this](TcxGridDBTableView *view, QPainter *canvas,
                                                        const TcxIndicatorCellInfo &info, bool &done) {
         grdvwFamLstCustomDrawIndicatorCell(view, canvas, info, done);
@@ -221,6 +224,7 @@ void TUserInfoMagForm::FormShow(QObject *sender)
     TBaseForm::FormShow(sender);
     HostSession &session = UGlobalValue::Session();
     BarMagTool->SetLargeImages(session.Images);
+    BusyScope busy(this);
     LoadAreaTree();
     CDSOrgData->SetData(session.OpenHrData(QStringLiteral("Select OrgCode, OrgName From P_YLFWDW ")));
     const bool anyVisible = BtnAdd->Visible() == TdxBarItemVisible::ivAlways
@@ -238,6 +242,7 @@ void TUserInfoMagForm::FormDestroy(QObject *sender)
 
 void TUserInfoMagForm::LoadAreaTree()
 {
+    BusyScope busy(this);
     TreLstArea->BeginUpdate();
     // Resumed and the first top-level area opened also when loading fails.
     struct Resume
@@ -259,6 +264,11 @@ void TUserInfoMagForm::LoadAreaTree()
                        "Where ParentAreaCode Like ")
         + QuotedStr(start + QLatin1Char('%')) + QStringLiteral(" Or AreaCode = ") + QuotedStr(start);
     CDSAreaData->SetData(UGlobalValue::Session().OpenHrData(sql));
+    // The tree opens on the login's own area, its root, whatever order the
+    // database returned the areas in: the tree selects the current row when
+    // it is rebuilt.
+    if (CDSAreaData->FindField(QStringLiteral("StaAreaCode")))
+        CDSAreaData->Locate(QStringLiteral("StaAreaCode"), start);
 }
 
 void TUserInfoMagForm::TreLstAreaSelectionChanged(QObject *)
@@ -280,6 +290,7 @@ void TUserInfoMagForm::LoadUserList()
         CDSUserData->Close();
         return;
     }
+    BusyScope busy(this);
     grdvwGrdVwData->BeginUpdate();
     struct Resume
     {
@@ -349,18 +360,25 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     try {
         HostSession &session = UGlobalValue::Session();
         const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
-        const QVariant count = session.GetHrValue(BuildUserGuardSql(user));
+        QVariant count;
+        {
+            BusyScope busy(this);
+            count = session.GetHrValue(BuildUserGuardSql(user));
+        }
         if (count.toLongLong() > 0) {
             ShowInfo(QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!"));
             return;
         }
         if (!ShowConfirm(QStringLiteral("您确定要删除当前选中的用户信息记录?")))
             return;
-        // A delete the session answers false to is a failure too: the list stays
-        // as it is and the user is told, never "删除成功!".
-        if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
-            throw DeleteRefused();
-        LoadUserList();
+        {
+            BusyScope busy(this);
+            // A delete the session answers false to is a failure too: the list
+            // stays as it is and the user is told, never "删除成功!".
+            if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
+                throw DeleteRefused();
+            LoadUserList();
+        }
         ShowInfo(QStringLiteral("删除成功!"));
     } catch (const DeleteRefused &) {
         ShowInfo(QStringLiteral("删除失败!"));
@@ -379,11 +397,27 @@ void TUserInfoMagForm::BtnSyhClick(QObject *)
 void TUserInfoMagForm::synchronise()
 {
     HostSession &session = UGlobalValue::Session();
-    const QVariant units = session.GetHrValue(QStringLiteral("Select Count(*) From P_YLFWDW"));
-    if (units.toLongLong() == 0) {
-        ShowInfo(QStringLiteral("不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!"));
-        return;
+    QString outcome;
+    {
+        // From the first statement to the reloaded tree nothing else may run
+        // in the window: a second run, a delete or a dialog would work inside
+        // this run's transaction and be undone with it, or leave the grid
+        // disagreeing with the database.
+        BusyScope busy(this);
+        const QVariant units = session.GetHrValue(QStringLiteral("Select Count(*) From P_YLFWDW"));
+        if (units.toLongLong() == 0) {
+            outcome = QStringLiteral(
+                "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
+        } else {
+            outcome = runSynchronisation(session) ? QStringLiteral("同步农合用户信息数据成功")
+                                                  : QStringLiteral("同步农合用户信息数据失败!");
+        }
     }
+    ShowInfo(outcome);
+}
+
+bool TUserInfoMagForm::runSynchronisation(HostSession &session)
+{
     struct HidePanel
     {
         QWidget *panel;
@@ -413,17 +447,28 @@ void TUserInfoMagForm::synchronise()
         session.CommitHrTrans();
         ShowProgressPanel(TabCtlProgress, false);
         LoadAreaTree();
-        ShowInfo(QStringLiteral("同步农合用户信息数据成功"));
+        return true;
     } catch (const std::exception &) {
         try {
             session.RollbackHrTrans();
         } catch (const std::exception &) {
-            // The failure message below is what the user needs; a failing rollback
+            // The failure message is what the user needs; a failing rollback
             // leaves the transaction to the host's connection handling.
         }
         ShowProgressPanel(TabCtlProgress, false);
-        ShowInfo(QStringLiteral("同步农合用户信息数据失败!"));
+        return false;
     }
+}
+
+void TUserInfoMagForm::keyPressEvent(QKeyEvent *event)
+{
+    // The window lives inside the host: Escape, which closes a dialog, would
+    // hide it with nothing to bring it back.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    TBaseForm::keyPressEvent(event);
 }
 
 void TUserInfoMagForm::grdvwGrdVwDataDblClick(QObject *sender)

@@ -4,6 +4,8 @@
 
 #include "UBaseFrm.h"
 
+class HostSession;
+class QKeyEvent;
 class QPainter;
 class TcxDBTreeList;
 class TcxGrid;
@@ -84,6 +86,9 @@ public:
     // a user whose code begins with userCode (0 to 32).
     static QString BuildUserGuardSql(const QString &userCode);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void LoadAreaTree();
     void LoadUserList();
@@ -91,6 +96,15 @@ private:
     // Opens the add/edit dialog; editing when userCode is given.
     void openUserDialog(bool edit);
     void synchronise();
+    // Steps 2 to 8 of the synchronisation; false when it failed and was rolled back.
+    bool runSynchronisation(HostSession &session);
+    // Runs a command's handler unless a command is already running.
+    template <typename Body>
+    void runCommand(Body body)
+    {
+        if (!Busy())
+            guardEvent(body);
+    }
 
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);

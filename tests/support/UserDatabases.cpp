@@ -2,6 +2,7 @@
 
 #include "CompositeSession.h"
 #include "DatabaseSchema.h"
+#include "HookedSession.h"
 #include "LumoError.h"
 #include "OdbcSession.h"
 #include "SessionBackends.h"
@@ -23,13 +24,15 @@ UserDatabases::UserDatabases()
     SqliteSession::createDatabases(hrFile(), rcmsFile());
     m_hrFile.emplace(SqliteDatabase::openExisting(hrFile(), databaseLabel(SchemaDatabase::HealthRecord)));
     m_rcmsFile.emplace(SqliteDatabase::openExisting(rcmsFile(), databaseLabel(SchemaDatabase::Rcms)));
+    std::unique_ptr<HostSession> inner;
     if (hrBackend() == QLatin1String("odbc")) {
-        m_session = std::make_unique<CompositeSession>(
+        inner = std::make_unique<CompositeSession>(
             OdbcSession::forOneDatabase(sqliteOverOdbc(hrFile()), databaseLabel(SchemaDatabase::HealthRecord), 10),
             std::make_unique<SqliteSession>(rcmsFile(), rcmsFile()));
     } else {
-        m_session = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
+        inner = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
     }
+    m_session = std::make_unique<HookedSession>(std::move(inner));
     hr(QStringLiteral(
         "Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) Values "
         "('510101', '示范县', '5101', '5101'), ('510101001', '一乡', '510101', '51010101'), "
@@ -64,6 +67,11 @@ UserDatabases::~UserDatabases()
 {
     if (UGlobalValue::HostSessionRef == m_session.get())
         UGlobalValue::HostSessionRef = nullptr;
+}
+
+void UserDatabases::onSessionCall(std::function<void(const char *, const QString &)> hook)
+{
+    m_session->beforeCall = std::move(hook);
 }
 
 void UserDatabases::grant(std::initializer_list<int> functions)

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "ClientDataSet.h"
+#include "HookedSession.h"
 #include "SqliteDatabase.h"
 #include "TestHostObjects.h"
 #include "URCMSObjValueClass.h"
@@ -37,6 +39,8 @@ public:
     QString rcmsFile() const { return m_dir.filePath(QStringLiteral("rcms.db")); }
 
     HostSession &session() { return *m_session; }
+    // Runs before every call of the session (see HookedSession).
+    void onSessionCall(std::function<void(const char *slot, const QString &sql)> hook);
     // The backend chosen from LUMO_TEST_HR_BACKEND: "sqlite" or "odbc".
     static QString hrBackend();
     TestHostDispatch dispatch;
@@ -59,5 +63,5 @@ private:
     // whatever the session under test is.
     std::optional<SqliteDatabase> m_hrFile;
     std::optional<SqliteDatabase> m_rcmsFile;
-    std::unique_ptr<HostSession> m_session;
+    std::unique_ptr<HookedSession> m_session;
 };
