@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QWheelEvent>
 
 #include "LumoError.h"
 #include "TcxEditDataBinding.h"
@@ -67,26 +68,69 @@ TcxCustomEdit::~TcxCustomEdit()
     disconnect(m_styleConnection);
 }
 
+namespace {
+
+// The wheel over an editor that is not being edited belongs to the window
+// around it (a dialog scrolls its editors): it is handed to the window and
+// never changes the editor's value. Installed on the editor's inner widget and
+// everything inside it, where spin and combo boxes take the wheel themselves.
+class WheelToWindow : public QObject
+{
+public:
+    explicit WheelToWindow(TcxCustomEdit *editor) : QObject(editor), m_editor(editor) {}
+
+    void watch(QWidget *widget)
+    {
+        // Nor does the wheel take the focus into the editor.
+        QList<QWidget *> widgets = widget->findChildren<QWidget *>();
+        widgets << widget;
+        for (QWidget *w : std::as_const(widgets)) {
+            if (w->focusPolicy() == Qt::WheelFocus)
+                w->setFocusPolicy(Qt::StrongFocus);
+            w->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == m_editor || m_editor->isAncestorOf(focus)))
+            return false;
+        QWidget *window = m_editor->window();
+        if (window == m_editor)
+            return true;
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        QWheelEvent passed(window->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(),
+                           wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(), wheel->modifiers(),
+                           wheel->phase(), wheel->inverted(), wheel->source());
+        QCoreApplication::sendEvent(window, &passed);
+        return true;
+    }
+
+private:
+    TcxCustomEdit *m_editor;
+};
+
+} // namespace
+
 void TcxCustomEdit::setInnerWidget(QWidget *inner)
 {
     m_inner = inner;
     layout()->addWidget(inner);
-    // The wheel never takes the focus into an editor (spin and combo boxes
-    // ask for it): the wheel over an editor that is not being edited belongs
-    // to the window around it.
-    if (inner->focusPolicy() == Qt::WheelFocus)
-        inner->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(inner);
     setFocusPolicy(inner->focusPolicy());
     setSizePolicy(inner->sizePolicy());
     watchWidget(inner);
+    // Installed last, so it sees the wheel first.
+    (new WheelToWindow(this))->watch(inner);
     applyStyle();
 }
 
 void TcxCustomEdit::watchWidget(QWidget *widget)
 {
-    if (widget->focusPolicy() == Qt::WheelFocus)
-        widget->setFocusPolicy(Qt::StrongFocus);
     widget->installEventFilter(this);
 }
 
@@ -292,18 +336,7 @@ bool TcxCustomEdit::eventFilter(QObject *watched, QEvent *event)
         if (handleKeyPress(watched, event))
             return true;
         break;
-    case QEvent::Wheel: {
-        // Unfocused, the wheel scrolls what holds the editor and never
-        // changes its value: ignored here, the event goes on to the parents.
-        QWidget *focus = QApplication::focusWidget();
-        if (!focus || !(focus == this || isAncestorOf(focus))) {
-            event->ignore();
-            return true;
-        }
-        if (m_readOnly && qobject_cast<QComboBox *>(watched))
-            return true;
-        break;
-    }
+    case QEvent::Wheel:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         if (m_readOnly && qobject_cast<QComboBox *>(watched))
