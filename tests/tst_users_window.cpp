@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTableView>
@@ -16,6 +17,7 @@
 #include "HostCloseGuard.h"
 #include "RecordingSession.h"
 #include "TcxDBTreeList.h"
+#include "TcxGroupBox.h"
 #include "TcxProgressBar.h"
 #include "TcxTabControl.h"
 #include <QPainter>
@@ -134,6 +136,7 @@ private slots:
     void nothingActsWhileASynchronisationRuns();
     void escapeNeverHidesTheWindow();
     void theWindowOpensOnTheLoginsOwnArea();
+    void codesAndNamesShowWhole();
 };
 
 void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
@@ -226,7 +229,13 @@ void UsersWindow::indicatorNumbersRowsFromOne()
     w->grdvwFamLstCustomDrawIndicatorCell(w->grdvwGrdVwData, &painter, info, done);
     QVERIFY(done);
     painter.end();
-    QCOMPARE(QColor(image.pixel(12, 3)), QColor(Qt::red));  // red on red for the selected row
+    QCOMPARE(QColor(image.pixel(12, 3)), QColor(Qt::red));  // the selected row's red fill
+    // ... with its number legible on it.
+    bool light = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            light = light || QColor(image.pixel(x, y)).lightness() > 200;
+    QVERIFY2(light, "the selected row's number must stand out from the red fill");
 }
 
 void UsersWindow::deleteRefusedForEachReferencingTable_data()
@@ -561,6 +570,31 @@ void UsersWindow::theWindowOpensOnTheLoginsOwnArea()
     Window w = openWindow();
     QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[510101] 示范县"));
     QCOMPARE(column(w->CDSUserData, QStringLiteral("UserCode")), QStringList{QStringLiteral("admin")});
+}
+
+void UsersWindow::codesAndNamesShowWhole()
+{
+    UserDatabases db;
+    db.hr(QStringLiteral("Update P_XZQH Set AreaName = '一个名字很长很长的行政村' Where AreaCode = '51010100101'"));
+    Window w = openWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QTableView *grid = w->grdvwGrdVwData->tableView();
+    for (TcxGridDBColumn *c : {w->colUserCode, w->colOrgCode, w->colOrgName}) {
+        const int section = w->grdvwGrdVwData->IndexOfColumn(c);
+        QVERIFY2(static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(section)
+                     <= grid->horizontalHeader()->sectionSize(section),
+                 qPrintable(c->objectName()));
+    }
+    QTreeView *tree = w->TreLstArea->treeView();
+    tree->expandAll();
+    const int width = tree->header()->sectionSize(0);
+    QVERIFY(static_cast<QAbstractItemView *>(tree)->sizeHintForColumn(0) <= width);
+    QVERIFY(width >= tree->viewport()->width());
+    // The column follows its pane when the pane is made wider.
+    w->cxGroupBox1->setFixedWidth(400);
+    QTRY_VERIFY(tree->header()->sectionSize(0) >= tree->viewport()->width());
+    QVERIFY(tree->header()->sectionSize(0) > width);
 }
 
 QTEST_MAIN(UsersWindow)

@@ -1,5 +1,8 @@
 #include "TcxDBTreeList.h"
 
+#include <algorithm>
+
+#include <QEvent>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -126,6 +129,41 @@ void TcxDBTreeList::columnChanged(TcxTreeListColumn *, bool layout)
     m_tree->viewport()->update();
 }
 
+void TcxDBTreeList::SetLastColumnFillsWidth(bool fill)
+{
+    if (m_fillWidth == fill)
+        return;
+    m_fillWidth = fill;
+    if (fill) {
+        m_tree->viewport()->installEventFilter(this);
+        connect(m_tree, &QTreeView::expanded, this, &TcxDBTreeList::fillWidth);
+        connect(m_tree, &QTreeView::collapsed, this, &TcxDBTreeList::fillWidth);
+    }
+    fillWidth();
+}
+
+void TcxDBTreeList::fillWidth()
+{
+    if (!m_fillWidth || m_model->columnCount() == 0)
+        return;
+    const int section = m_model->columnCount() - 1;
+    int others = 0;
+    for (int s = 0; s < section; ++s)
+        others += m_tree->header()->sectionSize(s);
+    const int wanted = std::max(m_tree->viewport()->width() - others,
+                                static_cast<QAbstractItemView *>(m_tree)->sizeHintForColumn(section));
+    m_syncing = true;
+    m_tree->header()->resizeSection(section, std::max(wanted, m_tree->header()->sectionSizeHint(section)));
+    m_syncing = false;
+}
+
+bool TcxDBTreeList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_tree->viewport() && event->type() == QEvent::Resize)
+        fillWidth();
+    return QWidget::eventFilter(watched, event);
+}
+
 void TcxDBTreeList::applyColumnLayout()
 {
     m_syncing = true;
@@ -136,6 +174,7 @@ void TcxDBTreeList::applyColumnLayout()
         m_tree->header()->resizeSection(section++, column->Width());
     }
     m_syncing = false;
+    fillWidth();
 }
 
 void TcxDBTreeList::BeginUpdate()

@@ -58,6 +58,10 @@ public:
     // Text of a column in the selected node; empty when none is selected.
     QString FocusedNodeText(int column = 0) const;
 
+    // The last column spans the tree's width and grows past it when its texts
+    // need more (the tree then scrolls sideways), so no node is shown cut.
+    void SetLastColumnFillsWidth(bool fill);
+
     QTreeView *treeView() const { return m_tree; }
     TcxDBTreeListModel *treeModel() const { return m_model; }
 
@@ -67,7 +71,11 @@ public:
     void columnChanged(TcxTreeListColumn *column, bool layout);
     void columnDestroyed(TcxTreeListColumn *column);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void fillWidth();
     void addColumn(TcxTreeListColumn *column);
     void rebuild();
     void dataSetChanged();
@@ -88,6 +96,7 @@ private:
     bool m_syncing = false;
     bool m_destroying = false;
     int m_lastSelectedRow = -1;
+    bool m_fillWidth = false;
 
     friend class TcxTreeListColumn;
 };

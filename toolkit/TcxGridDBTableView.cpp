@@ -1,5 +1,6 @@
 #include "TcxGridDBTableView.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
@@ -576,6 +577,18 @@ void TcxGridDBTableView::reload()
     applyColumnLayout();
     syncFromDataSet();
     m_footerWidget->update();
+}
+
+void TcxGridDBTableView::ApplyBestFit()
+{
+    QHeaderView *header = m_table->horizontalHeader();
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        TcxGridDBColumn *column = m_model->columnAt(section);
+        const int needed = std::max(static_cast<QAbstractItemView *>(m_table)->sizeHintForColumn(section),
+                                     header->sectionSizeHint(section));
+        if (needed > column->Width())
+            column->SetWidth(needed);
+    }
 }
 
 void TcxGridDBTableView::applyColumnLayout()

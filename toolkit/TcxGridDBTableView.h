@@ -100,6 +100,9 @@ public:
     // EndUpdate re-reads once.
     void BeginUpdate();
     void EndUpdate();
+    // Widens each column whose caption or loaded texts do not fit, so that
+    // none is shown cut with "…"; a column is never made narrower.
+    void ApplyBestFit();
     bool IsUpdating() const { return m_updateCount > 0; }
 
     // Makes this the focused view of its grid and gives the grid the focus.

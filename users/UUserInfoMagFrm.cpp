@@ -115,6 +115,8 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     ColAreaName->SetMinWidth(180);
     ColAreaName->SetHeaderAlignment(Qt::AlignCenter);
     TreLstArea->SetDataSource(dsAreaData);
+    // The area names follow the pane's width, also when it is dragged wider.
+    TreLstArea->SetLastColumnFillsWidth(true);
     TreLstArea->OnSelectionChanged = [this](QObject *s) {
         guardEvent([&] { TreLstAreaSelectionChanged(s); });
     };
@@ -295,7 +297,12 @@ void TUserInfoMagForm::LoadUserList()
     struct Resume
     {
         TcxGridDBTableView *view;
-        ~Resume() { view->EndUpdate(); }
+        ~Resume()
+        {
+            view->EndUpdate();
+            // Codes are read whole: a 13-digit user code cut to "3401010000…" is no code.
+            view->ApplyBestFit();
+        }
     } resume{grdvwGrdVwData};
     const QString area = CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
     const QString sql = QStringLiteral("Select * From p_User,P_YlFwDw Where p_User.OrgCode = P_YlFwDw.OrgCode "
@@ -323,10 +330,11 @@ void TUserInfoMagForm::grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *, 
         return;
     const QString text = QString::number(viewInfo.RecordIndex + 1);
     if (viewInfo.Selected) {
-        // The selected row's number: bold, and red on red as the original draws it.
+        // The selected row's number: bold on the red fill, in white so that it
+        // can be read (red on red showed a plain red box).
         QFont bold = viewInfo.Font;
         bold.setBold(true);
-        TcxGridDBTableView::DrawHeaderCell(canvas, viewInfo.Bounds, text, true, bold, Qt::red, Qt::red);
+        TcxGridDBTableView::DrawHeaderCell(canvas, viewInfo.Bounds, text, true, bold, Qt::white, Qt::red);
     } else {
         TcxGridDBTableView::DrawHeaderCell(canvas, viewInfo.Bounds, text, false, viewInfo.Font,
                                            viewInfo.TextColor, viewInfo.BrushColor);
