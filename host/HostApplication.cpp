@@ -20,18 +20,12 @@
 #include "HostDispatch.h"
 #include "HostIcons.h"
 #include "LumoError.h"
+#include "SqlQuoted.h"
 #include "ModuleLoader.h"
 #include "SessionFactory.h"
 #include "URCMSObjValueClass.h"
 
 namespace {
-
-QString quoted(const QString &text)
-{
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
 
 // The registration text is GBK; shown in the about box.
 QString fromGbk(const QByteArray &bytes)
@@ -59,7 +53,7 @@ void HostApplication::createDemoDatabases(const HostConfig &config)
 void HostApplication::logIn(HostSession &session, const QString &userCode, data::ClientDataSet &rights)
 {
     auto user = session.OpenHrQuery(QStringLiteral("Select UserCode, UserName, OrgCode From p_User Where UserCode = ")
-                                    + quoted(userCode));
+                                    + sqlQuoted(userCode));
     if (user->IsEmpty())
         throw data::LumoError(QStringLiteral("用户 \"%1\" 不存在于健康档案数据库, 无法登录。").arg(userCode));
     session.UserCode = user->FieldByName(QStringLiteral("UserCode"))->AsString();
@@ -67,7 +61,7 @@ void HostApplication::logIn(HostSession &session, const QString &userCode, data:
 
     // The unit's area in RCMS numbering is the unit's own area code.
     auto unit = session.OpenHrQuery(QStringLiteral("Select AreaCode From P_YLFWDW Where OrgCode = ")
-                                    + quoted(session.OrgCode));
+                                    + sqlQuoted(session.OrgCode));
     if (unit->IsEmpty())
         throw data::LumoError(QStringLiteral("用户 \"%1\" 所属单位 \"%2\" 不存在于医疗服务单位表, 无法登录。")
                                   .arg(userCode, session.OrgCode));
@@ -75,7 +69,7 @@ void HostApplication::logIn(HostSession &session, const QString &userCode, data:
 
     rights.SetData(session.OpenHrData(
         QStringLiteral("Select ModFunTyp, ModFunID From %1 Where UserCode = ").arg(rightsTableName())
-        + quoted(session.UserCode)));
+        + sqlQuoted(session.UserCode)));
     session.RightsData = &rights;
 }
 

@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include "LumoError.h"
+#include "OdbcDialect.h"
 
 QString DatabaseLocation::describe() const
 {
@@ -34,8 +35,7 @@ DatabaseLocation DatabaseLocation::parse(const QString &text, const QString &dia
         location.sqliteFile = trimmed;
         location.dialect = QStringLiteral("sqlite");
     }
-    if (location.dialect != QLatin1String("mssql") && location.dialect != QLatin1String("sqlite"))
-        throw data::LumoError(QStringLiteral("未知的SQL方言 \"%1\" (可用: mssql, sqlite)").arg(dialect));
+    odbcDialectFromName(location.dialect);  // raises on a name it does not know
     return location;
 }
 
@@ -46,7 +46,7 @@ QString HostConfig::usage()
         "  --config FILE        配置文件 (默认: 程序目录下的 lumohost.ini)\n"
         "  --hr DB              健康档案数据库: SQLite 文件路径, 或 odbc:<连接字符串>\n"
         "  --rcms DB            农合数据库: SQLite 文件路径, 或 odbc:<连接字符串>\n"
-        "  --hr-dialect D       ODBC 连接的SQL方言: mssql (默认) 或 sqlite\n"
+        "  --hr-dialect D       ODBC 连接的SQL方言: mssql (默认), sqlite 或 postgresql\n"
         "  --rcms-dialect D     同上, 农合数据库\n"
         "  --user CODE          登录用户代码\n"
         "  --app-path DIR       setup.ini 所在目录\n"

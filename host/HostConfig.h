@@ -5,7 +5,8 @@
 
 // Where a database lives: a SQLite file, or an ODBC connection string with the
 // SQL dialect the server speaks ("mssql" passes the module's T-SQL through,
-// "sqlite" translates it, for the SQLite ODBC driver).
+// "sqlite" translates it for the SQLite ODBC driver, "postgresql" for
+// PostgreSQL).
 struct DatabaseLocation
 {
     QString sqliteFile;

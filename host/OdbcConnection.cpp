@@ -34,6 +34,9 @@ void useUtf8CharacterSet()
 OdbcConnection::OdbcConnection(const DatabaseLocation &location, QString label, int loginTimeoutSeconds)
     : m_environment(allocateOdbcHandle<SQL_HANDLE_ENV>(SQL_HANDLE_ENV, SQL_NULL_HANDLE)),
       m_label(std::move(label)),
+      m_connectionString(location.odbcConnection),
+      m_described(location.describe()),
+      m_timeoutSeconds(qMax(1, loginTimeoutSeconds)),
       m_dialect(odbcDialectFromName(location.dialect))
 {
     if (!location.isOdbc())
@@ -41,29 +44,43 @@ OdbcConnection::OdbcConnection(const DatabaseLocation &location, QString label, 
     if (!SQL_SUCCEEDED(SQLSetEnvAttr(m_environment.get(), SQL_ATTR_ODBC_VERSION,
                                      reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_OV_ODBC3)), 0)))
         throwOdbcError(QStringLiteral("ODBC环境无法设置为ODBC 3"), SQL_HANDLE_ENV, m_environment.get());
+    useUtf8CharacterSet();
+    connect();
+}
+
+void OdbcConnection::connect()
+{
     m_connection = allocateOdbcHandle<SQL_HANDLE_DBC>(SQL_HANDLE_ENV, m_environment.get());
 
     // A server that does not answer must not hold the host for longer than
     // the configured time. Not every driver knows the connection timeout; a
     // driver that refuses it still has its login timeout.
-    const auto seconds = reinterpret_cast<SQLPOINTER>(SQLULEN(qMax(1, loginTimeoutSeconds)));
+    const auto seconds = reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds));
     SQLSetConnectAttrW(m_connection.get(), SQL_ATTR_LOGIN_TIMEOUT, seconds, SQL_IS_UINTEGER);
     SQLSetConnectAttrW(m_connection.get(), SQL_ATTR_CONNECTION_TIMEOUT, seconds, SQL_IS_UINTEGER);
 
-    useUtf8CharacterSet();
-    const QString connectionString = location.odbcConnection;
     SQLWCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(m_connection.get(), nullptr, toSqlWText(connectionString), SQL_NTS,
+    const SQLRETURN rc = SQLDriverConnectW(m_connection.get(), nullptr, toSqlWText(m_connectionString), SQL_NTS,
                                            completed, SQLSMALLINT(sizeof completed / sizeof(SQLWCHAR)),
                                            &completedLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         QString diagnostics = odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get());
         if (diagnostics.isEmpty())
             diagnostics = QStringLiteral("驱动程序没有给出原因");
-        throw data::LumoError(QStringLiteral("%1无法连接: %2\n%3").arg(m_label, location.describe(), diagnostics));
+        m_connection.reset();
+        throw data::LumoError(QStringLiteral("%1无法连接: %2\n%3").arg(m_label, m_described, diagnostics));
     }
     m_connected = true;
+    m_autocommit = true;
+}
+
+void OdbcConnection::disconnect()
+{
+    if (m_connected)
+        SQLDisconnect(m_connection.get());
+    m_connected = false;
+    m_connection.reset();
 }
 
 OdbcConnection::~OdbcConnection()
@@ -72,25 +89,73 @@ OdbcConnection::~OdbcConnection()
         return;
     // An open transaction of a connection being closed is abandoned, never
     // half-written.
-    rollback();
-    SQLDisconnect(m_connection.get());
+    if (!m_lost)
+        rollback();
+    disconnect();
+}
+
+QString OdbcConnection::lostConnectionText()
+{
+    return QStringLiteral("与数据库的连接已断开");
+}
+
+bool OdbcConnection::connectionDead() const
+{
+    if (!m_connected)
+        return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttrW(m_connection.get(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr))
+        && dead == SQL_CD_TRUE;
+}
+
+void OdbcConnection::failLost(const QString &details)
+{
+    m_lost = true;
+    QString text = m_label + lostConnectionText();
+    if (m_depth > 0)
+        text += QStringLiteral(", 未完成的事务已被数据库撤销");
+    if (!details.isEmpty())
+        text += QLatin1Char('\n') + details;
+    throw data::LumoError(text);
+}
+
+void OdbcConnection::reconnectIfLost()
+{
+    if (!m_lost)
+        return;
+    if (m_depth > 0)
+        failLost(QString());
+    disconnect();
+    try {
+        connect();
+    } catch (const data::LumoError &e) {
+        failLost(e.message());
+    }
+    m_lost = false;
 }
 
 void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit)
 {
+    reconnectIfLost();
     const QStringList statements = odbcStatements(m_dialect, tsql);
     for (const QString &text : statements) {
         // When the text run is not what the module sent, both go in messages.
         const QString context =
             text.trimmed() == tsql.trimmed() ? QString() : QStringLiteral("原语句: ") + tsql.trimmed();
-        OdbcStatement statement(m_connection.get(), m_label, context);
-        bool haveResult = statement.execute(text);
-        if (!haveResult)
-            haveResult = statement.nextResult();
-        while (haveResult) {
-            if (statement.columnCount() > 0)
-                visit(statement);
-            haveResult = statement.nextResult();
+        try {
+            OdbcStatement statement(m_connection.get(), m_label, context);
+            bool haveResult = statement.execute(text);
+            if (!haveResult)
+                haveResult = statement.nextResult();
+            while (haveResult) {
+                if (statement.columnCount() > 0)
+                    visit(statement);
+                haveResult = statement.nextResult();
+            }
+        } catch (const data::LumoError &e) {
+            if (connectionDead())
+                failLost(e.message());
+            throw;
         }
     }
 }
@@ -116,6 +181,7 @@ void OdbcConnection::begin()
         ++m_depth;
         return;
     }
+    reconnectIfLost();
     setAutocommit(false);
     m_depth = 1;
 }
@@ -129,8 +195,14 @@ void OdbcConnection::commit()
         return;
     }
     // A failing commit leaves the transaction open: the caller rolls it back.
-    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_COMMIT)))
+    if (m_lost)
+        failLost(QString());
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_COMMIT))) {
+        const QString details = odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get());
+        if (connectionDead())
+            failLost(details);
         throwOdbcError(m_label + QStringLiteral("事务无法提交"), SQL_HANDLE_DBC, m_connection.get());
+    }
     m_depth = 0;
     try {
         setAutocommit(true);
@@ -144,7 +216,8 @@ void OdbcConnection::commit()
 void OdbcConnection::rollback()
 {
     m_depth = 0;
-    if (m_autocommit)
+    // A cut connection has nothing left to roll back: the server did it.
+    if (m_autocommit || m_lost)
         return;
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_ROLLBACK))) {
         // Switching autocommit back on would commit what failed to roll

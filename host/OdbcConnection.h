@@ -18,6 +18,13 @@ struct DatabaseLocation;
 // Transactions nest the way SQL Server's do: an inner begin/commit pair only
 // counts, the outermost commit writes, and a rollback ends them all. Outside
 // a transaction every statement commits on its own (autocommit).
+//
+// A connection the server cut (stopped, restarted, the session ended) fails
+// its request with a message starting "<label>与数据库的连接已断开". The
+// server has then thrown away whatever transaction was open: until the caller
+// rolls back, every request fails the same way, so nothing of the transaction
+// is written on its own afterwards. The next request outside a transaction
+// connects again (and fails the same way while the server is still away).
 class OdbcConnection
 {
 public:
@@ -43,14 +50,29 @@ public:
     void rollback();   // does nothing when no transaction is open; never raises
     bool inTransaction() const { return m_depth > 0; }
 
+    // The text every failure on a cut connection starts with.
+    static QString lostConnectionText();
+
 private:
+    void connect();
+    void disconnect();
+    // Connects again after a cut outside a transaction; raises while the
+    // transaction the cut ended is not rolled back, or the server is away.
+    void reconnectIfLost();
+    // After a failed call: whether the driver finds the connection dead.
+    bool connectionDead() const;
+    [[noreturn]] void failLost(const QString &details);
     void setAutocommit(bool on);
 
     OdbcEnvironmentHandle m_environment;  // declared first: freed last
     OdbcConnectionHandle m_connection;
     QString m_label;
+    QString m_connectionString;
+    QString m_described;  // where the database is, password masked
+    int m_timeoutSeconds;
     OdbcDialect m_dialect;
     bool m_connected = false;
+    bool m_lost = false;
     bool m_autocommit = true;
     int m_depth = 0;
 };

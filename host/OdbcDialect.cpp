@@ -25,7 +25,9 @@ OdbcDialect odbcDialectFromName(const QString &name)
         return OdbcDialect::SqlServer;
     if (key == QLatin1String("sqlite"))
         return OdbcDialect::Sqlite;
-    throw data::LumoError(QStringLiteral("未知的SQL方言 \"%1\" (可用: mssql, sqlite)").arg(name));
+    if (key == QLatin1String("postgresql"))
+        return OdbcDialect::PostgreSql;
+    throw data::LumoError(QStringLiteral("未知的SQL方言 \"%1\" (可用: mssql, sqlite, postgresql)").arg(name));
 }
 
 QStringList splitSqliteStatements(const QString &sqliteText)
@@ -53,7 +55,9 @@ QStringList splitSqliteStatements(const QString &sqliteText)
 QStringList odbcStatements(OdbcDialect dialect, const QString &tsql)
 {
     if (dialect == OdbcDialect::Sqlite)
-        return splitSqliteStatements(translateTsqlToSqlite(tsql));
+        return splitSqliteStatements(translateTsql(tsql, TsqlTarget::Sqlite));
+    if (dialect == OdbcDialect::PostgreSql)
+        return splitSqliteStatements(translateTsql(tsql, TsqlTarget::PostgreSql));
     // A server refuses an empty batch; the module sends one for a record
     // without details, and there is simply nothing to do.
     if (tsql.trimmed().isEmpty())

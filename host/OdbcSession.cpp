@@ -6,6 +6,7 @@
 #include "OdbcConnection.h"
 #include "OdbcResultReader.h"
 #include "OdbcStatement.h"
+#include "PostgresPackets.h"
 #include "SessionPackets.h"
 
 OdbcSession::OdbcSession(const DatabaseLocation &hr, const DatabaseLocation &rcms, int loginTimeoutSeconds)
@@ -42,6 +43,8 @@ data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString
     });
     if (!haveResult)
         throw data::LumoError(connection.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + sql.trimmed());
+    if (connection.dialect() == OdbcDialect::PostgreSql)
+        adaptPostgresPacket(packet, sql);
     return packet;
 }
 

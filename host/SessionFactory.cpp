@@ -1,14 +1,17 @@
 #include "SessionFactory.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "CompositeSession.h"
 #include "DatabaseSchema.h"
 #include "DemoData.h"
 #include "HostConfig.h"
 #include "LumoError.h"
+#include "OdbcConnection.h"
 #include "OdbcSession.h"
 #include "SearchCodes.h"
+#include "ServerDemoData.h"
 #include "SqliteSession.h"
 
 namespace {
@@ -41,16 +44,46 @@ std::unique_ptr<HostSession> openHostSession(const HostConfig &config)
 
 void createDemoDatabasesIfMissing(const HostConfig &config)
 {
-    if (config.hr.isOdbc() || config.rcms.isOdbc())
-        throw data::LumoError(QStringLiteral("演示数据库只能建在 SQLite 文件中 (--create-demo 不能与 ODBC 连接同用)"));
-    if (QFileInfo::exists(config.hr.sqliteFile) && QFileInfo::exists(config.rcms.sqliteFile))
+    // A server database is filled from a demo file made in a folder of its
+    // own; a file database is made where it belongs. Both come from the one
+    // generator run, so the two databases agree with each other.
+    struct Side
+    {
+        const DatabaseLocation &location;
+        SchemaDatabase database;
+        QString file;
+        std::unique_ptr<OdbcConnection> server;
+        bool missing = false;
+    };
+    QTemporaryDir scratch;
+    Side sides[] = {{config.hr, SchemaDatabase::HealthRecord, {}, {}},
+                    {config.rcms, SchemaDatabase::Rcms, {}, {}}};
+    for (Side &side : sides) {
+        if (side.location.isOdbc()) {
+            side.server = std::make_unique<OdbcConnection>(side.location, databaseLabel(side.database),
+                                                           config.loginTimeoutSeconds);
+            side.missing = ServerDemoData::state(*side.server, side.database) == ServerDemoData::State::Empty;
+            side.file = scratch.filePath(side.database == SchemaDatabase::HealthRecord ? QStringLiteral("hr.db")
+                                                                                       : QStringLiteral("rcms.db"));
+        } else {
+            side.file = side.location.sqliteFile;
+            side.missing = !QFileInfo::exists(side.file);
+        }
+    }
+    if (!sides[0].missing && !sides[1].missing)
         return;
+    if (!scratch.isValid())
+        throw data::LumoError(QStringLiteral("无法创建临时目录: ") + scratch.errorString());
     DemoData::Options options;
     options.areas = config.demoAreas;
     options.users = config.demoUsers;
     options.pinyin = SearchCodes::pinyinInitials;
     options.wubi = SearchCodes::wubiInitials;
-    DemoData::create(config.hr.sqliteFile, config.rcms.sqliteFile, options, DemoData::ExistingFiles::Skip);
+    DemoData::create(sides[0].file, sides[1].file, options, DemoData::ExistingFiles::Skip);
+    for (Side &side : sides) {
+        if (side.server && side.missing)
+            ServerDemoData::copy(side.file, *side.server, side.database);
+    }
 }
 
 QString rightsTableName()

@@ -158,9 +158,10 @@ std::optional<QString> literalValue(const QString &literal)
     return std::nullopt;
 }
 
-// A text constant for SQLite: quoted, with U+0000 joined in as char(0)
-// because SQLite's tokeniser ends a literal there.
-QString sqliteTextLiteral(const QString &value)
+// A text constant: quoted, with U+0000 joined in by the engine's function of
+// a code (SQLite's tokeniser ends a literal there; PostgreSQL refuses the
+// character in any text, and says so, rather than get a cut statement).
+QString textLiteral(const QString &value, QLatin1String codeFunction)
 {
     const QList<QStringView> pieces = QStringView(value).split(QChar(0));
     QString out;
@@ -169,7 +170,7 @@ QString sqliteTextLiteral(const QString &value)
         out += QLatin1Char('(');
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i > 0)
-            out += QLatin1String("||char(0)||");
+            out += QLatin1String("||") + codeFunction + QLatin1String("(0)||");
         out += QLatin1Char('\'');
         for (const QChar c : pieces[i]) {
             out += c;
@@ -249,6 +250,7 @@ public:
             renameFunctions(first, last);
             translateTop(first, last);
             concatenate(first, last);
+            renameCodeFunctions(first, last);
             dropNationalPrefixes(first, last);
         }
         rewriteLiteralsWithNul();
@@ -312,14 +314,17 @@ private:
         return isWord(k, "n") && isKind(k + 1, TokenKind::String) && m_sig[k + 1] == m_sig[k] + 1;
     }
 
+    // The function giving the character of a code: char( on SQLite and SQL
+    // Server; PostgreSQL's char is a type.
+    QLatin1String codeFunction() const
+    {
+        return m_target == TsqlTarget::PostgreSql ? QLatin1String("chr") : QLatin1String("char");
+    }
+
     // How the target writes a constant text.
     QString textLiteral(const QString &value) const
     {
-        switch (m_target) {
-        case TsqlTarget::Sqlite:
-            return sqliteTextLiteral(value);
-        }
-        return sqliteTextLiteral(value);
+        return ::textLiteral(value, codeFunction());
     }
 
     // Statement ranges [first, last) of significant tokens. SQL Server starts a
@@ -411,7 +416,19 @@ private:
     {
         for (int k = first; k < last; ++k) {
             if (isWord(k, "isnull") && isSymbol(k + 1, "("))
-                replaceText(k, QStringLiteral("ifnull"));
+                replaceText(k, m_target == TsqlTarget::PostgreSql ? QStringLiteral("coalesce") : QStringLiteral("ifnull"));
+        }
+    }
+
+    // char(n) the "+" chains did not fold, in the target's spelling. After
+    // the chains, which read char( as text.
+    void renameCodeFunctions(int first, int last)
+    {
+        if (m_target != TsqlTarget::PostgreSql)
+            return;
+        for (int k = first; k < last; ++k) {
+            if ((isWord(k, "char") || isWord(k, "nchar")) && isSymbol(k + 1, "(") && !isWord(k - 1, "as"))
+                replaceText(k, codeFunction());
         }
     }
 
@@ -528,7 +545,9 @@ private:
                     m_tokens[t].text.clear();
             }
             if (branch) {
-                tok(s).before += QStringLiteral("Select * From (");
+                // A subquery in From needs a name on PostgreSQL; a branch in
+                // parentheses is standard there (and refused by SQLite).
+                tok(s).before += m_target == TsqlTarget::PostgreSql ? QStringLiteral("(") : QStringLiteral("Select * From (");
                 tok(end - 1).after += QStringLiteral(" Limit ") + count + QLatin1Char(')');
             } else {
                 tok(end - 1).after += QStringLiteral(" Limit ") + count;

@@ -31,7 +31,11 @@
 // The engines the module's text is translated for. The rules above hold for
 // each; where an engine spells a thing its own way (a function's name, how a
 // constant text is written) the translator asks the target.
-enum class TsqlTarget { Sqlite };
+//
+// PostgreSQL spells a few of these its own way: Isnull( becomes coalesce(, a
+// char(n) left after the chains becomes chr(n), and a limited branch of a
+// compound select is put in parentheses "(Select ... Limit n)".
+enum class TsqlTarget { Sqlite, PostgreSql };
 
 QString translateTsql(const QString &tsql, TsqlTarget target);
 

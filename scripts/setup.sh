@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libsqlite3-dev sqlite3 libicu-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc
+  postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
 )
@@ -34,6 +35,9 @@ if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1 && [ -f /usr/share/sqliteodbc/uni
 fi
 if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1 && [ -f /usr/share/tdsodbc/odbcinst.ini ]; then
   odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini >/dev/null
+fi
+if ! odbcinst -q -d -n "PostgreSQL Unicode" >/dev/null 2>&1 && [ -f /usr/share/psqlodbc/odbcinst.ini.template ]; then
+  odbcinst -i -d -f /usr/share/psqlodbc/odbcinst.ini.template >/dev/null
 fi
 
 # The five-stroke table is generated at build time from Debian's wubi table

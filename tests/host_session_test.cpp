@@ -32,6 +32,8 @@ class SessionTest : public ::testing::TestWithParam<SessionBackend>
 protected:
     void SetUp() override
     {
+        if (!GetParam().available())
+            GTEST_SKIP() << "no PostgreSQL test server (scripts/test.sh starts one)";
         // A county with two townships and a village, a neighbouring county,
         // three units and four users.
         files.hr(QStringLiteral(
@@ -49,7 +51,7 @@ protected:
         files.rcms(QStringLiteral("INSERT INTO TSys_Param VALUES ('yptyml', '乡镇编码级次', '1');"
                                   "INSERT INTO p_User VALUES ('u1', '甲', 'J', 'L', 'O1', '4', NULL, 'x'), "
                                   "('u2', '乙', 'Y', 'N', 'O2', '4', NULL, 'y');"));
-        session = GetParam().open(files.hrFile(), files.rcmsFile());
+        session = GetParam().open(files);
     }
 
     qint64 hrCount(const QString &where) const
@@ -57,7 +59,7 @@ protected:
         return files.hrValue(QStringLiteral("SELECT count(*) FROM ") + where).toLongLong();
     }
 
-    TempDatabases files;
+    TempDatabases files{GetParam().storage};
     std::unique_ptr<HostSession> session;
 };
 
@@ -251,12 +253,12 @@ TEST_P(SessionTest, DictionaryListsAndPacketTypes)
     EXPECT_TRUE(data::isTextType(all.fields.at(1).type));
     EXPECT_EQ(all.fields.at(1).size, 20);
 
-    const data::DataPacket users = session->OpenHrData(QStringLiteral("Select UserCode, InpDate, Count(*) As N, 1.5 As F From p_User Where UserCode = '34162110100001'"));
+    const data::DataPacket users = session->OpenHrData(QStringLiteral("Select UserCode, InpDate, Count(*) As N, 1.5 As F From p_User Where UserCode = '34162110100001' Group By UserCode, InpDate"));
     EXPECT_TRUE(data::isTextType(users.fields.at(0).type));
     EXPECT_EQ(users.fields.at(1).type, data::FieldType::DateTime);
     EXPECT_EQ(users.rows.at(0).at(1).toDateTime(), QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15)));
     EXPECT_TRUE(data::isIntegerType(users.fields.at(2).type));
-    EXPECT_EQ(users.fields.at(3).type, data::FieldType::Float);
+    EXPECT_TRUE(data::isFloatType(users.fields.at(3).type));  // a decimal on a server
 }
 
 TEST_P(SessionTest, RcmsDataSetIsOpenOnItsFirstRow)
@@ -300,7 +302,9 @@ TEST_P(SessionTest, FailingStatementRaisesWithMessageAndStatement)
         session->ExecHrSql(QStringLiteral("Delete NoSuchTable Where a = 'x'"));
         FAIL() << "no error raised";
     } catch (const data::LumoError &e) {
-        EXPECT_TRUE(e.message().contains(QLatin1String("no such table"), Qt::CaseInsensitive)) << e.what();
+        EXPECT_TRUE(e.message().contains(QLatin1String("no such table"), Qt::CaseInsensitive)
+                    || e.message().contains(QLatin1String("does not exist"), Qt::CaseInsensitive))
+            << e.what();
         EXPECT_TRUE(e.message().contains(QLatin1String("NoSuchTable"))) << e.what();
     }
     EXPECT_THROW(session->OpenHrQuery(QStringLiteral("Select Nonsense From p_User")), data::LumoError);

@@ -1,5 +1,7 @@
 // Adding and editing users as a person does it, through the real host with the
-// module loaded from the build, on generated SQLite databases.
+// module loaded from the build, on generated SQLite databases (or, with
+// LUMO_TEST_HR_BACKEND=postgresql, on demo databases the host generates on the
+// PostgreSQL test server).
 #include <QtTest>
 
 #include <QApplication>
@@ -21,7 +23,9 @@
 #include "HostApplication.h"
 #include "HostDispatch.h"
 #include "LumoError.h"
+#include "PostgresDatabases.h"
 #include "SearchCodes.h"
+#include "SessionFactory.h"
 #include "URCMSObjValueClass.h"
 
 namespace {
@@ -91,12 +95,25 @@ QModelIndex findNode(QAbstractItemModel *model, const QString &text, const QMode
     return {};
 }
 
+// LUMO_TEST_HR_BACKEND=postgresql runs the host on the PostgreSQL test server.
+bool onPostgres()
+{
+    return qEnvironmentVariable("LUMO_TEST_HR_BACKEND").trimmed().toLower() == QLatin1String("postgresql");
+}
+
 class Host
 {
 public:
     explicit Host(const QString &user = DemoData::AdminCode)
     {
-        DemoData::create(hrFile(), m_dir.filePath(QStringLiteral("rcms.db")));
+        if (onPostgres()) {
+            // Empty server databases, filled the way --create-demo fills them.
+            m_server = std::make_unique<PostgresDatabases>(PostgresDatabases::Schema::None);
+            HostConfig config = HostConfig::fromArguments(databaseArguments() + QStringList{QStringLiteral("--user"), user});
+            createDemoDatabasesIfMissing(config);
+        } else {
+            DemoData::create(hrFile(), m_dir.filePath(QStringLiteral("rcms.db")));
+        }
         const QString county = value(QStringLiteral(
             "Select y.StaAreaCode From p_User u Join P_YLFWDW y On y.OrgCode = u.OrgCode Where u.UserCode = 'admin'"));
         sql(QStringLiteral("Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) "
@@ -109,8 +126,8 @@ public:
     void start()
     {
         m_host = std::make_unique<HostApplication>(HostConfig::fromArguments(
-            {QStringLiteral("--hr"), hrFile(), QStringLiteral("--rcms"), m_dir.filePath(QStringLiteral("rcms.db")),
-             QStringLiteral("--user"), m_user, QStringLiteral("--app-path"), m_dir.path()}));
+            databaseArguments()
+            + QStringList{QStringLiteral("--user"), m_user, QStringLiteral("--app-path"), m_dir.path()}));
         m_host->start();
         m_host->dispatch()->setResponder([this](const QString &text, bool question) {
             (question ? questions : messages) << text;
@@ -119,11 +136,25 @@ public:
     }
 
     QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
+    bool onServer() const { return m_server != nullptr; }
+    QStringList databaseArguments() const
+    {
+        if (!m_server)
+            return {QStringLiteral("--hr"), hrFile(), QStringLiteral("--rcms"), m_dir.filePath(QStringLiteral("rcms.db"))};
+        return {QStringLiteral("--hr"), QStringLiteral("odbc:") + m_server->hr().odbcConnection,
+                QStringLiteral("--hr-dialect"), QStringLiteral("postgresql"),
+                QStringLiteral("--rcms"), QStringLiteral("odbc:") + m_server->rcms().odbcConnection,
+                QStringLiteral("--rcms-dialect"), QStringLiteral("postgresql")};
+    }
     QWidget *window() const { return m_host->moduleWindow(); }
     CodePicker *picker() const { return qobject_cast<CodePicker *>(m_host->session()->CodePicker.data()); }
 
     void sql(const QString &text)
     {
+        if (m_server) {
+            m_server->exec(SchemaDatabase::HealthRecord, text);
+            return;
+        }
         sqlite3 *db = nullptr;
         sqlite3_open(hrFile().toUtf8().constData(), &db);
         char *error = nullptr;
@@ -135,6 +166,8 @@ public:
 
     QString value(const QString &text)
     {
+        if (m_server)
+            return m_server->value(SchemaDatabase::HealthRecord, text).toString();
         sqlite3 *db = nullptr;
         sqlite3_open(hrFile().toUtf8().constData(), &db);
         sqlite3_stmt *stmt = nullptr;
@@ -178,6 +211,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<PostgresDatabases> m_server;
     QString m_user;
     std::unique_ptr<HostApplication> m_host;
 };
@@ -226,6 +260,7 @@ class E2eUserDialog : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void addEditAndContinue();
     void duplicateCodeAndShortSerial();
     void databaseFailureRollsBack();
@@ -233,6 +268,12 @@ private slots:
     void proposesTheLowestFreeSerial();
     void aFullAreaSaysSoOnOpening();
 };
+
+void E2eUserDialog::initTestCase()
+{
+    if (onPostgres() && !PostgresDatabases::available())
+        QSKIP("no PostgreSQL test server (scripts/test.sh starts one)");
+}
 
 void E2eUserDialog::addEditAndContinue()
 {
@@ -345,8 +386,15 @@ void E2eUserDialog::duplicateCodeAndShortSerial()
 void E2eUserDialog::databaseFailureRollsBack()
 {
     Host host;
-    host.sql(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserName = '失败' "
-                            "Begin Select Raise(Abort, 'refused by the database'); End"));
+    if (host.onServer()) {
+        host.sql(QStringLiteral("Create Function refuse() Returns trigger Language plpgsql As $$ Begin "
+                                "If New.UserName = '失败' Then Raise Exception 'refused by the database'; End If; "
+                                "Return New; End $$; "
+                                "Create Trigger refuse Before Insert On p_User For Each Row Execute Function refuse()"));
+    } else {
+        host.sql(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserName = '失败' "
+                                "Begin Select Raise(Abort, 'refused by the database'); End"));
+    }
     host.start();
     QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
     QStringList failures;

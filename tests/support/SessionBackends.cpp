@@ -17,22 +17,34 @@ DatabaseLocation sqliteOverOdbc(const QString &file)
                                    QStringLiteral("sqlite"));
 }
 
+bool SessionBackend::available() const
+{
+    return storage == TempDatabases::Storage::Files || PostgresDatabases::available();
+}
+
 std::vector<SessionBackend> sessionBackends()
 {
+    using Storage = TempDatabases::Storage;
     std::vector<SessionBackend> backends;
-    backends.push_back({"Sqlite", [](const QString &hr, const QString &rcms) -> std::unique_ptr<HostSession> {
-                            return std::make_unique<SqliteSession>(hr, rcms);
+    backends.push_back({"Sqlite", [](const TempDatabases &d) -> std::unique_ptr<HostSession> {
+                            return std::make_unique<SqliteSession>(d.hrFile(), d.rcmsFile());
                         }});
-    backends.push_back({"Odbc", [](const QString &hr, const QString &rcms) -> std::unique_ptr<HostSession> {
-                            return std::make_unique<OdbcSession>(sqliteOverOdbc(hr), sqliteOverOdbc(rcms),
-                                                                 kLoginTimeoutSeconds);
+    backends.push_back({"Odbc", [](const TempDatabases &d) -> std::unique_ptr<HostSession> {
+                            return std::make_unique<OdbcSession>(sqliteOverOdbc(d.hrFile()),
+                                                                 sqliteOverOdbc(d.rcmsFile()), kLoginTimeoutSeconds);
                         }});
-    backends.push_back({"Composite", [](const QString &hr, const QString &rcms) -> std::unique_ptr<HostSession> {
+    backends.push_back({"Composite", [](const TempDatabases &d) -> std::unique_ptr<HostSession> {
                             return std::make_unique<CompositeSession>(
-                                OdbcSession::forOneDatabase(sqliteOverOdbc(hr),
+                                OdbcSession::forOneDatabase(sqliteOverOdbc(d.hrFile()),
                                                             databaseLabel(SchemaDatabase::HealthRecord),
                                                             kLoginTimeoutSeconds),
-                                std::make_unique<SqliteSession>(rcms, rcms));
+                                std::make_unique<SqliteSession>(d.rcmsFile(), d.rcmsFile()));
                         }});
+    backends.push_back({"Postgres",
+                        [](const TempDatabases &d) -> std::unique_ptr<HostSession> {
+                            return std::make_unique<OdbcSession>(d.server()->hr(), d.server()->rcms(),
+                                                                 kLoginTimeoutSeconds);
+                        },
+                        Storage::Postgres});
     return backends;
 }

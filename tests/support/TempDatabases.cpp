@@ -6,11 +6,41 @@
 #include "SqliteDatabase.h"
 #include "SqliteSession.h"
 
-TempDatabases::TempDatabases()
+TempDatabases::TempDatabases(Storage storage)
 {
     if (!m_dir.isValid())
         throw data::LumoError(QStringLiteral("temporary directory: ") + m_dir.errorString());
     SqliteSession::createDatabases(hrFile(), rcmsFile());
+    if (storage == Storage::Postgres && PostgresDatabases::available())
+        m_server = std::make_unique<PostgresDatabases>();
+}
+
+TempDatabases::~TempDatabases() = default;
+
+void TempDatabases::hr(const QString &sql) const
+{
+    if (m_server)
+        m_server->exec(SchemaDatabase::HealthRecord, sql);
+    else
+        exec(hrFile(), sql);
+}
+
+void TempDatabases::rcms(const QString &sql) const
+{
+    if (m_server)
+        m_server->exec(SchemaDatabase::Rcms, sql);
+    else
+        exec(rcmsFile(), sql);
+}
+
+QVariant TempDatabases::hrValue(const QString &sql) const
+{
+    return m_server ? m_server->value(SchemaDatabase::HealthRecord, sql) : value(hrFile(), sql);
+}
+
+QVariant TempDatabases::rcmsValue(const QString &sql) const
+{
+    return m_server ? m_server->value(SchemaDatabase::Rcms, sql) : value(rcmsFile(), sql);
 }
 
 void TempDatabases::exec(const QString &file, const QString &sql)

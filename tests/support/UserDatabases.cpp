@@ -14,9 +14,17 @@ QString UserDatabases::hrBackend()
     const QString backend = qEnvironmentVariable("LUMO_TEST_HR_BACKEND").trimmed().toLower();
     if (backend.isEmpty() || backend == QLatin1String("sqlite"))
         return QStringLiteral("sqlite");
-    if (backend == QLatin1String("odbc"))
+    if (backend == QLatin1String("odbc") || backend == QLatin1String("postgresql"))
         return backend;
-    throw data::LumoError(QStringLiteral("LUMO_TEST_HR_BACKEND: unknown backend \"%1\" (sqlite, odbc)").arg(backend));
+    throw data::LumoError(
+        QStringLiteral("LUMO_TEST_HR_BACKEND: unknown backend \"%1\" (sqlite, odbc, postgresql)").arg(backend));
+}
+
+QString UserDatabases::unavailableReason()
+{
+    if (hrBackend() == QLatin1String("postgresql") && !PostgresDatabases::available())
+        return QStringLiteral("no PostgreSQL test server (scripts/test.sh starts one)");
+    return QString();
 }
 
 UserDatabases::UserDatabases()
@@ -25,7 +33,10 @@ UserDatabases::UserDatabases()
     m_hrFile.emplace(SqliteDatabase::openExisting(hrFile(), databaseLabel(SchemaDatabase::HealthRecord)));
     m_rcmsFile.emplace(SqliteDatabase::openExisting(rcmsFile(), databaseLabel(SchemaDatabase::Rcms)));
     std::unique_ptr<HostSession> inner;
-    if (hrBackend() == QLatin1String("odbc")) {
+    if (hrBackend() == QLatin1String("postgresql")) {
+        m_server = std::make_unique<PostgresDatabases>();
+        inner = std::make_unique<OdbcSession>(m_server->hr(), m_server->rcms(), 10);
+    } else if (hrBackend() == QLatin1String("odbc")) {
         inner = std::make_unique<CompositeSession>(
             OdbcSession::forOneDatabase(sqliteOverOdbc(hrFile()), databaseLabel(SchemaDatabase::HealthRecord), 10),
             std::make_unique<SqliteSession>(rcmsFile(), rcmsFile()));
@@ -88,12 +99,18 @@ void UserDatabases::grant(std::initializer_list<int> functions)
 
 void UserDatabases::hr(const QString &sql)
 {
-    m_hrFile->execute(sql);
+    if (m_server)
+        m_server->exec(SchemaDatabase::HealthRecord, sql);
+    else
+        m_hrFile->execute(sql);
 }
 
 void UserDatabases::rcms(const QString &sql)
 {
-    m_rcmsFile->execute(sql);
+    if (m_server)
+        m_server->exec(SchemaDatabase::Rcms, sql);
+    else
+        m_rcmsFile->execute(sql);
 }
 
 QVariant UserDatabases::hrValue(const QString &sql)

@@ -9,6 +9,7 @@
 
 #include "ClientDataSet.h"
 #include "HookedSession.h"
+#include "PostgresDatabases.h"
 #include "SqliteDatabase.h"
 #include "TestHostObjects.h"
 #include "URCMSObjValueClass.h"
@@ -28,7 +29,8 @@
 // reaches the health-record database: "sqlite" (the default) opens the SQLite
 // session on both files; "odbc" reaches the health-record file over ODBC
 // (SQLite ODBC driver, T-SQL translated) and the RCMS file with the SQLite
-// session, joined by a CompositeSession.
+// session, joined by a CompositeSession; "postgresql" puts both databases on
+// the PostgreSQL test server (PostgresDatabases) behind the ODBC session.
 class UserDatabases
 {
 public:
@@ -41,16 +43,22 @@ public:
     HostSession &session() { return *m_session; }
     // Runs before every call of the session (see HookedSession).
     void onSessionCall(std::function<void(const char *slot, const QString &sql)> hook);
-    // The backend chosen from LUMO_TEST_HR_BACKEND: "sqlite" or "odbc".
+    // The backend chosen from LUMO_TEST_HR_BACKEND: "sqlite", "odbc" or "postgresql".
     static QString hrBackend();
+    // Why the chosen backend cannot run here (postgresql without a test
+    // server); empty when it can. A test program skips itself then.
+    static QString unavailableReason();
+    // The server's databases with the postgresql backend, else null.
+    PostgresDatabases *server() const { return m_server.get(); }
     TestHostDispatch dispatch;
     TestCodePicker picker;
     data::ClientDataSet rights;
 
     // Grants exactly these function numbers (type 3) to the session's user.
     void grant(std::initializer_list<int> functions);
-    // Runs statements on the health-record or RCMS file directly, untranslated
-    // and outside the session's transactions (raising on error).
+    // Runs statements on the health-record or RCMS database directly,
+    // untranslated and outside the session's transactions (raising on error);
+    // the text must suit SQLite and PostgreSQL.
     void hr(const QString &sql);
     void rcms(const QString &sql);
     QVariant hrValue(const QString &sql);
@@ -63,5 +71,6 @@ private:
     // whatever the session under test is.
     std::optional<SqliteDatabase> m_hrFile;
     std::optional<SqliteDatabase> m_rcmsFile;
+    std::unique_ptr<PostgresDatabases> m_server;
     std::unique_ptr<HookedSession> m_session;
 };

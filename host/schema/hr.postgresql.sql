@@ -1,0 +1,327 @@
+-- Schema of the health-record database, PostgreSQL. Text columns are citext, so that
+-- comparisons, Like and sorting ignore case as SQL Server's default collation
+-- does; the checks keep SQL Server's lengths. Dates keep SQL Server's milliseconds.
+CREATE EXTENSION IF NOT EXISTS citext;
+
+-- Users of the health-record system.
+CREATE TABLE p_User (
+    UserCode citext CHECK (char_length(UserCode) <= 20) NOT NULL,
+    UserName citext CHECK (char_length(UserName) <= 50),
+    Spell citext CHECK (char_length(Spell) <= 50),
+    FiveStrokes citext CHECK (char_length(FiveStrokes) <= 50),
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    Grade citext CHECK (char_length(Grade) <= 10),
+    ContactType citext CHECK (char_length(ContactType) <= 100),
+    PassWord citext CHECK (char_length(PassWord) <= 50),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_p_User PRIMARY KEY (UserCode)
+);
+CREATE INDEX IX_p_User_OrgCode ON p_User (OrgCode);
+
+-- Administrative areas; RCMSAreaCode is the same area in the RCMS numbering.
+CREATE TABLE P_XZQH (
+    AreaCode citext CHECK (char_length(AreaCode) <= 20) NOT NULL,
+    AreaName citext CHECK (char_length(AreaName) <= 100),
+    ParentAreaCode citext CHECK (char_length(ParentAreaCode) <= 20),
+    RCMSAreaCode citext CHECK (char_length(RCMSAreaCode) <= 20),
+    CONSTRAINT PK_P_XZQH PRIMARY KEY (AreaCode)
+);
+CREATE INDEX IX_P_XZQH_Parent ON P_XZQH (ParentAreaCode);
+CREATE INDEX IX_P_XZQH_RCMS ON P_XZQH (RCMSAreaCode);
+
+-- Medical service units: AreaCode in the RCMS numbering, StaAreaCode in the
+-- health-record numbering.
+CREATE TABLE P_YLFWDW (
+    OrgCode citext CHECK (char_length(OrgCode) <= 20) NOT NULL,
+    OrgName citext CHECK (char_length(OrgName) <= 100),
+    AreaCode citext CHECK (char_length(AreaCode) <= 20),
+    StaAreaCode citext CHECK (char_length(StaAreaCode) <= 20),
+    Spell citext CHECK (char_length(Spell) <= 50),
+    FiveStrokes citext CHECK (char_length(FiveStrokes) <= 50),
+    CONSTRAINT PK_P_YLFWDW PRIMARY KEY (OrgCode)
+);
+CREATE INDEX IX_P_YLFWDW_StaArea ON P_YLFWDW (StaAreaCode);
+CREATE INDEX IX_P_YLFWDW_Area ON P_YLFWDW (AreaCode);
+
+-- Code dictionary; the lists show the items whose IsStop is '2'.
+CREATE TABLE TDict_CodDatDet (
+    DatCodID integer NOT NULL,
+    ItemID citext CHECK (char_length(ItemID) <= 20) NOT NULL,
+    ItemName citext CHECK (char_length(ItemName) <= 100),
+    IsStop citext CHECK (char_length(IsStop) <= 1),
+    CONSTRAINT PK_TDict_CodDatDet PRIMARY KEY (DatCodID, ItemID)
+);
+CREATE INDEX IX_TDict_CodDatDet_Stop ON TDict_CodDatDet (DatCodID, IsStop);
+
+-- The host's rights: one row per user, function type and function number.
+CREATE TABLE TSys_UserRight (
+    UserCode citext CHECK (char_length(UserCode) <= 20) NOT NULL,
+    ModFunTyp integer NOT NULL,
+    ModFunID citext CHECK (char_length(ModFunID) <= 20) NOT NULL,
+    CONSTRAINT PK_TSys_UserRight PRIMARY KEY (UserCode, ModFunTyp, ModFunID)
+);
+
+-- Business tables. A user who entered a row in any of them (InpPerCode, and
+-- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
+-- deleted; the check searches each column with a prefix LIKE, hence the indexes.
+CREATE TABLE TDict_DoctList (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TDict_DoctList PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TDict_DoctList_InpPerCode ON TDict_DoctList (InpPerCode);
+CREATE TABLE TData_ConsuRrdMat (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_ConsuRrdMat PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_ConsuRrdMat_InpPerCode ON TData_ConsuRrdMat (InpPerCode);
+CREATE TABLE TData_MotAntFirstFolup (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_MotAntFirstFolup PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_MotAntFirstFolup_InpPerCode ON TData_MotAntFirstFolup (InpPerCode);
+CREATE TABLE TData_ThreeAgePhyExa (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_ThreeAgePhyExa PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_ThreeAgePhyExa_InpPerCode ON TData_ThreeAgePhyExa (InpPerCode);
+CREATE TABLE TData_AdmiRec (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_AdmiRec PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_AdmiRec_InpPerCode ON TData_AdmiRec (InpPerCode);
+CREATE TABLE TData_HeaChecklist (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_HeaChecklist PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_HeaChecklist_InpPerCode ON TData_HeaChecklist (InpPerCode);
+CREATE TABLE TData_MotAntFolup (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_MotAntFolup PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_MotAntFolup_InpPerCode ON TData_MotAntFolup (InpPerCode);
+CREATE TABLE TData_HypFolupVisit (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_HypFolupVisit PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_HypFolupVisit_InpPerCode ON TData_HypFolupVisit (InpPerCode);
+CREATE TABLE TData_OperGrpMat (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_OperGrpMat PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_OperGrpMat_InpPerCode ON TData_OperGrpMat (InpPerCode);
+CREATE TABLE TData_MotPostPartum (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_MotPostPartum PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_MotPostPartum_InpPerCode ON TData_MotPostPartum (InpPerCode);
+CREATE TABLE TData_DMFolupVisit (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_DMFolupVisit PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_DMFolupVisit_InpPerCode ON TData_DMFolupVisit (InpPerCode);
+CREATE TABLE TData_TwowayRefOut (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_TwowayRefOut PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_TwowayRefOut_InpPerCode ON TData_TwowayRefOut (InpPerCode);
+CREATE TABLE TData_TwowayRefIn (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_TwowayRefIn PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_TwowayRefIn_InpPerCode ON TData_TwowayRefIn (InpPerCode);
+CREATE TABLE TDict_PVRVMediList (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TDict_PVRVMediList PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TDict_PVRVMediList_InpPerCode ON TDict_PVRVMediList (InpPerCode);
+CREATE TABLE TData_PerEIDsHis (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerEIDsHis PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerEIDsHis_InpPerCode ON TData_PerEIDsHis (InpPerCode);
+CREATE TABLE TData_HolePerBaseInfo (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_HolePerBaseInfo PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_HolePerBaseInfo_InpPerCode ON TData_HolePerBaseInfo (InpPerCode);
+CREATE TABLE TData_PerBaseInfo (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    CreaRchPerCode citext CHECK (char_length(CreaRchPerCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerBaseInfo PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerBaseInfo_InpPerCode ON TData_PerBaseInfo (InpPerCode);
+CREATE INDEX IX_TData_PerBaseInfo_CreaRchPerCode ON TData_PerBaseInfo (CreaRchPerCode);
+CREATE TABLE TData_PVRVVaccMat (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    CreaCardPerCode citext CHECK (char_length(CreaCardPerCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PVRVVaccMat PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PVRVVaccMat_InpPerCode ON TData_PVRVVaccMat (InpPerCode);
+CREATE INDEX IX_TData_PVRVVaccMat_CreaCardPerCode ON TData_PVRVVaccMat (CreaCardPerCode);
+CREATE TABLE TData_VisClinicRecord (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_VisClinicRecord PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_VisClinicRecord_InpPerCode ON TData_VisClinicRecord (InpPerCode);
+CREATE TABLE TDict_PVRVList (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TDict_PVRVList PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TDict_PVRVList_InpPerCode ON TDict_PVRVList (InpPerCode);
+CREATE TABLE TData_VisHospRecord (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_VisHospRecord PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_VisHospRecord_InpPerCode ON TData_VisHospRecord (InpPerCode);
+CREATE TABLE TData_HoleFolupVisit (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_HoleFolupVisit PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_HoleFolupVisit_InpPerCode ON TData_HoleFolupVisit (InpPerCode);
+CREATE TABLE TDict_PVRVVaccDef (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TDict_PVRVVaccDef PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TDict_PVRVVaccDef_InpPerCode ON TDict_PVRVVaccDef (InpPerCode);
+CREATE TABLE TData_PVRVVaccDet (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PVRVVaccDet PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PVRVVaccDet_InpPerCode ON TData_PVRVVaccDet (InpPerCode);
+CREATE TABLE TData_PerBaseInfo_Surg (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerBaseInfo_Surg PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerBaseInfo_Surg_InpPerCode ON TData_PerBaseInfo_Surg (InpPerCode);
+CREATE TABLE TData_PerBaseInfo_Tran (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerBaseInfo_Tran PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerBaseInfo_Tran_InpPerCode ON TData_PerBaseInfo_Tran (InpPerCode);
+CREATE TABLE TData_PerBaseInfo_Trau (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerBaseInfo_Trau PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerBaseInfo_Trau_InpPerCode ON TData_PerBaseInfo_Trau (InpPerCode);
+CREATE TABLE TData_PVRVVaccExp (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PVRVVaccExp PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PVRVVaccExp_InpPerCode ON TData_PVRVVaccExp (InpPerCode);
+CREATE TABLE TData_PerBaseInfoPH (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PerBaseInfoPH PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PerBaseInfoPH_InpPerCode ON TData_PerBaseInfoPH (InpPerCode);
+CREATE TABLE TData_PVRVVaccSch (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_PVRVVaccSch PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_PVRVVaccSch_InpPerCode ON TData_PVRVVaccSch (InpPerCode);
+CREATE TABLE TData_ThreeAgeHomVis (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_ThreeAgeHomVis PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_ThreeAgeHomVis_InpPerCode ON TData_ThreeAgeHomVis (InpPerCode);
+CREATE TABLE TData_UserRight (
+    RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
+    OrgCode citext CHECK (char_length(OrgCode) <= 20),
+    InpPerCode citext CHECK (char_length(InpPerCode) <= 20),
+    InpDate timestamp(3),
+    CONSTRAINT PK_TData_UserRight PRIMARY KEY (RecordID)
+);
+CREATE INDEX IX_TData_UserRight_InpPerCode ON TData_UserRight (InpPerCode);
