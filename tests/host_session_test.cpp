@@ -180,6 +180,9 @@ TEST_P(SessionTest, DialogInsertAndUpdateWithHintAndLineBreaks)
 // as a chain each would deepen the expression past SQLite's limit.
 TEST_P(SessionTest, TextsWithTenThousandLineBreaksSaveAndSynchronise)
 {
+    // A server keeps ContactType to its declared 100 characters, as SQL Server does.
+    if (GetParam().storage == TempDatabases::Storage::Postgres)
+        GTEST_SKIP() << "the column's length holds on a server";
     const QString lines = QStringLiteral("第一行") + QStringLiteral("\r\n行").repeated(10000);
     const QStringList columns = {QStringLiteral("UserCode"), QStringLiteral("UserName"), QStringLiteral("ContactType")};
     QStringList values = {QStringLiteral("'34162110100009'"), QStringLiteral("'周七'"), builderText(lines)};

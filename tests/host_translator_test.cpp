@@ -225,6 +225,45 @@ TEST(TranslatorGuard, EveryBranchKeepsItsOwnLimit)
         "Select * From (Select 'UserCode' From TData_PerBaseInfo    Where CreaRchPerCode Like '3416211010101%'     Or InpPerCode Like '3416211010101%' Limit 1)")));
 }
 
+// PostgreSQL: every statement the module sends reads as it does for SQLite but
+// where the engines spell a thing differently (the session tests run them on
+// the server).
+TEST(TranslatorPostgres, ModuleStatementsDifferFromSqliteOnlyInSpelling)
+{
+    for (const Case &c : moduleStatements()) {
+        QString expected = c.sqlite;
+        expected.replace(QStringLiteral("ifnull("), QStringLiteral("coalesce("));
+        const QString out = translateTsql(c.tsql, TsqlTarget::PostgreSql);
+        EXPECT_EQ(out.toStdString(), expected.toStdString()) << c.name;
+        EXPECT_EQ(translateTsql(out, TsqlTarget::PostgreSql).toStdString(), out.toStdString()) << c.name;
+    }
+    const QString guard = translateTsql(ModuleSql::guard(QStringLiteral("34'1")), TsqlTarget::PostgreSql);
+    EXPECT_EQ(guard.count(QStringLiteral("(Select 'UserCode' ")), 32);
+    EXPECT_FALSE(guard.contains(QLatin1String("Select * From")));
+    EXPECT_TRUE(guard.startsWith(QStringLiteral(
+        "Select Count(*) From (  (Select 'UserCode' As TOrgCode From TDict_DoctList    Where InpPerCode Like '34''1%' Limit 1) Union All ")));
+    EXPECT_TRUE(guard.endsWith(QStringLiteral(
+        "(Select 'UserCode' From TData_UserRight    Where InpPerCode Like '34''1%' Limit 1)) A ")));
+}
+
+TEST(TranslatorPostgres, CodeFunctionsAndNulAreSpelledChr)
+{
+    const QString nul(QChar(0));
+    const struct
+    {
+        QString tsql;
+        QString postgres;
+    } cases[] = {
+        {QStringLiteral("Select Name + char(13) + char(10) + 'x' From T"), QStringLiteral("Select Name || '\r\nx' From T")},
+        {QStringLiteral("Select char(Code) + N'x', Cast(a As char(2)) From T"),
+         QStringLiteral("Select chr(Code) || 'x', Cast(a As char(2)) From T")},
+        {QStringLiteral("Select 'a") + nul + QStringLiteral("b'"), QStringLiteral("Select ('a'||chr(0)||'b')")},
+        {QStringLiteral("Select Isnull(a, 'b') From T With(NoLock)"), QStringLiteral("Select coalesce(a, 'b') From T ")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(translateTsql(c.tsql, TsqlTarget::PostgreSql).toStdString(), c.postgres.toStdString());
+}
+
 // SQLite must accept every translated module statement (the tables exist in
 // an in-memory database with the columns they name).
 TEST(TranslatorGuard, TranslatedStatementsPrepareInSqlite)
