@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs (only what is missing), then
 # configures and builds into build/. Safe to run again: quick when all is there.
+# With --fuzz it also installs what scripts/fuzz.sh needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
 )
+# scripts/fuzz.sh builds its targets with clang and libFuzzer's runtime.
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
