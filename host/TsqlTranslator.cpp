@@ -480,8 +480,10 @@ private:
 
     void translateTop(int first, int last)
     {
-        // Depth of each token, counted from the statement start.
-        std::vector<int> depth(m_sig.size(), 0);
+        // Depth of each token, counted from the statement start. One vector for
+        // all statements: a text of many short statements stays linear.
+        std::vector<int> &depth = m_depth;
+        depth.resize(m_sig.size());
         int d = 0;
         for (int k = first; k < last; ++k) {
             if (isSymbol(k, ")") && d > 0)
@@ -513,6 +515,11 @@ private:
                 continue;
             }
             if (isWord(topLast + 1, "percent") || (isWord(topLast + 1, "with") && isWord(topLast + 2, "ties")))
+                continue;
+            // "Select Top 2 Top 1 ..." is no T-SQL; translated, its second Top
+            // would be translated by the next pass: left as written.
+            const int next = isWord(topLast + 1, "distinct") || isWord(topLast + 1, "all") ? topLast + 2 : topLast + 1;
+            if (isWord(next, "top"))
                 continue;
 
             const int level = depth[s];
@@ -747,6 +754,7 @@ private:
     std::vector<Token> m_tokens;
     std::vector<int> m_sig;
     std::vector<QString> m_lower;
+    std::vector<int> m_depth;
     TsqlTarget m_target;
     int m_nesting = 0;
     static constexpr int kMaxNesting = 200;

@@ -171,6 +171,7 @@ TEST(TranslatorReading, QuickLookAndTokensAgreeAndASecondPassChangesNothing)
         QStringLiteral("Select a From T With(RowLoc\u212A)"),  // a Kelvin sign is no k
         QStringLiteral("Select 'a'N'b' From T"), QStringLiteral("Select 'a' + char(13) + N'b' From T"),
         QStringLiteral("Insert Into T Values ('x' + 'y') Insert Into T Values ('z')"),
+        QStringLiteral("Select Top 2 Top 1 a From T"), QStringLiteral("Select Top 2 Distinct Top 1 a From T"),
     };
     for (const QString &text : texts) {
         const QString out = translateTsqlToSqlite(text);
