@@ -284,6 +284,7 @@ private:
             return true;
         return isKind(k, TokenKind::Word) && !keywords().contains(m_lower[k]);
     }
+    bool isIndex(int k) const { return isName(k) || isKind(k, TokenKind::Number); }
     // Index of the ")" that closes the "(" at k, or the end of the text.
     int matchingParen(int k, int last) const
     {
@@ -383,9 +384,16 @@ private:
             int i = k + 2;
             bool ok = false;
             while (i < last) {
+                // An index is named or numbered; anything else is no hint.
                 if (isWord(i, "index") && isSymbol(i + 1, "(")) {
-                    i = matchingParen(i + 1, last) + 1;
-                } else if (isWord(i, "index") && isSymbol(i + 1, "=") && i + 2 < last) {
+                    const int close = matchingParen(i + 1, last);
+                    bool indexes = close < last;
+                    for (int k = i + 2; indexes && k < close; ++k)
+                        indexes = isIndex(k) || isSymbol(k, ",");
+                    if (!indexes)
+                        break;
+                    i = close + 1;
+                } else if (isWord(i, "index") && isSymbol(i + 1, "=") && isIndex(i + 2)) {
                     i += 3;
                 } else if (isKind(i, TokenKind::Word) && tableHints().contains(m_lower[i])) {
                     ++i;

@@ -100,6 +100,10 @@ std::vector<Case> otherForms()
     add("With of a common table expression stays", "With x (a) As (Select 1) Select a From x",
         "With x (a) As (Select 1) Select a From x");
     add("With ( not a hint ) stays", "Select * From T With (Foo)", "Select * From T With (Foo)");
+    add("index hints by name or number go", "Select * From T With (NoLock, Index(ix, 2), Index = [i])",
+        "Select * From T ");
+    add("an index hint holding a literal is no hint", "Select * From T With (Index('x'))",
+        "Select * From T With (Index('x'))");
     add("Isnull in any case with blank", "Select ISNULL (a, 0) From T", "Select ifnull (a, 0) From T");
     add("Is Null stays", "Select a From T Where a Is Null", "Select a From T Where a Is Null");
     add("plus between numbers stays", "Select a + 1, 2 + 3 From T", "Select a + 1, 2 + 3 From T");
