@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QStringList>
 
+#include <cstdio>
 #include <exception>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -94,8 +96,11 @@ struct BusinessRow
     QString inpDate;
 };
 
-// Everything the two databases receive, computed up front so that either file
-// can be written alone and both always agree.
+// Everything the two databases receive, from one random sequence, so that
+// either file can be written alone and both always agree. Areas and units are
+// kept (users are placed by them); users are handed out one by one and not
+// kept: the large set has hundreds of thousands, and keeping them as texts cost
+// several hundred megabytes.
 class Generator
 {
 public:
@@ -107,19 +112,23 @@ public:
     {
     }
 
-    void run()
+    using UserSink = std::function<void(const User &)>;
+
+    void buildPlaces()
     {
         buildAreas();
         buildUnits();
-        buildUsers();
-        buildBusinessRows();
     }
+
+    // Hands each health-record user to toHr and each RCMS user to toRcms, in
+    // the order they are to be inserted, and collects the business rows.
+    void buildUsers(const UserSink &toHr, const UserSink &toRcms);
 
     std::vector<Area> areas;
     std::vector<Unit> units;
-    std::vector<User> hrUsers;
-    std::vector<User> rcmsUsers;
     std::vector<BusinessRow> businessRows;
+    int hrUserCount = 0;
+    int rcmsUserCount = 0;
     QString adminRcmsArea;
 
 private:
@@ -143,10 +152,18 @@ private:
     }
 
     // Stamps are computed in UTC: local time would consult the time zone
-    // files for every one of them, and the text is all that is kept.
+    // files for every one of them, and the text is all that is kept. The text
+    // is put together from the date and the second of the day: formatting a
+    // date-time through the locale cost a twentieth of the large set.
     QString stamp(qint64 seconds) const
     {
-        return m_base.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        const qint64 total = m_base.toSecsSinceEpoch() + seconds;
+        const QDate date = QDate(1970, 1, 1).addDays(total / 86400);
+        const int second = int(total % 86400);
+        char text[24];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year(), date.month(), date.day(),
+                      second / 3600, second / 60 % 60, second % 60);
+        return QString::fromLatin1(text);
     }
 
     bool full() const { return m_options.areas > 0 && int(areas.size()) >= m_options.areas; }
@@ -269,100 +286,32 @@ private:
         return u;
     }
 
-    void buildUsers()
+    // Some users have entered business records (a few as the creator of a
+    // record someone else typed in), so that deleting them is refused.
+    void addBusinessRow(int table, const User &user, bool asCreator)
     {
-        const Unit &countyOffice = units.front();
-        const Unit *township = &units.front();
-        for (const Unit &u : units) {
-            if (u.staArea.size() == 9) {
-                township = &u;
-                break;
-            }
+        const qint64 serial = qint64(businessRows.size());
+        BusinessRow row;
+        row.table = table;
+        row.id = m_base.addMSecs(serial).toString(QStringLiteral("yyyyMMddhhmmsszzz")) + QStringLiteral("001");
+        row.org = user.org;
+        if (asCreator && kBusinessTables[table].creatorColumn) {
+            row.creator = user.code;
+            row.inpPerCode = AdminCode;
+        } else {
+            row.inpPerCode = user.code;
         }
-        User admin = makeUser(AdminCode, QStringLiteral("管理员"), countyOffice, 0);
-        admin.grade = QStringLiteral("3");
-        User clerk = makeUser(ClerkCode, QStringLiteral("录入员"), *township, 1);
-        clerk.grade = QStringLiteral("4");
-        hrUsers.push_back(admin);
-        hrUsers.push_back(clerk);
-        rcmsUsers.push_back(admin);
-        rcmsUsers.push_back(clerk);
-
-        const int count = m_options.users > 0 ? m_options.users : kDefaultUsers;
-        hrUsers.reserve(std::size_t(count) + 2);
-        rcmsUsers.reserve(std::size_t(count) + 2);
-        for (int i = 0; i < count; ++i) {
-            const Unit *unit = nullptr;
-            const QString code = allocateCode(std::size_t(i) % units.size(), &unit);
-            User user = makeUser(code, personName(), *unit, i + 2);
-            hrUsers.push_back(user);
-
-            const quint32 fate = next(100);
-            if (fate < 70) {
-                rcmsUsers.push_back(user);
-            } else if (fate < 85) {
-                switch (next(3)) {
-                case 0:
-                    user.password = QString::fromLatin1(
-                        QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Md5).toHex());
-                    break;
-                case 1:
-                    user.contact = QStringLiteral("0551-") + QString::number(6000000 + next(3999999));
-                    break;
-                default:
-                    user.name = personName();
-                    user.spell = m_pinyin(user.name);
-                    user.wubi = m_wubi(user.name);
-                }
-                rcmsUsers.push_back(user);
-            }
-            // else: only in the health-record database
-        }
-
-        // Users known only to RCMS, in codes no health-record user has.
-        const int extra = qMax(1, count / 10);
-        for (int k = 0; k < extra; ++k) {
-            const Unit *unit = nullptr;
-            QString code;
-            try {
-                code = allocateCode(next(quint32(units.size())), &unit);
-            } catch (const data::LumoError &) {
-                break;  // every code is taken: no room for more
-            }
-            User user = makeUser(code, personName(), *unit, count + 2 + k);
-            if (k == 0)
-                user.contact = QStringLiteral("办公室'分机 8021");  // a quote the synchronisation must double
-            rcmsUsers.push_back(user);
-        }
+        row.inpDate = stamp(serial * 53);
+        businessRows.push_back(row);
     }
 
-    void buildBusinessRows()
+    void maybeAddBusinessRows(const User &user)
     {
-        qint64 serial = 0;
-        auto add = [&](int table, const User &user, bool asCreator) {
-            BusinessRow row;
-            row.table = table;
-            row.id = m_base.addMSecs(serial).toString(QStringLiteral("yyyyMMddhhmmsszzz")) + QStringLiteral("001");
-            row.org = user.org;
-            if (asCreator && kBusinessTables[table].creatorColumn) {
-                row.creator = user.code;
-                row.inpPerCode = AdminCode;
-            } else {
-                row.inpPerCode = user.code;
-            }
-            row.inpDate = stamp(serial * 53);
-            ++serial;
-            businessRows.push_back(row);
-        };
-        add(kBusinessTableCount - 1, hrUsers[0], false);  // the admin granted rights
-        add(7, hrUsers[1], false);                         // the clerk entered a follow-up visit
-        for (std::size_t i = 2; i < hrUsers.size(); ++i) {
-            if (next(20) != 0)
-                continue;
-            const int rows = 1 + int(next(3));
-            for (int r = 0; r < rows; ++r)
-                add(int(next(kBusinessTableCount)), hrUsers[i], next(2) == 0);
-        }
+        if (next(20) != 0)
+            return;
+        const int rows = 1 + int(next(3));
+        for (int r = 0; r < rows; ++r)
+            addBusinessRow(int(next(kBusinessTableCount)), user, next(2) == 0);
     }
 
     Options m_options;
@@ -373,6 +322,82 @@ private:
     QHash<QString, int> m_serials;
 };
 
+void Generator::buildUsers(const UserSink &toHr, const UserSink &toRcms)
+{
+    const auto hr = [&](const User &user) {
+        toHr(user);
+        ++hrUserCount;
+    };
+    const auto rcms = [&](const User &user) {
+        toRcms(user);
+        ++rcmsUserCount;
+    };
+    const Unit &countyOffice = units.front();
+    const Unit *township = &units.front();
+    for (const Unit &u : units) {
+        if (u.staArea.size() == 9) {
+            township = &u;
+            break;
+        }
+    }
+    User admin = makeUser(AdminCode, QStringLiteral("管理员"), countyOffice, 0);
+    admin.grade = QStringLiteral("3");
+    User clerk = makeUser(ClerkCode, QStringLiteral("录入员"), *township, 1);
+    clerk.grade = QStringLiteral("4");
+    hr(admin);
+    hr(clerk);
+    rcms(admin);
+    rcms(clerk);
+    addBusinessRow(kBusinessTableCount - 1, admin, false);  // the admin granted rights
+    addBusinessRow(7, clerk, false);                         // the clerk entered a follow-up visit
+
+    const int count = m_options.users > 0 ? m_options.users : kDefaultUsers;
+    for (int i = 0; i < count; ++i) {
+        const Unit *unit = nullptr;
+        const QString code = allocateCode(std::size_t(i) % units.size(), &unit);
+        User user = makeUser(code, personName(), *unit, i + 2);
+        hr(user);
+        maybeAddBusinessRows(user);
+
+        const quint32 fate = next(100);
+        if (fate < 70) {
+            rcms(user);
+        } else if (fate < 85) {
+            switch (next(3)) {
+            case 0:
+                user.password =
+                    QString::fromLatin1(QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Md5).toHex());
+                break;
+            case 1:
+                user.contact = QStringLiteral("0551-") + QString::number(6000000 + next(3999999));
+                break;
+            default:
+                user.name = personName();
+                user.spell = m_pinyin(user.name);
+                user.wubi = m_wubi(user.name);
+            }
+            rcms(user);
+        }
+        // else: only in the health-record database
+    }
+
+    // Users known only to RCMS, in codes no health-record user has.
+    const int extra = qMax(1, count / 10);
+    for (int k = 0; k < extra; ++k) {
+        const Unit *unit = nullptr;
+        QString code;
+        try {
+            code = allocateCode(next(quint32(units.size())), &unit);
+        } catch (const data::LumoError &) {
+            break;  // every code is taken: no room for more
+        }
+        User user = makeUser(code, personName(), *unit, count + 2 + k);
+        if (k == 0)
+            user.contact = QStringLiteral("办公室'分机 8021");  // a quote the synchronisation must double
+        rcms(user);
+    }
+}
+
 void bindText(SqliteStatement &statement, int index, const QString &value)
 {
     if (value.isEmpty())
@@ -381,30 +406,43 @@ void bindText(SqliteStatement &statement, int index, const QString &value)
         statement.bind(index, value);
 }
 
-void insertUsers(SqliteDatabase &db, const std::vector<User> &users, bool withStamps)
+// The user insert of one database; the health-record one also records who
+// entered the user and when.
+class UserInserter
 {
-    SqliteStatement insert = db.prepare(
-        withStamps ? QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
-                                    "ContactType, PassWord, InpPerCode, InpDate) VALUES (?,?,?,?,?,?,?,?,?,?)")
-                   : QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
-                                    "ContactType, PassWord) VALUES (?,?,?,?,?,?,?,?)"));
-    for (const User &u : users) {
-        insert.bind(1, u.code);
-        insert.bind(2, u.name);
-        insert.bind(3, u.spell);
-        insert.bind(4, u.wubi);
-        insert.bind(5, u.org);
-        insert.bind(6, u.grade);
-        bindText(insert, 7, u.contact);
-        insert.bind(8, u.password);
-        if (withStamps) {
-            insert.bind(9, u.inpPerCode);
-            insert.bind(10, u.inpDate);
-        }
-        insert.drain();
-        insert.reset();
+public:
+    UserInserter(SqliteDatabase &db, bool withStamps)
+        : m_insert(db.prepare(
+              withStamps ? QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
+                                          "ContactType, PassWord, InpPerCode, InpDate) VALUES (?,?,?,?,?,?,?,?,?,?)")
+                         : QStringLiteral("INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, "
+                                          "ContactType, PassWord) VALUES (?,?,?,?,?,?,?,?)"))),
+          m_withStamps(withStamps)
+    {
     }
-}
+
+    void operator()(const User &u)
+    {
+        m_insert.bind(1, u.code);
+        m_insert.bind(2, u.name);
+        m_insert.bind(3, u.spell);
+        m_insert.bind(4, u.wubi);
+        m_insert.bind(5, u.org);
+        m_insert.bind(6, u.grade);
+        bindText(m_insert, 7, u.contact);
+        m_insert.bind(8, u.password);
+        if (m_withStamps) {
+            m_insert.bind(9, u.inpPerCode);
+            m_insert.bind(10, u.inpDate);
+        }
+        m_insert.drain();
+        m_insert.reset();
+    }
+
+private:
+    SqliteStatement m_insert;
+    bool m_withStamps;
+};
 
 struct DictItem
 {
@@ -440,7 +478,7 @@ void insertDictionary(SqliteDatabase &db)
     }
 }
 
-void fillHealthRecord(SqliteDatabase &db, const Generator &g)
+void insertPlaces(SqliteDatabase &db, const Generator &g)
 {
     SqliteStatement area = db.prepare(
         QStringLiteral("INSERT INTO P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) VALUES (?,?,?,?)"));
@@ -466,7 +504,11 @@ void fillHealthRecord(SqliteDatabase &db, const Generator &g)
         unit.reset();
     }
 
-    insertUsers(db, g.hrUsers, true);
+}
+
+// What the health-record database receives after its users.
+void finishHealthRecord(SqliteDatabase &db, const Generator &g)
+{
     insertDictionary(db);
 
     SqliteStatement right = db.prepare(
@@ -515,41 +557,34 @@ void fillHealthRecord(SqliteDatabase &db, const Generator &g)
     }
 }
 
-void fillRcms(SqliteDatabase &db, const Generator &g)
+void finishRcms(SqliteDatabase &db)
 {
-    insertUsers(db, g.rcmsUsers, false);
     insertDictionary(db);
     db.execute(QStringLiteral("INSERT INTO TSys_Param (ParamName, ParamDesc, ParamValue) VALUES "
                               "('yptyml', '乡镇编码级次', '1'), ('SearchTime', '查询等待时间', '2000')"));
 }
 
-// Creates one file and fills it in one transaction; the file is removed again
-// when anything fails, so a failed run leaves nothing half-made behind.
-void writeDatabase(const QString &path, SchemaDatabase which, const std::function<void(SqliteDatabase &)> &fill)
+// A file this run creates, filled in one transaction. A file this run just
+// made has nothing to protect: a failure removes it, so the journal can stay in
+// memory and nothing needs syncing until the end.
+class NewDatabase
 {
-    std::exception_ptr failure;
+public:
+    NewDatabase(const QString &path, SchemaDatabase which)
+        : m_path(path), m_db(SqliteDatabase::createNew(path, databaseLabel(which), databaseSchema(which)))
     {
-        // createNew refuses an existing file and cleans up after itself; from
-        // here on the file is ours.
-        SqliteDatabase db = SqliteDatabase::createNew(path, databaseLabel(which), databaseSchema(which));
-        try {
-            // A file this run just made has nothing to protect: a failure
-            // removes it, so the journal can stay in memory and nothing needs
-            // syncing until the end.
-            db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; "
-                                      "PRAGMA cache_size = -65536"));
-            db.begin();
-            fill(db);
-            db.commit();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }  // closed (and rolled back) before the file goes
-    if (failure) {
-        QFile::remove(path);
-        std::rethrow_exception(failure);
+        m_db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; "
+                                    "PRAGMA cache_size = -32768"));
+        m_db.begin();
     }
-}
+
+    SqliteDatabase &db() { return m_db; }
+    const QString &path() const { return m_path; }
+
+private:
+    QString m_path;
+    SqliteDatabase m_db;
+};
 
 } // namespace
 
@@ -599,31 +634,68 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
         throw data::LumoError(QStringLiteral("演示数据的地区数和用户数不能为负"));
 
     Generator g(options);
-    g.run();
+    g.buildPlaces();
+
+    // Both files are filled side by side, each user going to both as it is
+    // made. Both or neither: on any failure every file this run made goes.
+    QStringList made;
+    std::exception_ptr failure;
+    {
+        std::optional<NewDatabase> hr;
+        std::optional<NewDatabase> rcms;
+        try {
+            if (!hrExists) {
+                hr.emplace(hrFile, SchemaDatabase::HealthRecord);
+                made << hrFile;
+            }
+            if (!rcmsExists) {
+                rcms.emplace(rcmsFile, SchemaDatabase::Rcms);
+                made << rcmsFile;
+            }
+            std::optional<UserInserter> hrUsers;
+            std::optional<UserInserter> rcmsUsers;
+            if (hr) {
+                insertPlaces(hr->db(), g);
+                hrUsers.emplace(hr->db(), true);
+            }
+            if (rcms)
+                rcmsUsers.emplace(rcms->db(), false);
+            g.buildUsers(
+                [&hrUsers](const User &u) {
+                    if (hrUsers)
+                        (*hrUsers)(u);
+                },
+                [&rcmsUsers](const User &u) {
+                    if (rcmsUsers)
+                        (*rcmsUsers)(u);
+                });
+            if (hr) {
+                finishHealthRecord(hr->db(), g);
+                hr->db().commit();
+            }
+            if (rcms) {
+                finishRcms(rcms->db());
+                rcms->db().commit();
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }  // closed (and rolled back) before the files go
+    if (failure) {
+        for (const QString &path : made)
+            QFile::remove(path);
+        std::rethrow_exception(failure);
+    }
 
     Summary summary;
+    summary.hrCreated = !hrExists;
+    summary.rcmsCreated = !rcmsExists;
     summary.areas = int(g.areas.size());
     summary.units = int(g.units.size());
-    summary.hrUsers = int(g.hrUsers.size());
-    summary.rcmsUsers = int(g.rcmsUsers.size());
+    summary.hrUsers = g.hrUserCount;
+    summary.rcmsUsers = g.rcmsUserCount;
     summary.businessRows = int(g.businessRows.size());
     summary.adminRcmsAreaCode = g.adminRcmsArea;
-
-    if (!hrExists) {
-        writeDatabase(hrFile, SchemaDatabase::HealthRecord, [&g](SqliteDatabase &db) { fillHealthRecord(db, g); });
-        summary.hrCreated = true;
-    }
-    if (!rcmsExists) {
-        try {
-            writeDatabase(rcmsFile, SchemaDatabase::Rcms, [&g](SqliteDatabase &db) { fillRcms(db, g); });
-        } catch (...) {
-            // Both or neither: a lone health-record file made by this run goes.
-            if (summary.hrCreated)
-                QFile::remove(hrFile);
-            throw;
-        }
-        summary.rcmsCreated = true;
-    }
     return summary;
 }
 
