@@ -190,10 +190,28 @@ void TEditBaseForm::FormCreate(QObject *sender)
 void TEditBaseForm::FormShow(QObject *sender)
 {
     TBaseForm::FormShow(sender);
-    FKeyValue = trimBlanks(FKeyValue);
-    FIsEdit = !FKeyValue.isEmpty();
+    FIsEdit = !trimBlanks(FKeyValue).isEmpty();
+    if (!FIsEdit || !FKeyKeptExactly)
+        FKeyValue = trimBlanks(FKeyValue);
     setWindowTitle((FIsEdit ? QStringLiteral("修改") : QStringLiteral("新增")) + FEntityCaption);
-    LoadData();
+    loadOrLock();
+}
+
+void TEditBaseForm::loadOrLock()
+{
+    // A dialog whose data did not load has nothing it could save: OK stays
+    // disabled, and the save refuses, until a load succeeds.
+    m_loaded = false;
+    try {
+        LoadData();
+    } catch (...) {
+        btnOK->setEnabled(false);
+        ChkBContinue->setEnabled(false);
+        throw;
+    }
+    m_loaded = true;
+    btnOK->setEnabled(true);
+    ChkBContinue->setEnabled(true);
 }
 
 void TEditBaseForm::FormDestroy(QObject *sender)
@@ -385,7 +403,7 @@ void TEditBaseForm::AssignNewKey()
 // the key is made inside it, after the build, and the save runs the text itself.
 bool TEditBaseForm::SaveData()
 {
-    if (!CheckData())
+    if (!m_loaded || !CheckData())
         return false;
     HostSession &session = UGlobalValue::Session();
     try {
@@ -416,7 +434,17 @@ bool TEditBaseForm::finishSave()
     if (ChkBContinue->Checked()) {
         FLastSavedKey = FKeyValue;
         SetKeyValue(QString());
-        LoadData();
+        try {
+            loadOrLock();
+        } catch (const std::exception &e) {
+            // The record is committed: it is reported as saved, the next empty
+            // record could not be loaded, and the dialog closes with the key of
+            // what was saved.
+            FKeyValue = FLastSavedKey;
+            ShowInfo(QStringLiteral("数据保存成功!"));
+            ShowInfo(QStringLiteral("无法继续新增: ") + QString::fromUtf8(e.what()));
+            return true;
+        }
         if (FFirstEdit)
             FFirstEdit->setFocus(Qt::OtherFocusReason);
         return false;
@@ -428,8 +456,9 @@ bool TEditBaseForm::finishSave()
 void TEditBaseForm::reportSaveFailure()
 {
     FKeyValue = QStringLiteral("0");
-    const QString message = QStringLiteral("数据保存失败!") + FErrorText;
+    const QString message = FSaveRefusal.isEmpty() ? QStringLiteral("数据保存失败!") + FErrorText : FSaveRefusal;
     FErrorText.clear();
+    FSaveRefusal.clear();
     ShowInfo(message);
 }
 

@@ -108,6 +108,11 @@ public:
     std::unique_ptr<TDictDataListBaseClass> FDictList;
     QString FErrorText;                      // appended to the next failure message
     QPointer<QWidget> FFirstEdit;            // focused after a continuous-mode save
+    // Set by a dialog whose keys come from other systems byte for byte: the
+    // record is loaded by the key exactly as given, not trimmed, so that a key
+    // with blanks or control characters at its ends neither loads (and saves
+    // over) a trimmed twin nor loads nothing at all.
+    bool FKeyKeptExactly = false;
 
     // Value itself when it is non-blank (stored untrimmed), otherwise "0".
     void SetKeyValue(const QString &value);
@@ -147,8 +152,17 @@ protected:
     // "数据保存成功!" and true.
     bool finishSave();
     // The common part of a failed save after the family's rollback: key "0",
-    // "数据保存失败!" with FErrorText shown once, FErrorText emptied.
+    // "数据保存失败!" with FErrorText shown once (or FSaveRefusal instead, when a
+    // step set it), both emptied.
     void reportSaveFailure();
+    // Runs LoadData; while it has not succeeded OK is disabled and the save
+    // refuses (a failure still raises, for the caller's handler to show).
+    void loadOrLock();
+    // Whether the last load succeeded: only then is there a record to save.
+    bool loaded() const { return m_loaded; }
+    // Set by a step of the save that refuses for a reason the user can act on:
+    // the failure message is this text instead of "数据保存失败!".
+    QString FSaveRefusal;
     // Loading, step by step: replaces " %s " in sql by the key (stored back, so
     // the placeholder is gone after the first load), loads the rows into dataSet
     // from the health-record or the RCMS database and points source at it.
@@ -165,4 +179,6 @@ protected:
 
 private:
     void buildComponents();
+
+    bool m_loaded = false;
 };

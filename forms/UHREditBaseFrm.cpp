@@ -204,7 +204,7 @@ void THREditBaseForm::AssignNewKey()
 // and the statement built; BuildSaveSql both builds and executes inside it.
 bool THREditBaseForm::SaveData()
 {
-    if (!CheckData())
+    if (!loaded() || !CheckData())
         return false;
     HostSession &session = UGlobalValue::Session();
     try {

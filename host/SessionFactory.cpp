@@ -31,7 +31,9 @@ std::unique_ptr<HostSession> openOneSide(const DatabaseLocation &location, Schem
 
 } // namespace
 
-std::unique_ptr<HostSession> openHostSession(const HostConfig &config)
+namespace {
+
+std::unique_ptr<HostSession> openSessionOf(const HostConfig &config)
 {
     if (!config.hr.isOdbc() && !config.rcms.isOdbc())
         return std::make_unique<SqliteSession>(config.hr.sqliteFile, config.rcms.sqliteFile);
@@ -40,6 +42,16 @@ std::unique_ptr<HostSession> openHostSession(const HostConfig &config)
     auto hrSide = openOneSide(config.hr, SchemaDatabase::HealthRecord, config.loginTimeoutSeconds);
     auto rcmsSide = openOneSide(config.rcms, SchemaDatabase::Rcms, config.loginTimeoutSeconds);
     return std::make_unique<CompositeSession>(std::move(hrSide), std::move(rcmsSide));
+}
+
+} // namespace
+
+std::unique_ptr<HostSession> openHostSession(const HostConfig &config)
+{
+    std::unique_ptr<HostSession> session = openSessionOf(config);
+    // SQL Server compares texts as if the shorter were padded with blanks.
+    session->HrCodesIgnoreTrailingBlanks = config.hr.isOdbc() && config.hr.dialect == QLatin1String("mssql");
+    return session;
 }
 
 void createDemoDatabasesIfMissing(const HostConfig &config)

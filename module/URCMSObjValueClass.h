@@ -77,4 +77,11 @@ public:
     //   GetCodeValue(QString) -> QString.
     QPointer<QObject> HostDispatch;
     QPointer<QObject> CodePicker;
+
+    // How the health-record database's key compares user codes, for the
+    // synchronisation to pair users the same way: the SQLite files (NOCASE)
+    // and SQL Server's default collation ignore letter case, and SQL Server
+    // also ignores trailing blanks. The host sets them for its connection.
+    bool HrCodesIgnoreCase = true;
+    bool HrCodesIgnoreTrailingBlanks = false;
 };

@@ -416,12 +416,13 @@ void UsersWindow::syncInsertsUpdatesAndLeavesOthersAlone()
 void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
 {
     UserDatabases db;
-    // Five RCMS users, each needing a statement; the third one's insert breaks
-    // the health-record table's primary key through a differently cased code.
+    // Five RCMS users, each needing a statement; the database refuses the
+    // third one's insert.
     db.rcms(QStringLiteral(
         "Insert Into p_User (UserCode, UserName, PassWord) Values "
-        "('n1', '一', 'a'), ('51010100100001', '改名', 'p1'), ('ADMIN2', '三', 'c'), ('n4', '四', 'd'), ('n5', '五', 'e')"));
-    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('admin2', '已有')"));
+        "('n1', '一', 'a'), ('51010100100001', '改名', 'p1'), ('n3', '三', 'c'), ('n4', '四', 'd'), ('n5', '五', 'e')"));
+    db.hr(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserCode = 'n3' "
+                         "Begin Select Raise(Abort, 'refused by the database'); End"));
     const QString before = db.hrUsers();
     Window w = openWindow();
     w->BtnSyhClick(w->BtnSyh);

@@ -201,6 +201,8 @@ void TUserInfoAddEditForm::FormCreate(QObject *sender)
     FMasterKeyFields = QStringLiteral("UserCode");
     FMasterSkipFields = QString();
     FPKeyField = QStringLiteral("UserCode");
+    // User codes arrive from RCMS byte for byte.
+    FKeyKeptExactly = true;
 }
 
 QString TUserInfoAddEditForm::paddedAreaCode(const QString &staAreaCode)
@@ -243,6 +245,10 @@ void TUserInfoAddEditForm::InitControls()
         EdtOrgName->SetEditValue(QVariant());
         EdtSN->setFocus(Qt::OtherFocusReason);
     } else {
+        // What the save compares the database's row with, and writes back for
+        // every value nobody changed.
+        m_loaded = FCDSMaster->Data();
+        m_loadedCode = FCDSMaster->IsEmpty() ? QString() : FCDSMaster->FieldByName(QStringLiteral("UserCode"))->AsString();
         EdtOrgName->SetEditValue(unitName(FCDSMaster->FieldByName(QStringLiteral("OrgCode"))->AsString()));
         EdtUserName->setFocus(Qt::OtherFocusReason);
         FFirstEdit = EdtUserName;
@@ -251,7 +257,7 @@ void TUserInfoAddEditForm::InitControls()
 
 bool TUserInfoAddEditForm::CheckData()
 {
-    if (!THREditBaseMultilistForm::CheckData())
+    if (!THREditBaseMultilistForm::CheckData() || !checkNameAndUnit())
         return false;
     if (!FIsEdit) {
         const QVariant count = UGlobalValue::Session().GetHrValue(
@@ -263,6 +269,29 @@ bool TUserInfoAddEditForm::CheckData()
             EdtSN->setFocus(Qt::OtherFocusReason);
             return false;
         }
+    }
+    return true;
+}
+
+bool TUserInfoAddEditForm::checkNameAndUnit()
+{
+    // Blanks and control characters alone are no name and no unit code.
+    for (TcxCustomTextEdit *editor : {static_cast<TcxCustomTextEdit *>(EdtUserName), static_cast<TcxCustomTextEdit *>(EdtOrgCode)}) {
+        if (trimBlanks(editor->EditText()).isEmpty()) {
+            editor->SetStyleController(StyCtlError);
+            ShowInfo(editor->Hint() + QStringLiteral("不能为空!"));
+            editor->SetFocus();
+            return false;
+        }
+    }
+    const QString orgCode = FCDSMaster->FieldByName(QStringLiteral("OrgCode"))->AsString();
+    const QVariant units = UGlobalValue::Session().GetHrValue(
+        QStringLiteral("Select Count(*) From P_YLFWDW Where OrgCode = ") + QuotedStr(orgCode));
+    if (units.toLongLong() < 1) {
+        EdtOrgCode->SetStyleController(StyCtlError);
+        ShowInfo(QStringLiteral("所属单位编码 \"%1\" 不是已有的医疗服务单位, 请选择所属单位!").arg(orgCode));
+        EdtOrgCode->SetFocus();
+        return false;
     }
     return true;
 }
@@ -287,10 +316,17 @@ bool TUserInfoAddEditForm::BuildSaveSql()
             FSaveSql = BuildInsertSql(FCDSMaster, FMasterTable, FMasterKeyFields, FMasterSkipFields, true,
                                       QuotedNewKeyPlaceholder);
             AssignNewKey();
+            FKeyValue = EdtUserCode->Text();
         } else {
+            // Inside the save's transaction: a row someone else changed since
+            // the dialog loaded it is not written over.
+            if (!rowUnchangedSinceLoad()) {
+                FSaveRefusal = ChangedByOthers;
+                return false;
+            }
             FSaveSql = BuildUserUpdateSql(FCDSMaster, FMasterTable, FMasterKeyFields, FMasterSkipFields, true);
+            FKeyValue = m_loadedCode;
         }
-        FKeyValue = EdtUserCode->Text();
         return UGlobalValue::Session().ExecHrSql(FSaveSql);
     } catch (const std::exception &) {
         return false;
@@ -316,12 +352,15 @@ QString TUserInfoAddEditForm::BuildUserUpdateSql(data::ClientDataSet *dataSet, c
                 // The code assigned to itself keeps its exact value, quoted as in
                 // the condition: the cleaned text would turn an apostrophe into ‘
                 // and move the user away from every record that names them.
-                const QString value = isKey && !field->AsString().trimmed().isEmpty()
+                const QString value = isKey && !field->AsString().isEmpty()
                     ? QuotedStr(field->AsString())
-                    : FieldToSqlValue(*field, 0);
+                    : updateValue(*field);
                 const QString item = field->FieldName() + QStringLiteral(" = ") + value;
+                // The condition names the user by the code exactly as loaded:
+                // the editor shows a code, but one with blanks or control
+                // characters at its ends must not match a trimmed twin.
                 if (isKey)
-                    where += QStringLiteral(" And UserCode = ") + QuotedStr(EdtUserCode->Text());
+                    where += QStringLiteral(" And UserCode = ") + QuotedStr(m_loadedCode);
                 set += (set == head ? QString() : QStringLiteral(" , ")) + item;
             }
             return set + QStringLiteral("  ") + where + QStringLiteral("  ");
@@ -345,6 +384,28 @@ QString TUserInfoAddEditForm::unitName(const QString &orgCode)
     return UGlobalValue::Session()
         .GetHrValue(QStringLiteral("Select OrgName From P_YLFWDW Where OrgCode = ") + QuotedStr(orgCode))
         .toString();
+}
+
+QString TUserInfoAddEditForm::updateValue(const data::Field &field) const
+{
+    const int column = field.Index();
+    const bool untouched = m_loaded.rows.size() == 1 && column < m_loaded.rows.first().size()
+        && field.Value() == m_loaded.rows.first().at(column);
+    // A text nobody typed (a password or contact from RCMS) goes back as
+    // stored: the cleaning of typed text would turn O'Neil into O‘Neil.
+    if (!untouched || !data::isTextType(field.DataType()))
+        return FieldToSqlValue(field, 0);
+    return field.IsNull() ? QStringLiteral("Null") : QuotedStr(field.AsString());
+}
+
+bool TUserInfoAddEditForm::rowUnchangedSinceLoad()
+{
+    if (m_loaded.rows.size() != 1)
+        return false;
+    // The load's own statement, key already in place, read again.
+    data::ClientDataSet current;
+    current.SetData(UGlobalValue::Session().OpenHrData(FMasterSql));
+    return current.Data().rows == m_loaded.rows;
 }
 
 void TUserInfoAddEditForm::composeUserCode()

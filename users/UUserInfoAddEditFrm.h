@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataPacket.h"
+#include "Field.h"
 #include "UHREditBaseMultilistFrm.h"
 
 class TcxComboBox;
@@ -67,7 +69,9 @@ public:
     void EdtOrgCodeKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
 
     // The update of the edited user: every column assigned, the condition on the
-    // code shown in EdtUserCode. The user code keeps its exact value.
+    // user's code exactly as it was loaded. The user code, and every value
+    // nobody changed, go back exactly as stored; only changed values are
+    // cleaned as typed text is.
     QString BuildUserUpdateSql(data::ClientDataSet *dataSet, const QString &table, const QString &keyFields,
                                const QString &skipFields, bool currentOnly) const;
 
@@ -82,8 +86,27 @@ public:
     // usual open-a-list keys F4 and Alt+Down.
     static bool opensUnitPicker(int key, Qt::KeyboardModifiers shift);
 
+    // Shown when the edited user's row changed in the database after the
+    // dialog loaded it; nothing is saved then.
+    static inline const QString ChangedByOthers =
+        QStringLiteral("该用户信息已被他人修改, 请关闭后重新打开再修改!");
+
 private:
     void buildEditors();
+    // Whether the edited user's row in the database is still the row the dialog
+    // loaded. Runs inside the save's transaction, before the update.
+    bool rowUnchangedSinceLoad();
+    // The literal of a field for the update: as stored when the value is the
+    // one loaded, cleaned when the user changed it.
+    QString updateValue(const data::Field &field) const;
+    // Required name and unit hold more than blanks and control characters, and
+    // the unit is a known one; reports the first that fails.
+    bool checkNameAndUnit();
+
+    // The edited user's row as loaded (fields and the one row), and the user's
+    // code exactly as stored.
+    data::DataPacket m_loaded;
+    QString m_loadedCode;
     void registerRequired(QObject *editor);
     void composeUserCode();
     // Fills the serial editor with the next free serial of the area (after the

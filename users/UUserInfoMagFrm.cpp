@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "TcxGridDBColumn.h"
 #include "TcxGridDBTableView.h"
 #include "TcxGroupBox.h"
+#include "TcxLabel.h"
 #include "TcxProgressBar.h"
 #include "TcxSplitter.h"
 #include "TcxStyle.h"
@@ -34,6 +36,8 @@
 #include "UserSync.h"
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
 
 // How often a long command lets the window paint and take input: one frame.
 constexpr qint64 kEventIntervalMs = 16;
@@ -161,6 +165,15 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     };
     right->addWidget(GrdData);
     panes->addWidget(PnlTop, 1);
+
+    // The status line under the panes: what the last command could not do,
+    // named so that the user can act on it.
+    lblStatus = new TcxLabel(QString(), this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->SetTextColor(Qt::red);
+    lblStatus->setContentsMargins(6, 2, 6, 2);
+    lblStatus->hide();
+    layout->addWidget(lblStatus);
 
     // The progress panel floats over the window, centred when shown.
     TabCtlProgress = new TcxTabControl(this);
@@ -365,8 +378,8 @@ QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
 
 void TUserInfoMagForm::BtnDelClick(QObject *)
 {
+    HostSession &session = UGlobalValue::Session();
     try {
-        HostSession &session = UGlobalValue::Session();
         const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
         QVariant count;
         {
@@ -379,22 +392,39 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
         }
         if (!ShowConfirm(QStringLiteral("您确定要删除当前选中的用户信息记录?")))
             return;
-        {
-            BusyScope busy(this);
-            // A delete the session answers false to is a failure too: the list
-            // stays as it is and the user is told, never "删除成功!".
+        // The delete is a transaction of its own: an answer lost on the way
+        // back leaves the user in the database, and then the user is told so.
+        // A delete the session answers false to is a failure too: the list
+        // stays as it is, never "删除成功!".
+        BusyScope busy(this);
+        session.BeginHrTrans();
+        try {
             if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
                 throw DeleteRefused();
-            LoadUserList();
+            session.CommitHrTrans();
+        } catch (...) {
+            rollbackQuietly(session);
+            throw;
         }
-        ShowInfo(QStringLiteral("删除成功!"));
     } catch (const DeleteRefused &) {
         ShowInfo(QStringLiteral("删除失败!"));
+        return;
     } catch (const data::LumoError &e) {
         ShowInfo(QStringLiteral("删除失败!原因:") + e.message());
+        return;
     } catch (const std::exception &e) {
         ShowInfo(QStringLiteral("删除失败!原因:") + QString::fromLocal8Bit(e.what()));
+        return;
     }
+    // Committed: the user is gone, whatever the reload does.
+    QString reloadFailure;
+    {
+        BusyScope busy(this);
+        reloadFailure = afterCommit([this] { LoadUserList(); });
+    }
+    ShowInfo(QStringLiteral("删除成功!"));
+    if (!reloadFailure.isEmpty())
+        ShowInfo(reloadFailure);
 }
 
 void TUserInfoMagForm::BtnSyhClick(QObject *)
@@ -406,6 +436,7 @@ void TUserInfoMagForm::synchronise()
 {
     HostSession &session = UGlobalValue::Session();
     QString outcome;
+    QString reloadFailure;
     {
         // From the first statement to the reloaded tree nothing else may run
         // in the window: a second run, a delete or a dialog would work inside
@@ -417,20 +448,23 @@ void TUserInfoMagForm::synchronise()
             outcome = QStringLiteral(
                 "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
         } else {
-            outcome = runSynchronisation(session) ? QStringLiteral("同步农合用户信息数据成功")
+            outcome = runSynchronisation(session, reloadFailure) ? QStringLiteral("同步农合用户信息数据成功")
                                                   : QStringLiteral("同步农合用户信息数据失败!");
         }
     }
     ShowInfo(outcome);
+    if (!reloadFailure.isEmpty())
+        ShowInfo(reloadFailure);
 }
 
-bool TUserInfoMagForm::runSynchronisation(HostSession &session)
+bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadFailure)
 {
     struct HidePanel
     {
         QWidget *panel;
         ~HidePanel() { panel->hide(); }
     } hide{TabCtlProgress};
+    showStatus(QString());
     try {
         session.BeginHrTrans();
         UserSync sync(session);
@@ -453,18 +487,57 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session)
             }
         });
         session.CommitHrTrans();
+    } catch (const std::exception &e) {
+        rollbackQuietly(session);
         ShowProgressPanel(TabCtlProgress, false);
-        LoadAreaTree();
-        return true;
-    } catch (const std::exception &) {
-        try {
-            session.RollbackHrTrans();
-        } catch (const std::exception &) {
-            // The failure message is what the user needs; a failing rollback
-            // leaves the transaction to the host's connection handling.
-        }
-        ShowProgressPanel(TabCtlProgress, false);
+        reportSyncFailure(e);
         return false;
+    }
+    // Committed: the run succeeded, whatever the reload does.
+    ShowProgressPanel(TabCtlProgress, false);
+    reloadFailure = afterCommit([this] { LoadAreaTree(); });
+    return true;
+}
+
+void TUserInfoMagForm::reportSyncFailure(const std::exception &error)
+{
+    const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&error);
+    const auto *lumoError = dynamic_cast<const data::LumoError *>(&error);
+    const QString cause = lumoError ? lumoError->message() : QString::fromUtf8(error.what());
+    if (userFailure) {
+        qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":" << cause;
+        showStatus(QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(userFailure->userCode()));
+    } else {
+        qCWarning(lcUserSync).noquote() << "synchronisation failed:" << cause;
+        showStatus(QStringLiteral("同步农合用户信息数据失败"));
+    }
+}
+
+void TUserInfoMagForm::showStatus(const QString &text)
+{
+    lblStatus->SetCaption(text);
+    lblStatus->setVisible(!text.isEmpty());
+}
+
+QString TUserInfoMagForm::afterCommit(const std::function<void()> &reload)
+{
+    try {
+        reload();
+        return QString();
+    } catch (const data::LumoError &e) {
+        return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + e.message();
+    } catch (const std::exception &e) {
+        return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + QString::fromUtf8(e.what());
+    }
+}
+
+void TUserInfoMagForm::rollbackQuietly(HostSession &session)
+{
+    try {
+        session.RollbackHrTrans();
+    } catch (const std::exception &) {
+        // The failure message is what the user needs; a failing rollback
+        // leaves the transaction to the host's connection handling.
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <memory>
 
 #include "UBaseFrm.h"
@@ -7,6 +9,7 @@
 class HostSession;
 class QKeyEvent;
 class QPainter;
+class TcxLabel;
 class TcxDBTreeList;
 class TcxGrid;
 class TcxGridDBColumn;
@@ -59,6 +62,7 @@ public:
     TcxGridDBColumn *colOrgName = nullptr;
     TcxTabControl *TabCtlProgress = nullptr;
     TcxProgressBar *ProBar = nullptr;
+    TcxLabel *lblStatus = nullptr;  // status line: what the last command could not do
     data::ClientDataSet *CDSAreaData = nullptr;
     data::ClientDataSet *CDSUserData = nullptr;
     data::ClientDataSet *CDSOrgData = nullptr;
@@ -96,8 +100,10 @@ private:
     // Opens the add/edit dialog; editing when userCode is given.
     void openUserDialog(bool edit);
     void synchronise();
-    // Steps 2 to 8 of the synchronisation; false when it failed and was rolled back.
-    bool runSynchronisation(HostSession &session);
+    // Steps 2 to 8 of the synchronisation; false when it failed and was rolled
+    // back. A committed run whose reload failed is a success; reloadFailure
+    // then says the list could not be refreshed.
+    bool runSynchronisation(HostSession &session, QString &reloadFailure);
     // Runs a command's handler unless a command is already running.
     template <typename Body>
     void runCommand(Body body)
@@ -105,6 +111,15 @@ private:
         if (!Busy())
             guardEvent(body);
     }
+    // Logs why a synchronisation failed (and at which user) and names the user
+    // on the status line.
+    void reportSyncFailure(const std::exception &error);
+    // Shows text on the status line; an empty text hides it.
+    void showStatus(const QString &text);
+    // Runs a reload after a committed change; returns the message that says the
+    // list could not be refreshed, or an empty text.
+    static QString afterCommit(const std::function<void()> &reload);
+    static void rollbackQuietly(HostSession &session);
 
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);

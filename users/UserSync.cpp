@@ -1,5 +1,7 @@
 #include "UserSync.h"
 
+#include <QHash>
+
 #include "ClientDataSet.h"
 #include "LumoError.h"
 #include "TextRules.h"
@@ -44,9 +46,31 @@ UserSync::Columns::Columns(const data::ClientDataSet &ds)
 {
 }
 
-QString UserSync::statementFor(const Columns &s, const Columns *t)
+UserSync::Texts UserSync::textsOf(const Columns &c)
 {
-    if (!t) {
+    return {c.userName->AsString(), c.spell->AsString(),    c.fiveStrokes->AsString(), c.orgCode->AsString(),
+            c.grade->AsString(),    c.password->AsString(), c.contactType->AsString()};
+}
+
+QString UserSync::keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks)
+{
+    QString key = userCode;
+    if (ignoreTrailingBlanks) {
+        // SQL Server pads the shorter text with blanks before comparing.
+        int end = key.size();
+        while (end > 0 && key.at(end - 1) == QLatin1Char(' '))
+            --end;
+        key.truncate(end);
+    }
+    // Letters as SQLite's NOCASE folds them (ASCII only); a pair that only a
+    // server's wider folding joins meets its key and fails the run, naming
+    // the user, rather than updating nothing in silence.
+    return ignoreCase ? asciiUpper(key) : key;
+}
+
+QString UserSync::statementFor(const Columns &s, const Texts *target)
+{
+    if (!target) {
         StatementText sql;
         sql << QLatin1String(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
                              "ContactType,Password )  Values ( ")
@@ -57,13 +81,11 @@ QString UserSync::statementFor(const Columns &s, const Columns *t)
         return sql.take();
     }
     // Compared as exact texts, in this order; the first difference decides.
-    const std::pair<data::Field *, data::Field *> compared[] = {
-        {t->userName, s.userName}, {t->spell, s.spell},       {t->fiveStrokes, s.fiveStrokes},
-        {t->orgCode, s.orgCode},   {t->grade, s.grade},       {t->password, s.password},
-        {t->contactType, s.contactType}};
+    const data::Field *const compared[] = {s.userName, s.spell,    s.fiveStrokes, s.orgCode,
+                                           s.grade,    s.password, s.contactType};
     bool differs = false;
-    for (const auto &[target, source] : compared) {
-        if (target->AsString() != source->AsString()) {
+    for (std::size_t i = 0; i < target->size(); ++i) {
+        if (target->at(i) != compared[i]->AsString()) {
             differs = true;
             break;
         }
@@ -88,15 +110,62 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     std::unique_ptr<data::ClientDataSet> target = m_session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
     const Columns sourceColumns(*source);
     const Columns targetColumns(*target);
+    const bool ignoreCase = m_session.HrCodesIgnoreCase;
+    const bool ignoreTrailing = m_session.HrCodesIgnoreTrailingBlanks;
+    const bool folds = ignoreCase || ignoreTrailing;
+
+    // Health-record users by their key as the database compares it, made on the
+    // first user the exact filter does not find; and what this run wrote, so
+    // that two RCMS users the key takes for one are one user here as well.
+    QHash<QString, Texts> byKey;
+    bool byKeyMade = false;
+    QHash<QString, Texts> written;
+
     source->First();
     const int total = source->RecordCount();
     progress(0, total);
     int done = 0;
     while (!source->Eof()) {
-        FilterDataSet(target.get(), QStringLiteral("UserCode = ") + QuotedStr(sourceColumns.userCode->AsString()));
-        const QString sql = statementFor(sourceColumns, target->RecordCount() < 1 ? nullptr : &targetColumns);
-        if (!sql.isEmpty() && !m_session.ExecHrSql(sql))
-            throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql);
+        const QString code = sourceColumns.userCode->AsString();
+        try {
+            const QString key = folds ? keyOf(code, ignoreCase, ignoreTrailing) : code;
+            Texts paired;
+            bool found = false;
+            if (auto w = written.constFind(key); w != written.cend()) {
+                paired = *w;
+                found = true;
+            } else {
+                FilterDataSet(target.get(), QStringLiteral("UserCode = ") + QuotedStr(code));
+                if (target->RecordCount() >= 1) {
+                    paired = textsOf(targetColumns);
+                    found = true;
+                } else if (folds) {
+                    if (!byKeyMade) {
+                        target->SetFiltered(false);
+                        for (target->First(); !target->Eof(); target->Next()) {
+                            const QString k = keyOf(targetColumns.userCode->AsString(), ignoreCase, ignoreTrailing);
+                            if (!byKey.contains(k))
+                                byKey.insert(k, textsOf(targetColumns));
+                        }
+                        byKeyMade = true;
+                    }
+                    if (auto t = byKey.constFind(key); t != byKey.cend()) {
+                        paired = *t;
+                        found = true;
+                    }
+                }
+            }
+            const QString sql = statementFor(sourceColumns, found ? &paired : nullptr);
+            if (!sql.isEmpty()) {
+                if (!m_session.ExecHrSql(sql))
+                    throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql);
+                written.insert(key, textsOf(sourceColumns));
+            }
+        } catch (const data::LumoError &e) {
+            throw UserSyncFailure(code, e.message());
+        } catch (const std::exception &e) {
+            throw UserSyncFailure(code, QString::fromUtf8(e.what()));
+        }
         progress(++done, total);
         source->Next();
     }

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
+
+#include "LumoError.h"
 
 class HostSession;
 namespace data {
@@ -14,7 +17,13 @@ class Field;
 // there are inserted, users whose texts differ are rewritten, nothing is deleted.
 // The caller owns the transaction; any failure raises data::LumoError, including
 // a statement the session answers false to, so that the caller rolls the whole
-// run back instead of committing half of it.
+// run back instead of committing half of it. A failure while handling one user
+// raises UserSyncFailure naming that user.
+//
+// Users are paired as the health-record database compares its key (the
+// session's HrCodesIgnoreCase / HrCodesIgnoreTrailingBlanks): an RCMS user whose
+// code differs from a health-record user's only in letter case is that user,
+// updated rather than inserted a second time, which the key would refuse.
 class UserSync
 {
 public:
@@ -31,12 +40,32 @@ public:
         explicit Columns(const data::ClientDataSet &dataSet);
         data::Field *userCode, *userName, *spell, *fiveStrokes, *orgCode, *grade, *contactType, *password;
     };
+    // The seven compared texts of a user, in the order they are compared.
+    using Texts = std::array<QString, 7>;
+    static Texts textsOf(const Columns &columns);
 
-    // The statement for the current source user against the current health-record
-    // row (none when target is null): the insert, the update, or empty when the
-    // seven compared texts are equal.
-    static QString statementFor(const Columns &source, const Columns *target);
+    // The statement for the current source user against the texts of the
+    // health-record user it pairs with (none when null): the insert, the update,
+    // or empty when the seven compared texts are equal.
+    static QString statementFor(const Columns &source, const Texts *target);
+
+    // A user code as the database's key compares it.
+    static QString keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks);
 
 private:
     HostSession &m_session;
+};
+
+// The failure of one user's step of the run: the user's code and the cause.
+class UserSyncFailure : public data::LumoError
+{
+public:
+    UserSyncFailure(QString userCode, const QString &cause)
+        : data::LumoError(cause), m_userCode(std::move(userCode))
+    {
+    }
+    const QString &userCode() const { return m_userCode; }
+
+private:
+    QString m_userCode;
 };
