@@ -85,6 +85,15 @@ void HostApplication::start()
     logIn(*m_session, m_config.userCode, *m_rights);
 
     m_dispatch = new HostDispatch(this);
+    if (!m_config.screenshotFile.isEmpty()) {
+        // Nobody is there to answer: a message goes to stderr and fails the
+        // run, a question is answered no; no box waits for a click.
+        m_dispatch->setResponder([this](const QString &text, bool) {
+            std::fprintf(stderr, "lumohost: %s\n", qUtf8Printable(text));
+            m_unattendedMessages = true;
+            return 0;
+        });
+    }
     auto *picker = new CodePicker(m_session.get(), this);
     m_codePicker = picker;
     m_session->HostDispatch = m_dispatch;
@@ -180,7 +189,7 @@ int HostApplication::run(const QStringList &arguments)
         });
         QApplication::exec();
         host.shutdown();
-        return status;
+        return host.m_unattendedMessages ? 1 : status;
     }
     const int status = QApplication::exec();
     host.shutdown();

@@ -60,4 +60,5 @@ private:
     QWidget *m_moduleWindow = nullptr;
     QByteArray m_moduleInfo;
     bool m_created = false;
+    bool m_unattendedMessages = false;  // a --screenshot run met a message
 };

@@ -20,9 +20,11 @@ ModuleLoader::~ModuleLoader()
 
 QStringList ModuleLoader::candidatePaths(const QString &explicitPath)
 {
-    QStringList paths;
+    // A module named by the user is the only one tried: loading another one
+    // in its place would run code the user did not choose.
     if (!explicitPath.isEmpty())
-        paths << explicitPath;
+        return {explicitPath};
+    QStringList paths;
     const QString appDir = QCoreApplication::applicationDirPath();
     paths << QDir(appDir).filePath(QString::fromLatin1(kModuleFile))
           << QDir(appDir).filePath(QStringLiteral("../lib/") + QString::fromLatin1(kModuleFile))
@@ -35,6 +37,8 @@ QStringList ModuleLoader::candidatePaths(const QString &explicitPath)
 
 void ModuleLoader::load(const QString &explicitPath)
 {
+    if (!explicitPath.isEmpty() && !QFileInfo(explicitPath).isFile())
+        throw data::LumoError(QStringLiteral("指定的模块文件不存在: %1").arg(QDir::toNativeSeparators(explicitPath)));
     QStringList tried;
     for (const QString &path : candidatePaths(explicitPath)) {
         if (!QFileInfo::exists(path)) {

@@ -64,6 +64,16 @@ SqliteDatabase SqliteDatabase::openFile(const QString &path, const QString &labe
     return db;
 }
 
+void SqliteDatabase::useWriteAheadLog()
+{
+    // With the write-ahead log a reader no longer holds up a writer's commit
+    // (with the rollback journal, a read transaction left open elsewhere makes
+    // every commit wait out the busy timeout and fail). Where the file system
+    // cannot share the log's memory index, SQLite keeps the rollback journal
+    // and says so in its answer; a file others hold locked keeps it too.
+    sqlite3_exec(m_db.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+}
+
 SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &label)
 {
     const QFileInfo info(path);
@@ -85,11 +95,17 @@ SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &
                                 statement.drain();
                             });
     } catch (const data::LumoError &) {
+        const int code = sqlite3_errcode(db.handle()) & 0xff;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+            throw data::LumoError(QStringLiteral("%1正被其他程序锁定, 暂时无法打开, 请稍后再试: %2")
+                                      .arg(label, nativePath(path)));
+        }
         throw data::LumoError(QStringLiteral("%1不是有效的SQLite数据库文件: %2 (%3)")
                                   .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(db.handle()))));
     }
     if (tables == 0)
         throw data::LumoError(QStringLiteral("%1是空数据库, 没有任何数据表: %2").arg(label, nativePath(path)));
+    db.useWriteAheadLog();
     return db;
 }
 
@@ -115,6 +131,8 @@ SqliteDatabase SqliteDatabase::createNew(const QString &path, const QString &lab
             if (armed) {
                 QFile::remove(path);
                 QFile::remove(path + QStringLiteral("-journal"));
+                QFile::remove(path + QStringLiteral("-wal"));
+                QFile::remove(path + QStringLiteral("-shm"));
             }
         }
     } guard{path};

@@ -58,6 +58,8 @@ private:
     // Opens an existing file for reading and writing, never creating it.
     static SqliteDatabase openFile(const QString &path, const QString &label);
     void configure();
+    // Switches the file to the write-ahead log where it can be.
+    void useWriteAheadLog();
     QString errorContext(const QString &context) const;
 
     std::unique_ptr<sqlite3, Closer> m_db;

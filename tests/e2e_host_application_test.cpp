@@ -131,6 +131,23 @@ TEST(HostApplication, ReportsAFailingExportByNameAndCode)
     EXPECT_TRUE(run.errors.contains(QStringLiteral("0x8000FFFF"))) << qPrintable(run.errors);
 }
 
+TEST(HostApplication, UnattendedRunsFailOnAMissingModuleOrAMessageInsteadOfWaiting)
+{
+    DemoFiles files;
+    const QString missing = files.dir.filePath(QStringLiteral("libNoSuchModule.so"));
+    HostRun run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms,
+                           QStringLiteral("--user"), DemoData::AdminCode, QStringLiteral("--module"), missing});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("libNoSuchModule.so"))) << qPrintable(run.errors);
+
+    // The window meets a failure while it shows: the message goes to stderr.
+    execSql(files.hr, "DROP TABLE P_XZQH");
+    run = runHost({QStringLiteral("--hr"), files.hr, QStringLiteral("--rcms"), files.rcms, QStringLiteral("--user"),
+                   DemoData::AdminCode, QStringLiteral("--screenshot"), files.dir.filePath(QStringLiteral("s.png"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("P_XZQH"), Qt::CaseInsensitive)) << qPrintable(run.errors);
+}
+
 TEST(HostApplication, MissingOrMalformedDatabasesGiveAClearMessageAndAFailingStatus)
 {
     QTemporaryDir dir;

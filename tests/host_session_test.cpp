@@ -368,6 +368,42 @@ TEST(SqliteSessionFiles, MissingEmptyOrForeignFilesGiveClearErrors)
     EXPECT_NE(messageOf([&] { SqliteSession s(empty, files.rcmsFile()); }).find("没有任何数据表"), std::string::npos);
 }
 
+// Another program's connection to a file, with SQLite text run on it.
+struct OtherConnection
+{
+    sqlite3 *db = nullptr;
+    explicit OtherConnection(const QString &file) { sqlite3_open(file.toUtf8().constData(), &db); }
+    ~OtherConnection() { sqlite3_close(db); }
+    int run(const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+};
+
+TEST(SqliteSessionFiles, AReaderDoesNotHoldUpTheHostsCommit)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    EXPECT_EQ(files.hrValue(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    OtherConnection reader(files.hrFile());
+    ASSERT_EQ(reader.run("BEGIN; SELECT count(*) FROM p_User;"), SQLITE_OK);
+    // With the rollback journal this commit waits out the busy timeout and fails.
+    session.BeginHrTrans();
+    session.ExecHrSql(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('w1', '写')"));
+    EXPECT_NO_THROW(session.CommitHrTrans());
+    reader.run("COMMIT");
+    EXPECT_EQ(files.hrValue(QStringLiteral("Select UserName From p_User Where UserCode = 'w1'")).toString(),
+              QStringLiteral("写"));
+}
+
+TEST(SqliteSessionFiles, AFileLockedAtStartIsReportedAsLocked)
+{
+    TempDatabases files;
+    OtherConnection writer(files.hrFile());
+    ASSERT_EQ(writer.run("BEGIN EXCLUSIVE"), SQLITE_OK);
+    const std::string message = messageOf([&] { SqliteSession s(files.hrFile(), files.rcmsFile()); });
+    EXPECT_NE(message.find("锁定"), std::string::npos) << message;
+    EXPECT_EQ(message.find("不是有效的"), std::string::npos) << message;
+    writer.run("ROLLBACK");
+}
+
 TEST(SqliteSessionFiles, CreatingRefusesExistingFilesBeforeMakingAny)
 {
     TempDatabases files;
