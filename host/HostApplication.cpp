@@ -1,6 +1,7 @@
 #include "HostApplication.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -94,6 +95,9 @@ void HostApplication::start()
             return 0;
         });
     }
+    // What the module keeps between runs lies beside setup.ini, per login.
+    m_dispatch->setSettingsFile(QDir(m_config.appPath).filePath(QStringLiteral("lumohost-settings.ini")),
+                                m_session->UserCode);
     auto *picker = new CodePicker(m_session.get(), this);
     m_codePicker = picker;
     m_session->HostDispatch = m_dispatch;

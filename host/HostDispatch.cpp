@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QMessageBox>
+#include <QSettings>
 #include <QWidget>
 
 #include "SearchCodes.h"
@@ -87,4 +88,28 @@ QVariant HostDispatch::conMain()
 {
     // The picker lists from the health-record database.
     return QStringLiteral("hr");
+}
+
+void HostDispatch::setSettingsFile(const QString &file, const QString &login)
+{
+    m_settingsFile = file;
+    m_login = login;
+}
+
+QString HostDispatch::ReadSetting(const QString &key)
+{
+    if (m_settingsFile.isEmpty())
+        return QString();
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.beginGroup(m_login);
+    return settings.value(key).toString();
+}
+
+void HostDispatch::WriteSetting(const QString &key, const QString &value)
+{
+    if (m_settingsFile.isEmpty())
+        return;
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.beginGroup(m_login);
+    settings.setValue(key, value);
 }

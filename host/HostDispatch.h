@@ -39,6 +39,12 @@ public:
     Q_INVOKABLE QVariant GetSRM();
     Q_INVOKABLE QVariant conMain();
 
+    // Settings the module keeps between runs (a grid's layout), per login:
+    // kept in an ini file of the host's under the login's group.
+    void setSettingsFile(const QString &file, const QString &login);
+    Q_INVOKABLE QString ReadSetting(const QString &key);
+    Q_INVOKABLE void WriteSetting(const QString &key, const QString &value);
+
 signals:
     // Every message and question, for a log window or a test.
     void messageShown(const QString &text);
@@ -47,4 +53,6 @@ signals:
 private:
     QPointer<QWidget> m_dialogParent;
     Responder m_responder;
+    QString m_settingsFile;
+    QString m_login;
 };

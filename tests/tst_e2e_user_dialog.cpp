@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,6 +136,8 @@ public:
         });
     }
 
+    void stop() { m_host.reset(); }
+    void loginAs(const QString &user) { m_user = user; }
     QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
     bool onServer() const { return m_server != nullptr; }
     QStringList databaseArguments() const
@@ -267,6 +270,7 @@ private slots:
     void doubleClickNeedsTheEditRightAndARow();
     void proposesTheLowestFreeSerial();
     void aFullAreaSaysSoOnOpening();
+    void gridLayoutIsKeptPerLogin();
 };
 
 void E2eUserDialog::initTestCase()
@@ -487,6 +491,34 @@ void E2eUserDialog::aFullAreaSaysSoOnOpening()
     host.click("BtnAdd");
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QCOMPARE(atOpening, QStringList{QStringLiteral("本区划的用户序号01-99已全部使用, 无法再新增用户!")});
+}
+
+void E2eUserDialog::gridLayoutIsKeptPerLogin()
+{
+    Host host;
+    host.start();
+    QHeaderView *header = host.grid()->horizontalHeader();
+    // Fitted to the content at first: the whole user codes show.
+    QVERIFY(header->sectionSize(0) >= host.grid()->fontMetrics().horizontalAdvance(QStringLiteral("51010100100001")));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+    header->resizeSection(2, 173);
+    header->moveSection(3, 0);
+    host.stop();
+
+    host.start();
+    header = host.grid()->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(header->sectionSize(2), 173);
+    QCOMPARE(header->logicalIndex(0), 3);
+    host.stop();
+
+    // Another login on the same computer keeps its own.
+    host.loginAs(DemoData::ClerkCode);
+    host.start();
+    QCOMPARE(host.grid()->horizontalHeader()->logicalIndex(0), 0);
+    QCOMPARE(host.grid()->horizontalHeader()->sortIndicatorSection(), -1);
 }
 
 QTEST_MAIN(E2eUserDialog)

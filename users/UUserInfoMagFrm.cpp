@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "BusinessTables.h"
@@ -13,6 +14,7 @@
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
+#include "GridLayoutSettings.h"
 #include "LumoError.h"
 #include "TcxDBTreeList.h"
 #include "TcxGrid.h"
@@ -33,6 +35,7 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "UserSearch.h"
 #include "UserSync.h"
 
 namespace {
@@ -175,6 +178,24 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     lblStatus->hide();
     layout->addWidget(lblStatus);
 
+    // Finding and ordering users: a search box over the grid, sorting by the
+    // column headers, columns the user may move.
+    FUserSearch = new UserSearch(
+        CDSUserData, grdvwGrdVwData, colUserCode,
+        [this](const QString &area, const QString &user) { ShowAreaUser(area, user); },
+        [] {
+            QString start;
+            RcmsToHrAreaCode(QString(), start);
+            return start;
+        },
+        PnlTop);
+    right->insertWidget(0, FUserSearch);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
+    grdvwGrdVwData->SetSortingByHeader(true);
+    grdvwGrdVwData->SetColumnMoving(true);
+
     // The progress panel floats over the window, centred when shown.
     TabCtlProgress = new TcxTabControl(this);
     TabCtlProgress->setObjectName(QStringLiteral("TabCtlProgress"));
@@ -192,6 +213,8 @@ TUserInfoMagForm::~TUserInfoMagForm()
     TreLstArea->OnSelectionChanged = nullptr;
     grdvwGrdVwData->OnDblClick = nullptr;
     grdvwGrdVwData->OnCustomDrawIndicatorCell = nullptr;
+    grdvwGrdVwData->OnLayoutChanged = nullptr;
+    delete FUserSearch;
     dsAreaData->SetDataSet(nullptr);
     dsUserData->SetDataSet(nullptr);
     dsOrgData->SetDataSet(nullptr);
@@ -247,6 +270,20 @@ void TUserInfoMagForm::FormShow(QObject *sender)
         || BtnDel->Visible() == TdxBarItemVisible::ivAlways
         || BtnSyh->Visible() == TdxBarItemVisible::ivAlways;
     dxbrTool->SetVisible(anyVisible);
+
+    // The grid as this login left it (columns still widen to what they show).
+    FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
+    FGridLayout->restore();
+    grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { FGridLayout->save(); };
+}
+
+void TUserInfoMagForm::ShowAreaUser(const QString &staAreaCode, const QString &userCode)
+{
+    if (!CDSAreaData->Active() || !CDSAreaData->Locate(QStringLiteral("StaAreaCode"), staAreaCode))
+        return;
+    TreLstArea->SetFocusedRecordIndex(CDSAreaData->RecNo() - 1);
+    if (!userCode.isEmpty() && CDSUserData->Active())
+        CDSUserData->Locate(QStringLiteral("UserCode"), userCode);
 }
 
 void TUserInfoMagForm::FormDestroy(QObject *sender)
@@ -420,7 +457,10 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     QString reloadFailure;
     {
         BusyScope busy(this);
-        reloadFailure = afterCommit([this] { LoadUserList(); });
+        reloadFailure = afterCommit([this] {
+            FUserSearch->usersChanged();
+            LoadUserList();
+        });
     }
     ShowInfo(QStringLiteral("删除成功!"));
     if (!reloadFailure.isEmpty())
@@ -495,7 +535,10 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadF
     }
     // Committed: the run succeeded, whatever the reload does.
     ShowProgressPanel(TabCtlProgress, false);
-    reloadFailure = afterCommit([this] { LoadAreaTree(); });
+    reloadFailure = afterCommit([this] {
+        FUserSearch->usersChanged();
+        LoadAreaTree();
+    });
     return true;
 }
 
@@ -581,6 +624,7 @@ void TUserInfoMagForm::openUserDialog(bool edit)
     dialog->exec();
     const QString key = dialog->FKeyValue;
     if (!key.trimmed().isEmpty()) {
+        FUserSearch->usersChanged();
         LoadUserList();
         if (CDSUserData->Active())
             CDSUserData->Locate(QStringLiteral("UserCode"), key);

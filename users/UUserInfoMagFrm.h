@@ -23,6 +23,8 @@ class TdxBar;
 class TdxBarLargeButton;
 class TdxBarManager;
 class THRDictDataClass;
+class GridLayoutSettings;
+class UserSearch;
 struct TcxIndicatorCellInfo;
 namespace data {
 class ClientDataSet;
@@ -69,6 +71,8 @@ public:
     data::DataSource *dsAreaData = nullptr;
     data::DataSource *dsUserData = nullptr;
     data::DataSource *dsOrgData = nullptr;
+    // The search box above the grid (and the users it finds in every area).
+    UserSearch *FUserSearch = nullptr;
 
     // Event handlers.
     void FormCreate(QObject *sender) override;
@@ -89,6 +93,9 @@ public:
     // The statement that counts the business tables holding a record entered by
     // a user whose code begins with userCode (0 to 32).
     static QString BuildUserGuardSql(const QString &userCode);
+
+    // Selects an area in the tree (opening its parents) and a user of its list.
+    void ShowAreaUser(const QString &staAreaCode, const QString &userCode);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -127,4 +134,5 @@ private:
                                 int width, int minWidth);
 
     std::unique_ptr<THRDictDataClass> FHRDictRef;
+    std::unique_ptr<GridLayoutSettings> FGridLayout;
 };
