@@ -122,6 +122,12 @@ void HostApplication::start()
                                      .arg(m_moduleWindow->windowTitle(), m_session->UserCode));
 
     auto *fileMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QAction *exportUsers = fileMenu->addAction(QStringLiteral("导出用户列表(&E)..."), this, [this] {
+        if (m_moduleWindow)
+            QMetaObject::invokeMethod(m_moduleWindow, "ExportUserList");
+    });
+    exportUsers->setObjectName(QStringLiteral("ActExportUsers"));
+    fileMenu->addSeparator();
     fileMenu->addAction(QStringLiteral("退出(&X)"), m_mainWindow.get(), &QWidget::close);
     auto *helpMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     const QString info = fromGbk(m_moduleInfo);

@@ -71,6 +71,7 @@ private slots:
     void escapeClearsAndCtrlFFocuses();
     void everyAreaFindsAnotherVillageAndSelectsBoth();
     void headersSortInNaturalOrder();
+    void areaFoundByCodeNameOrInitials();
 };
 
 void UsersSearch::eachFieldFindsItsUser_data()
@@ -191,6 +192,38 @@ void UsersSearch::headersSortInNaturalOrder()
     selectArea(*w, QStringLiteral("510101002"));
     selectArea(*w, QStringLiteral("510101001"));
     QCOMPARE(w->grdvwGrdVwData->DisplayText(0, w->colOrgName), QStringLiteral("一乡防保所"));
+}
+
+void UsersSearch::areaFoundByCodeNameOrInitials()
+{
+    UserDatabases db;
+    db.dispatch.setPym(QStringLiteral("一村"), QStringLiteral("YC"));
+    db.dispatch.setPym(QStringLiteral("二乡"), QStringLiteral("EX"));
+    Window w = openWindow();
+    auto *box = w->findChild<QLineEdit *>(QStringLiteral("EdtAreaSearch"));
+    QTreeView *tree = w->TreLstArea->treeView();
+    tree->collapseAll();
+    auto current = [&] { return w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(); };
+    // Pinyin initials: the village under 一乡, its parent opened.
+    QTest::keyClicks(box, QStringLiteral("yc"));
+    QCOMPARE(current(), QStringLiteral("51010100101"));
+    QVERIFY(tree->isExpanded(tree->currentIndex().parent()));
+    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[51010100101] 一村"));
+    // A name part, then F3 to the next area holding it.
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QString());
+    type(box, QStringLiteral("乡"));
+    const QString first = current();
+    QTest::keyClick(box, Qt::Key_F3);
+    QVERIFY(current() != first);
+    QVERIFY(QStringList({"510101001", "510101002"}).contains(current()));
+    QTest::keyClick(box, Qt::Key_F3);
+    QCOMPARE(current(), first);
+    // A code's beginning.
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("510101002"));
+    QCOMPARE(current(), QStringLiteral("510101002"));
+    QCOMPARE(w->CDSUserData->RecordCount(), 0);
 }
 
 QTEST_MAIN(UsersSearch)

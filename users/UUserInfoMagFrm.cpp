@@ -1,5 +1,6 @@
 #include "UUserInfoMagFrm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
@@ -9,11 +10,13 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "AreaSearch.h"
 #include "BusinessTables.h"
 #include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
+#include "HostCall.h"
 #include "GridLayoutSettings.h"
 #include "LumoError.h"
 #include "TcxDBTreeList.h"
@@ -127,8 +130,14 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     TreLstArea->OnSelectionChanged = [this](QObject *s) {
         guardEvent([&] { TreLstAreaSelectionChanged(s); });
     };
+    FAreaSearch = new AreaSearch(
+        CDSAreaData, [this](const QString &area) { ShowAreaUser(area, QString()); }, cxGroupBox1);
+    left->addWidget(FAreaSearch);
     left->addWidget(TreLstArea);
     panes->addWidget(cxGroupBox1);
+    auto *findArea = new QShortcut(QKeySequence::FindNext, this);
+    findArea->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(findArea, &QShortcut::activated, FAreaSearch, &AreaSearch::findNext);
 
     cxSplitter1 = new TcxSplitter(TabCtlMain);
     cxSplitter1->setObjectName(QStringLiteral("cxSplitter1"));
@@ -195,6 +204,11 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
     grdvwGrdVwData->SetSortingByHeader(true);
     grdvwGrdVwData->SetColumnMoving(true);
+    auto *exportList = new QAction(QStringLiteral("导出列表(&E)..."), grdvwGrdVwData->tableView());
+    exportList->setObjectName(QStringLiteral("ActExportUsers"));
+    connect(exportList, &QAction::triggered, this, &TUserInfoMagForm::ExportUserList);
+    grdvwGrdVwData->tableView()->addAction(exportList);
+    grdvwGrdVwData->tableView()->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // The progress panel floats over the window, centred when shown.
     TabCtlProgress = new TcxTabControl(this);
@@ -275,6 +289,29 @@ void TUserInfoMagForm::FormShow(QObject *sender)
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
     FGridLayout->restore();
     grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { FGridLayout->save(); };
+}
+
+void TUserInfoMagForm::ExportUserList()
+{
+    // Also run by the host's menu: nothing may escape into the event loop, and
+    // nothing runs beside a running command.
+    runCommand([this] { exportUserList(); });
+}
+
+void TUserInfoMagForm::exportUserList()
+{
+    const QList<TcxGridDBColumn *> columns = grdvwGrdVwData->VisibleColumnsInOrder();
+    QStringList headers;
+    for (TcxGridDBColumn *column : columns)
+        headers << column->Caption();
+    QVariantList rows;
+    for (int row = 0; row < grdvwGrdVwData->RecordCount(); ++row) {
+        QStringList cells;
+        for (TcxGridDBColumn *column : columns)
+            cells << grdvwGrdVwData->DisplayText(row, column);
+        rows << cells;
+    }
+    hostCall(UGlobalValue::Session().HostDispatch, "ExportTable", {QStringLiteral("用户信息"), headers, rows});
 }
 
 void TUserInfoMagForm::ShowAreaUser(const QString &staAreaCode, const QString &userCode)

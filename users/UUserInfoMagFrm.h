@@ -25,6 +25,7 @@ class TdxBarManager;
 class THRDictDataClass;
 class GridLayoutSettings;
 class UserSearch;
+class AreaSearch;
 struct TcxIndicatorCellInfo;
 namespace data {
 class ClientDataSet;
@@ -73,6 +74,8 @@ public:
     data::DataSource *dsOrgData = nullptr;
     // The search box above the grid (and the users it finds in every area).
     UserSearch *FUserSearch = nullptr;
+    // The box above the tree that finds an area.
+    AreaSearch *FAreaSearch = nullptr;
 
     // Event handlers.
     void FormCreate(QObject *sender) override;
@@ -93,6 +96,10 @@ public:
     // The statement that counts the business tables holding a record entered by
     // a user whose code begins with userCode (0 to 32).
     static QString BuildUserGuardSql(const QString &userCode);
+
+    // Hands the listed users (the visible columns in their shown order, the
+    // rows in the grid's order) to the host to write to a file.
+    Q_INVOKABLE void ExportUserList();
 
     // Selects an area in the tree (opening its parents) and a user of its list.
     void ShowAreaUser(const QString &staAreaCode, const QString &userCode);
@@ -127,6 +134,7 @@ private:
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);
     static void rollbackQuietly(HostSession &session);
+    void exportUserList();
 
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
