@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QShortcut>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "AreaSearch.h"
@@ -38,6 +39,7 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "UserCommandKeys.h"
 #include "UserSearch.h"
 #include "UserSync.h"
 
@@ -204,6 +206,8 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
     grdvwGrdVwData->SetSortingByHeader(true);
     grdvwGrdVwData->SetColumnMoving(true);
+    new UserCommandKeys(this, {BtnAdd, BtnEdit, BtnDel, grdvwGrdVwData->tableView(), [this] { return Busy(); },
+                               [this] { runCommand([this] { reloadKeepingSelection(); }); }});
     auto *exportList = new QAction(QStringLiteral("导出列表(&E)..."), grdvwGrdVwData->tableView());
     exportList->setObjectName(QStringLiteral("ActExportUsers"));
     connect(exportList, &QAction::triggered, this, &TUserInfoMagForm::ExportUserList);
@@ -312,6 +316,25 @@ void TUserInfoMagForm::exportUserList()
         rows << cells;
     }
     hostCall(UGlobalValue::Session().HostDispatch, "ExportTable", {QStringLiteral("用户信息"), headers, rows});
+}
+
+void TUserInfoMagForm::reloadKeepingSelection()
+{
+    const auto current = [](data::ClientDataSet *ds, const char *field) {
+        return ds->Active() && !ds->IsEmpty() ? ds->FieldByName(QLatin1String(field))->AsString() : QString();
+    };
+    const QString area = current(CDSAreaData, "StaAreaCode");
+    const QString user = current(CDSUserData, "UserCode");
+    FUserSearch->usersChanged();
+    CDSOrgData->SetData(UGlobalValue::Session().OpenHrData(QStringLiteral("Select OrgCode, OrgName From P_YLFWDW ")));
+    LoadAreaTree();
+    if (area.isEmpty() || !CDSAreaData->Active() || !CDSAreaData->Locate(QStringLiteral("StaAreaCode"), area))
+        return;
+    TreLstArea->SetFocusedRecordIndex(CDSAreaData->RecNo() - 1);
+    // The same area may have stayed selected: its list is read in any case.
+    LoadUserList();
+    if (!user.isEmpty() && CDSUserData->Active())
+        CDSUserData->Locate(QStringLiteral("UserCode"), user);
 }
 
 void TUserInfoMagForm::ShowAreaUser(const QString &staAreaCode, const QString &userCode)

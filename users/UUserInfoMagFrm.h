@@ -135,6 +135,8 @@ private:
     static QString afterCommit(const std::function<void()> &reload);
     static void rollbackQuietly(HostSession &session);
     void exportUserList();
+    // F5: the tree, the units and the list read again, the same area and user selected.
+    void reloadKeepingSelection();
 
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
