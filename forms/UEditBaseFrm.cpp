@@ -351,8 +351,11 @@ bool TEditBaseForm::FillStampFields()
         SetFieldValue(FCDSMaster, QStringLiteral("OrgCode"), session.OrgCode);
         SetFieldValue(FCDSMaster, QStringLiteral("InpPerCode"), session.UserCode);
         SetFieldValue(FCDSMaster, QStringLiteral("InpDate"), NowText(true));
-        // Only the unit goes into the detail rows, from the current row on.
+        // Only the unit goes into the detail rows, into every one of them:
+        // where the user last clicked must not decide which rows are stamped.
+        // The cursor ends after the last row, as before.
         if (!FDetailTable.isEmpty() && FCDSDetail->Active()) {
+            FCDSDetail->First();
             while (!FCDSDetail->Eof()) {
                 SetFieldValue(FCDSDetail, QStringLiteral("OrgCode"), session.OrgCode);
                 FCDSDetail->Next();
@@ -395,7 +398,7 @@ void TEditBaseForm::AssignNewKey()
     if (FIsEdit)
         return;
     HostSession &session = UGlobalValue::Session();
-    FKeyValue = NewKeyValue(FMasterTable, FPKeyField, true);
+    FKeyValue = requireKey(NewKeyValue(FMasterTable, FPKeyField, true));
     FSaveSql = session.ReplacePlaceholder(FSaveSql, FKeyValue, NewKeyPlaceholder);
 }
 
@@ -456,10 +459,28 @@ bool TEditBaseForm::finishSave()
 void TEditBaseForm::reportSaveFailure()
 {
     FKeyValue = QStringLiteral("0");
-    const QString message = FSaveRefusal.isEmpty() ? QStringLiteral("数据保存失败!") + FErrorText : FSaveRefusal;
+    QString message = FSaveRefusal.isEmpty() ? QStringLiteral("数据保存失败!") + FErrorText : FSaveRefusal;
+    if (FSaveRefusal.isEmpty() && !m_failureReason.isEmpty())
+        message += QLatin1Char('\n') + m_failureReason;
     FErrorText.clear();
     FSaveRefusal.clear();
+    m_failureReason.clear();
     ShowInfo(message);
+}
+
+QString TEditBaseForm::requireKey(const QString &key)
+{
+    // The generators answer "" when their search fails; rows written with ''
+    // as their key would pass for a saved record.
+    if (trimBlanks(key).isEmpty())
+        raiseSaveFailure(QStringLiteral("无法生成新的记录主键"));
+    return key;
+}
+
+void TEditBaseForm::raiseSaveFailure(const QString &reason)
+{
+    m_failureReason = reason;
+    raiseOperateError();
 }
 
 void TEditBaseForm::raiseOperateError()

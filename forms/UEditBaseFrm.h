@@ -163,6 +163,9 @@ protected:
     // Set by a step of the save that refuses for a reason the user can act on:
     // the failure message is this text instead of "数据保存失败!".
     QString FSaveRefusal;
+    // A key the generator made; an empty one (its search failed) raises the
+    // save's failure, whose message then names the reason.
+    QString requireKey(const QString &key);
     // Loading, step by step: replaces " %s " in sql by the key (stored back, so
     // the placeholder is gone after the first load), loads the rows into dataSet
     // from the health-record or the RCMS database and points source at it.
@@ -176,9 +179,13 @@ protected:
     // Raises the save's internal failure, which the save's handler turns into
     // the fixed failure text.
     [[noreturn]] static void raiseOperateError();
+    // The same, with a reason the failure message shows under its fixed text
+    // (kept across the steps that turn errors into false).
+    [[noreturn]] void raiseSaveFailure(const QString &reason);
 
 private:
     void buildComponents();
 
     bool m_loaded = false;
+    QString m_failureReason;  // shown under the next failure message, then emptied
 };

@@ -196,7 +196,7 @@ void THREditBaseForm::AssignNewKey()
 {
     if (FIsEdit)
         return;
-    FKeyValue = NewHrKeyValue(FMasterTable, FPKeyField, QStringLiteral("OrgCode"), true);
+    FKeyValue = requireKey(NewHrKeyValue(FMasterTable, FPKeyField, QStringLiteral("OrgCode"), true));
     FSaveSql = UGlobalValue::Session().ReplacePlaceholder(FSaveSql, FKeyValue, NewKeyPlaceholder);
 }
 

@@ -17,8 +17,9 @@ namespace {
 // A time-stamp key: 17 characters of stamp, then the counter.
 constexpr int kStampLength = 17;
 
-void stampRowsFromCurrent(data::ClientDataSet *dataSet, const HostSession &session)
+void stampEveryRow(data::ClientDataSet *dataSet, const HostSession &session)
 {
+    dataSet->First();
     while (!dataSet->Eof()) {
         SetFieldValue(dataSet, QStringLiteral("OrgCode"), session.OrgCode);
         SetFieldValue(dataSet, QStringLiteral("InpPerCode"), session.UserCode);
@@ -82,7 +83,7 @@ bool THREditBaseMultilistForm::FillStampFields()
         for (int i = 0; i < 4; ++i) {
             const TDetailListInfo &detail = *furtherDetails(i);
             if (!detail.TableName.isEmpty() && detail.DataSet && detail.DataSet->Active())
-                stampRowsFromCurrent(detail.DataSet, session);
+                stampEveryRow(detail.DataSet, session);
         }
     }
     // The master is stamped once more; its outcome is the result.
@@ -138,7 +139,12 @@ bool THREditBaseMultilistForm::SaveDetailList(data::ClientDataSet *dataSet,
 {
     QString lastKey;
     try {
-        if (!dataSet || !dataSet->Active())
+        // A table named without its dataset would be skipped silently while the
+        // rest of the save commits; a dataset that is merely closed has nothing
+        // to write.
+        if (!dataSet)
+            raiseSaveFailure(QStringLiteral("明细表 %1 没有数据集").arg(trimBlanks(tableName)));
+        if (!dataSet->Active())
             return true;
         const QStringList linkFields = splitLinkFields(FPKeyField);
         if (tableName.isEmpty())
@@ -159,21 +165,33 @@ bool THREditBaseMultilistForm::SaveDetailList(data::ClientDataSet *dataSet,
         if (!session.ExecHrSql(deleteSql) && FIsEdit)
             return false;
 
+        // Every row is built on its own, so that each new row gets a key of its
+        // own; without CurRecOnly the rows still go to the database as one
+        // batch, each statement preceded by a blank, as the builder writes a
+        // whole dataset.
+        QString batch;
         dataSet->First();
         while (!dataSet->Eof()) {
-            QString sql = BuildInsertSql(dataSet, tableName, keyFields, skipFields, curRecOnly,
+            QString sql = BuildInsertSql(dataSet, tableName, keyFields, skipFields, true,
                                          QuotedNewKeyPlaceholder);
             if (sql.contains(NewKeyPlaceholder)) {
                 lastKey = trimBlanks(lastKey).isEmpty()
-                              ? NewHrKeyValue(tableName, keyField, QStringLiteral("OrgCode"), true)
+                              ? requireKey(NewHrKeyValue(tableName, keyField,
+                                                         QStringLiteral("OrgCode"), true))
                               : nextDetailKey(lastKey);
                 sql = session.ReplacePlaceholder(sql, lastKey, NewKeyPlaceholder);
             }
-            // A row the database refused fails the whole save.
-            if (!session.ExecHrSql(sql))
-                return false;
+            if (curRecOnly) {
+                // A row the database refused fails the whole save.
+                if (!session.ExecHrSql(sql))
+                    return false;
+            } else {
+                batch += QStringLiteral(" ") + sql;
+            }
             dataSet->Next();
         }
+        if (!batch.isEmpty() && !session.ExecHrSql(batch))
+            return false;
         return true;
     } catch (...) {
         return false;

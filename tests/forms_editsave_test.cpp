@@ -147,6 +147,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"executionRaises", [](TestRcmsDialog &, RecordingSession &s) { s.failWhen("Insert Into TMaster"); }, true}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.step); });
 
+TEST_F(RcmsDialog, AKeySearchThatFailsFailsTheSaveWithItsReason)
+{
+    open();
+    host.session.failWhen(QStringLiteral("Select Max\\(MKey\\)"));
+    EXPECT_FALSE(dialog->SaveData());
+    EXPECT_EQ(slotsFrom(host.session, loaded), QStringList({"BeginRcmsTrans", "OpenRcmsQuery", "RollbackRcmsTrans"}));
+    EXPECT_EQ(dialog->FKeyValue, QStringLiteral("0"));
+    EXPECT_EQ(host.dispatch.prompts(), QStringList({"数据保存失败!\n无法生成新的记录主键"}));
+}
+
 TEST_F(RcmsDialog, RetryAfterAFailureSavesWithANewKey)
 {
     open();

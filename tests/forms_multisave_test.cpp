@@ -110,6 +110,23 @@ TEST_F(MultiDialog, AddMakesTwoMasterKeysAndCountsDetailKeysPerTable)
     EXPECT_EQ(host.dispatch.prompts(), QStringList({"数据保存成功!"}));
 }
 
+TEST_F(MultiDialog, WithoutCurRecOnlyEachNewRowGetsItsOwnKeyInOneBatch)
+{
+    dialog->FDetailCurRecOnly = false;
+    open();
+    dialog->FCDSDetail->Append();
+    dialog->FCDSDetail->FieldByName("Item")->SetAsString("c");
+    dialog->FCDSDetail->Post();
+    dialog->FCDSDetail->Append();  // left untouched: dropped, not saved with a key
+
+    ASSERT_TRUE(dialog->SaveData());
+    const QStringList execs = execsFrom(host.session, loaded, "ExecHrSql");
+    ASSERT_EQ(execs.size(), 5);
+    EXPECT_EQ(execs[2], " " + insertA(Stamp + "001", "Null", "a") + " " + insertA(Stamp + "002", "Null", "b") + " "
+                            + insertA(Stamp + "003", "Null", "c"));
+    EXPECT_EQ(dialog->FCDSDetail->RecordCount(), 3);
+}
+
 TEST_F(MultiDialog, EditDeletesByTheLinkFieldsAndInsertsEveryRowAgain)
 {
     scriptRows("K1", {{"K1", "旧", "m", "X", "Y", QVariant()}},
@@ -137,6 +154,7 @@ struct MultiFailure
     const char *step;
     std::function<void(TestMultiDialog &, RecordingSession &)> arrange;
     QStringList calls;
+    QString reason = QString();  // shown under the failure text
 };
 
 static void PrintTo(const MultiFailure &failure, std::ostream *os)
@@ -157,7 +175,8 @@ TEST_P(MultiFailureTest, RollsBackTheWholeSave)
     EXPECT_EQ(slotsFrom(host.session, loaded), GetParam().calls);
     EXPECT_EQ(host.session.hrCommits(), 0);
     EXPECT_EQ(dialog->FKeyValue, QStringLiteral("0"));
-    EXPECT_EQ(host.dispatch.prompts(), QStringList({"数据保存失败!(附言)"}));
+    const QString reason = GetParam().reason.isEmpty() ? QString() : "\n" + GetParam().reason;
+    EXPECT_EQ(host.dispatch.prompts(), QStringList({"数据保存失败!(附言)" + reason}));
     EXPECT_TRUE(dialog->FErrorText.isEmpty());
 }
 
@@ -172,6 +191,15 @@ INSTANTIATE_TEST_SUITE_P(
         MultiFailure{"masterAnswersFalse", [](TestMultiDialog &, RecordingSession &s) { s.execFalseOnCall(1); },
                      kUpToMaster + QStringList{"RollbackHrTrans"}},
         // Exec calls: master, empty delete, first detail row.
+        // A key search that fails must not leave the rows with '' as their key.
+        MultiFailure{"masterKeySearchFails", [](TestMultiDialog &, RecordingSession &s) { s.failWhen("Select Max\\(MKey\\)"); },
+                     {"BeginHrTrans", "OpenHrQuery", "RollbackHrTrans"}, "无法生成新的记录主键"},
+        MultiFailure{"detailKeySearchFails", [](TestMultiDialog &, RecordingSession &s) { s.failWhen("Select Max\\(DKey\\)"); },
+                     kUpToMaster + QStringList{"ExecHrSql", "OpenHrQuery", "RollbackHrTrans"}, "无法生成新的记录主键"},
+        MultiFailure{"detailTableWithoutDataSet", [](TestMultiDialog &d, RecordingSession &) { d.FDetail3.TableName = "TDetailC"; },
+                     kUpToMaster + QStringList{"ExecHrSql", "OpenHrQuery", "ReplacePlaceholder", "ExecHrSql", "ReplacePlaceholder",
+                                               "ExecHrSql", "ExecHrSql", "OpenHrQuery", "ReplacePlaceholder", "ExecHrSql",
+                                               "RollbackHrTrans"}, "明细表 TDetailC 没有数据集"},
         MultiFailure{"detailAnswersFalse", [](TestMultiDialog &, RecordingSession &s) { s.execFalseOnCall(3); },
                      kUpToMaster + QStringList{"ExecHrSql", "OpenHrQuery", "ReplacePlaceholder", "ExecHrSql", "RollbackHrTrans"}},
         MultiFailure{"laterDetailRaises", [](TestMultiDialog &, RecordingSession &s) { s.failWhen("Insert Into TDetailB"); },

@@ -3,6 +3,8 @@
 // leaves exactly what was there.
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <functional>
 #include <memory>
 
@@ -86,8 +88,8 @@ protected:
         appendRow(dialog->FCDSDetail, "Item", QStringLiteral("a"));
         appendRow(dialog->FCDSDetail, "Item", QStringLiteral("b"));
         appendRow(dialog->CDSDetailB, "Note", QStringLiteral("n1"));
-        // Stamping starts at each detail table's current row.
-        dialog->FCDSDetail->First();
+        // Rows before the cursor are stamped as well.
+        dialog->FCDSDetail->Last();
         ASSERT_TRUE(dialog->SaveData());
     }
 
@@ -135,6 +137,70 @@ TEST_P(SessionDialogs, MultiTableEditReplacesTheDetailRowsAndKeepsTheirKeys)
                                    "TDetailA:" + k + "002|" + k + "001|b|ORG1",
                                    "TDetailA:" + k + "003|<null>|c|ORG1",
                                    "TDetailB:" + k + "001|" + k + "001|n1|ORG1|U01|" + StampText}));
+}
+
+TEST_P(SessionDialogs, EveryNewDetailRowIsKeyedAndStampedAndABlankAppendIsDropped)
+{
+    auto dialog = open<TestMultiDialog>();
+    dialog->FDetailCurRecOnly = false;
+    TestMultiDialog::type(dialog->EdtName, QStringLiteral("甲"));
+    TestMultiDialog::type(dialog->EdtMemo, QStringLiteral("乙"));
+    for (const char *item : {"a", "b", "c"})
+        appendRow(dialog->FCDSDetail, "Item", QLatin1String(item));
+    appendRow(dialog->CDSDetailB, "Note", QStringLiteral("n1"));
+    appendRow(dialog->CDSDetailB, "Note", QStringLiteral("n2"));
+    dialog->FCDSDetail->Append();  // untouched, the cursor on it
+    ASSERT_TRUE(dialog->SaveData());
+    const QString k = Stamp;
+    EXPECT_EQ(dump(), QStringList({"TMaster:" + k + "001|甲|乙|ORG1|U01|" + StampText,
+                                   "TDetailA:" + k + "001|<null>|a|ORG1", "TDetailA:" + k + "002|<null>|b|ORG1",
+                                   "TDetailA:" + k + "003|<null>|c|ORG1",
+                                   "TDetailB:" + k + "001|<null>|n1|ORG1|U01|" + StampText,
+                                   "TDetailB:" + k + "002|<null>|n2|ORG1|U01|" + StampText}));
+}
+
+TEST_P(SessionDialogs, AKeyThatCannotBeMadeFailsTheSaveAndWritesNothing)
+{
+    addRecord();
+    const auto bytes = [this] {
+        QFile hr(databases.hrFile()), rcms(databases.rcmsFile());
+        hr.open(QIODevice::ReadOnly);
+        rcms.open(QIODevice::ReadOnly);
+        return hr.readAll() + rcms.readAll();
+    };
+    const QByteArray before = bytes();
+    // A key column the table lacks makes the key search fail on the database.
+    const QList<QPair<const char *, std::function<bool()>>> families{
+        {"RCMS master", [this] {
+             auto d = open<TestRcmsDialog>();
+             d->FPKeyField = QStringLiteral("NoSuchKey");
+             TestRcmsDialog::type(d->EdtName, QStringLiteral("丙"));
+             TestRcmsDialog::type(d->EdtMemo, QStringLiteral("丁"));
+             return d->SaveData() || d->FKeyValue != QLatin1String("0");
+         }},
+        {"HR master", [this] {
+             auto d = open<TestMultiDialog>();
+             d->FPKeyField = QStringLiteral("NoSuchKey");
+             TestMultiDialog::type(d->EdtName, QStringLiteral("丙"));
+             TestMultiDialog::type(d->EdtMemo, QStringLiteral("丁"));
+             return d->SaveData() || d->FKeyValue != QLatin1String("0");
+         }},
+        {"HR detail", [this] {
+             auto d = open<TestMultiDialog>();
+             d->FDetailKeyField = QStringLiteral("NoSuchKey");
+             TestMultiDialog::type(d->EdtName, QStringLiteral("丙"));
+             TestMultiDialog::type(d->EdtMemo, QStringLiteral("丁"));
+             appendRow(d->FCDSDetail, "Item", QStringLiteral("x"));
+             return d->SaveData() || d->FKeyValue != QLatin1String("0");
+         }},
+    };
+    for (const auto &family : families) {
+        SCOPED_TRACE(family.first);
+        dispatch.clear();
+        EXPECT_FALSE(family.second());
+        EXPECT_EQ(dispatch.prompts(), QStringList({"数据保存失败!\n无法生成新的记录主键"}));
+        EXPECT_EQ(bytes(), before);
+    }
 }
 
 TEST_P(SessionDialogs, AFailedEditAtAnyStepLeavesTheDatabaseAsItWas)
