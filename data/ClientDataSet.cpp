@@ -49,6 +49,7 @@ struct ClientDataSet::Impl
     std::vector<int> view;             // stored rows visible through the filter
     QVector<QVariant> buffer;          // edit buffer of the current row
     int insertRow = -1;                // stored row of an appended, unposted record
+    bool modified = false;             // a value of the edit buffer was set
     int cursorBeforeInsert = -1;
     std::unique_ptr<FilterExpression> filter;
     RowPredicate rowFilter;
@@ -89,11 +90,15 @@ struct ClientDataSet::Impl
             throw LumoError(QStringLiteral("数据集未打开, 不能执行此操作"));
     }
 
-    // Navigation and filter changes store a pending edit first.
+    // Navigation and filter changes store a pending edit first; an appended
+    // row nobody filled in is dropped instead, so that leaving it never
+    // leaves a blank record behind to be saved.
     void checkBrowse()
     {
         checkActive();
-        if (editing())
+        if (q->m_state == DataSetState::Insert && !modified)
+            q->Cancel();
+        else if (editing())
             q->Post();
     }
 
@@ -469,6 +474,7 @@ void ClientDataSet::Append()
         d->view.push_back(d->insertRow);  // visible while it is being filled in
     d->changed();
     d->buffer = d->emptyRow();
+    d->modified = false;
     m_cursor = d->visibleCount() - 1;
     m_bof = m_eof = false;
     d->setState(DataSetState::Insert);
@@ -773,6 +779,7 @@ void ClientDataSet::setCurrentValue(int column, const QVariant &value)
     if (!d->editing())
         throw LumoError(QStringLiteral("数据集不在编辑或插入状态, 不能修改字段 \"%1\"").arg(f->FieldName()));
     d->buffer[column] = f->normalise(value);
+    d->modified = true;
     d->notify(&ClientDataSet::recordChanged);
 }
 

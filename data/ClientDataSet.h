@@ -78,7 +78,8 @@ public:
     // Editing. Append adds an empty row at the end in Insert state; Edit puts the
     // current row into Edit state (a no-op in Edit/Insert); Post stores the
     // buffer; Cancel drops it (an appended row disappears). Navigation posts
-    // pending edits first, as the original does.
+    // pending edits first, as the original does; an appended row with no value
+    // set is cancelled instead (Post keeps it all the same).
     void Append();
     void Edit();
     void Post();

@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <functional>
+
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "LumoError.h"
@@ -194,6 +196,42 @@ TEST(DataClientDataSet, AppendPostAndCancel)
     EXPECT_EQ(ds.RecordCount(), 3);
     EXPECT_EQ(ds.RecNo(), 1);
     EXPECT_EQ(columnTexts(ds, "UserCode"), QStringList({"U1", "U2", "U9"}));
+}
+
+// Leaving an appended row that nobody filled in drops it, whatever moves the
+// cursor; a row with a value set is posted as before.
+TEST(DataClientDataSet, AppendedRowLeftUntouchedIsDropped)
+{
+    const QList<QPair<const char *, std::function<void(ClientDataSet &)>>> moves{
+        {"First", [](ClientDataSet &ds) { ds.First(); }},
+        {"Prior", [](ClientDataSet &ds) { ds.Prior(); }},
+        {"Next", [](ClientDataSet &ds) { ds.Next(); }},
+        {"Last", [](ClientDataSet &ds) { ds.Last(); }},
+        {"SetRecNo", [](ClientDataSet &ds) { ds.SetRecNo(1); }},
+        {"Append", [](ClientDataSet &ds) { ds.Append(); ds.FieldByName("UserCode")->SetAsString("U9"); ds.Post(); }},
+        {"Locate", [](ClientDataSet &ds) { ds.Locate("UserCode", "U1"); }},
+        {"Filter", [](ClientDataSet &ds) { ds.SetFilter("UserCode <> 'x'"); ds.SetFiltered(true); }},
+    };
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.first);
+        ClientDataSet ds;
+        ds.SetData(users(2));
+        ds.Append();
+        move.second(ds);
+        EXPECT_EQ(ds.State(), DataSetState::Browse);
+        EXPECT_EQ(ds.Data().rows.size(), move.first == QLatin1String("Append") ? 3 : 2);
+        EXPECT_FALSE(columnTexts(ds, "UserCode").contains(QString()));
+
+        ds.Append();
+        ds.FieldByName("Grade")->SetAsString("");  // setting a value counts, even an empty one
+        move.second(ds);
+        EXPECT_EQ(ds.Data().rows.size(), move.first == QLatin1String("Append") ? 5 : 3);
+    }
+    ClientDataSet posted;
+    posted.SetData(users(1));
+    posted.Append();
+    posted.Post();  // an explicit Post keeps the blank row
+    EXPECT_EQ(posted.RecordCount(), 2);
 }
 
 TEST(DataClientDataSet, EditCancelRestoresAndNavigationPosts)
