@@ -1,12 +1,12 @@
 #include "UGlobalFunUnt.h"
 
 #include <QDir>
-#include <QSettings>
 #include <QStringList>
 
 #include "ClientDataSet.h"
 #include "Field.h"
 #include "HostCall.h"
+#include "IniFile.h"
 #include "LumoError.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
@@ -132,17 +132,6 @@ int GetSearchTime()
 
 namespace {
 
-// Ini files written on the original platform are case-insensitive in their
-// section and key names; QSettings is not, so the names are matched here.
-QString findChild(const QStringList &names, const QString &wanted)
-{
-    for (const QString &name : names) {
-        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
-            return name;
-    }
-    return QString();
-}
-
 QString iniPath(const QString &appPath, const QString &fileName)
 {
     // The name may carry the original's leading backslash ("\setup.ini") or
@@ -161,24 +150,7 @@ void ReadIniString(const QString &fileName, const QString &section, const QStrin
 {
     try {
         const QString path = iniPath(UGlobalValue::Session().AppPath, fileName);
-        QSettings ini(path, QSettings::IniFormat);
-        QString result;
-        // QSettings files the keys of a section named "General" at the top level.
-        const bool general = section.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0;
-        const QString group = findChild(ini.childGroups(), section);
-        if (!group.isEmpty() || general) {
-            ini.beginGroup(group);
-            const QString name = findChild(ini.childKeys(), key);
-            if (!name.isEmpty()) {
-                const QVariant stored = ini.value(name);
-                // QSettings splits a value at its commas; the file holds one text.
-                result = stored.typeId() == QMetaType::QStringList
-                             ? stored.toStringList().join(u',')
-                             : stored.toString();
-            }
-            ini.endGroup();
-        }
-        value = result;
+        value = data::IniFile::load(path).value(section, key).value_or(QString());
     } catch (...) {
     }
 }

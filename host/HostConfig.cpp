@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
+#include "IniFile.h"
 #include "LumoError.h"
 #include "OdbcDialect.h"
 
@@ -139,10 +139,14 @@ HostConfig HostConfig::fromArguments(const QStringList &arguments)
         : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lumohost.ini"));
     if (parser.isSet(o.config) && !QFileInfo::exists(iniFile))
         throw data::LumoError(QStringLiteral("配置文件不存在: %1").arg(iniFile));
-    QSettings ini(iniFile, QSettings::IniFormat);
+    // Read as the profile functions read it: a connection string's ';' and ','
+    // stay in the value, quoted or not.
+    const data::IniFile ini = data::IniFile::load(iniFile);
 
     auto pick = [&](const QCommandLineOption &option, const QString &key) {
-        return parser.isSet(option) ? parser.value(option) : ini.value(key).toString();
+        if (parser.isSet(option))
+            return parser.value(option);
+        return ini.value(key.section(u'/', 0, 0), key.section(u'/', 1)).value_or(QString());
     };
 
     HostConfig result;
