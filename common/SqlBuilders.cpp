@@ -41,6 +41,21 @@ struct FieldLists
     }
 };
 
+// The database sets a row version itself and refuses any value for it.
+bool isNeverWritten(const data::Field &field)
+{
+    return field.DataType() == data::FieldType::RowVersion;
+}
+
+// Bytes as a binary literal: 0x... (SQLite's X'...' is the host's translation).
+QString binaryLiteral(const data::Field &field, quint8 dialect)
+{
+    const QString hex = QString::fromLatin1(field.Value().toByteArray().toHex().toUpper());
+    if (dialect == SqlDialectOracle)
+        return QStringLiteral(" hextoraw('") + hex + QStringLiteral("')");
+    return QStringLiteral(" 0x") + hex;
+}
+
 void requireOpen(data::ClientDataSet *dataSet)
 {
     if (!dataSet)
@@ -58,7 +73,7 @@ QString updateOfRecord(const data::ClientDataSet &dataSet, const QString &tableN
     bool firstItem = true;
     for (const auto &field : dataSet.Fields()) {
         const QString &name = field->FieldName();
-        if (FindItemList(lists.excluded, name))
+        if (FindItemList(lists.excluded, name) || isNeverWritten(*field))
             continue;
         const QString item = name + QStringLiteral(" = ") + FieldToSqlValue(*field, SqlDialectSqlServer);
         if (FindItemList(lists.keys, name)) {
@@ -80,7 +95,7 @@ QString insertOfRecord(const data::ClientDataSet &dataSet, const QString &tableN
     bool firstItem = true;
     for (const auto &field : dataSet.Fields()) {
         const QString &name = field->FieldName();
-        if (FindItemList(lists.excluded, name))
+        if (FindItemList(lists.excluded, name) || isNeverWritten(*field))
             continue;
         const QString sep = firstItem ? QStringLiteral(" ") : QStringLiteral(" , ");
         firstItem = false;
@@ -122,6 +137,9 @@ void buildStatements(data::ClientDataSet *dataSet, bool currentRecordOnly, QStri
 
 QString FieldToSqlValue(const data::Field &field, quint8 dialect)
 {
+    // Bytes are no text: a blank or empty run of them is still a value.
+    if (data::isBytesType(field.DataType()))
+        return field.IsNull() ? kNull : binaryLiteral(field, dialect);
     const QString text = field.AsString();
     if (trimBlanks(text).isEmpty())
         return kNull;

@@ -34,8 +34,10 @@ constexpr quint8 SqlDialectSqlServer = 0;
 constexpr quint8 SqlDialectOracle = 1;
 
 // One field's current value as an SQL literal: "Null" for an empty or all-blank
-// value, " 5" for numbers, " '1'" for booleans, dates quoted, text cleaned and
-// quoted with each CR LF turned into a '+char(13)+char(10)+' join.
+// value, " 5" for numbers (decimals and money with every digit), " '1'" for
+// booleans, dates quoted, bytes as " 0x..." (Oracle: hextoraw), text cleaned
+// and quoted with each CR LF turned into a '+char(13)+char(10)+' join. The
+// builders leave row-version columns out: the database sets them.
 QString FieldToSqlValue(const data::Field &field, quint8 dialect);
 
 // Trims blanks, turns ' into U+2018, a tab into two blanks and " into U+201D, so
@@ -121,7 +123,8 @@ void GetAreaCodePrefix(const QString &paramName, QString &prefix);
 int GetSearchTime();
 
 // Value of key in section of the ini file fileName beside the host application
-// (AppPath). "setup.ini" and "\setup.ini" name the same file. On any failure
+// (AppPath), read as the Windows profile functions read it (data::IniFile).
+// "setup.ini" and "\setup.ini" name the same file. On any failure
 // value keeps what the caller put in; a missing key gives "".
 void ReadIniString(const QString &fileName, const QString &section, const QString &key,
                    QString &value);

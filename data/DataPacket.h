@@ -20,8 +20,9 @@ struct DATA_EXPORT FieldDef
 
 // What a query returns: the column definitions and the rows. A value is a null
 // QVariant for SQL NULL; otherwise QString for text types, qint64 for integer
-// types, double for Float/Currency/BCD, bool for Boolean, QDate for Date,
-// QDateTime for DateTime, QTime for Time.
+// types, double for Float, the exact number's text for Currency/BCD (a double
+// is taken too, and a dataset stores the canonical text of data::Decimal),
+// bool for Boolean, QDate for Date, QDateTime for DateTime, QTime for Time.
 struct DATA_EXPORT DataPacket
 {
     QVector<FieldDef> fields;

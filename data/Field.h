@@ -30,7 +30,7 @@ public:
 
     // Text form: empty for null; dates "yyyy-MM-dd", date-times
     // "yyyy-MM-dd hh:mm:ss", times "hh:mm:ss", booleans "True"/"False",
-    // floats in their shortest exact decimal form.
+    // floats in their shortest exact decimal form, decimals and money exactly.
     QString AsString() const;
     // Conversions raise LumoError naming the field when the value cannot be read.
     qint64 AsInteger() const;  // null gives 0

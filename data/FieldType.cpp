@@ -24,6 +24,8 @@ QString fieldTypeName(FieldType type)
     case FieldType::Date: return QStringLiteral("Date");
     case FieldType::DateTime: return QStringLiteral("DateTime");
     case FieldType::Time: return QStringLiteral("Time");
+    case FieldType::Bytes: return QStringLiteral("Bytes");
+    case FieldType::RowVersion: return QStringLiteral("RowVersion");
     }
     return QStringLiteral("Unknown");
 }
@@ -58,6 +60,11 @@ bool isTextType(FieldType type)
     default:
         return false;
     }
+}
+
+bool isBytesType(FieldType type)
+{
+    return type == FieldType::Bytes || type == FieldType::RowVersion;
 }
 
 namespace {
@@ -119,6 +126,16 @@ const QHash<QString, FieldType> &declarationTable()
         {QStringLiteral("timestamp"), FieldType::DateTime},
         {QStringLiteral("datetimeoffset"), FieldType::DateTime},
         {QStringLiteral("time"), FieldType::Time},
+        {QStringLiteral("binary"), FieldType::Bytes},
+        {QStringLiteral("varbinary"), FieldType::Bytes},
+        {QStringLiteral("binaryvarying"), FieldType::Bytes},
+        {QStringLiteral("image"), FieldType::Bytes},
+        {QStringLiteral("blob"), FieldType::Bytes},
+        {QStringLiteral("longblob"), FieldType::Bytes},
+        {QStringLiteral("mediumblob"), FieldType::Bytes},
+        {QStringLiteral("tinyblob"), FieldType::Bytes},
+        {QStringLiteral("bytea"), FieldType::Bytes},
+        {QStringLiteral("rowversion"), FieldType::RowVersion},
     };
     return table;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "Decimal.h"
 #include "Field.h"
 #include "LumoError.h"
 #include "ValueConversion.h"
@@ -463,10 +464,29 @@ struct Value
     Kind kind = Kind::Null;
     QString text;  // text form, for comparisons that fall back to texts
     double number = 0;
+    std::optional<qint64> integer;  // a whole number, compared exactly
+    std::optional<Decimal> decimal; // an exact fraction (decimal, money, a literal)
     bool flag = false;
     QDateTime moment;
     FieldType momentType = FieldType::DateTime;
 };
+
+// A text of digits (with a sign) that fits 64 bits; beyond 2^53 a double
+// would make neighbouring whole numbers equal.
+std::optional<qint64> wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const qint64 n = text.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+// The exact form of a number written as text: whole or a decimal fraction.
+void setExact(Value &v, const QString &text)
+{
+    v.integer = wholeNumber(text);
+    if (!v.integer)
+        v.decimal = Decimal::parse(text);
+}
 
 Value valueOf(const Operand &o, const QVector<QVariant> &row)
 {
@@ -482,6 +502,7 @@ Value valueOf(const Operand &o, const QVector<QVariant> &row)
         v.kind = Value::Kind::Number;
         v.text = o.text;
         v.number = o.number;
+        setExact(v, o.text);
         return v;
     case Operand::Kind::Field:
         break;
@@ -496,6 +517,10 @@ Value valueOf(const Operand &o, const QVector<QVariant> &row)
         v.kind = Value::Kind::Number;
         v.number = raw.toDouble();
         v.text = valueText(raw, o.type);
+        if (isIntegerType(o.type))
+            v.integer = raw.toLongLong();
+        else if (o.type != FieldType::Float)
+            v.decimal = Decimal::parse(v.text);
     } else if (o.type == FieldType::Boolean) {
         v.kind = Value::Kind::Boolean;
         v.flag = raw.toBool();
@@ -554,20 +579,39 @@ std::optional<QDateTime> asMoment(const Value &v, FieldType momentType)
     return readDateTime(v.text);
 }
 
+std::optional<Decimal> exactOf(const Value &v)
+{
+    if (v.integer)
+        return Decimal::fromInteger(*v.integer);
+    return v.decimal;
+}
+
+// Two whole numbers compare as 64-bit integers, two exact numbers exactly,
+// anything else (a float on either side) as doubles.
+int compareNumbers(const Value &a, const Value &b)
+{
+    if (a.integer && b.integer)
+        return order(*a.integer, *b.integer);
+    if ((a.integer || a.decimal) && (b.integer || b.decimal))
+        return exactOf(a)->compare(*exactOf(b));
+    return order(a.number, b.number);
+}
+
 // Both values non-null.
 int compareValues(const Value &a, const Value &b)
 {
     using K = Value::Kind;
     if (a.kind == K::Number && b.kind == K::Number)
-        return order(a.number, b.number);
+        return compareNumbers(a, b);
     if (a.kind == K::Text && b.kind == K::Text)
         return textOrder(a.text, b.text);
     if ((a.kind == K::Number && b.kind == K::Text) || (a.kind == K::Text && b.kind == K::Number)) {
         const Value &textSide = a.kind == K::Text ? a : b;
         if (const auto n = readNumber(textSide.text)) {
-            const double x = a.kind == K::Number ? a.number : *n;
-            const double y = b.kind == K::Number ? b.number : *n;
-            return order(x, y);
+            Value number = textSide;
+            number.number = *n;
+            setExact(number, textSide.text);
+            return a.kind == K::Number ? compareNumbers(a, number) : compareNumbers(number, b);
         }
         return textOrder(a.text, b.text);
     }
@@ -602,18 +646,43 @@ bool applyOp(CompareOp op, int c)
     return false;
 }
 
-bool evaluate(const Node &node, const QVector<QVariant> &row)
+// SQL's three-valued logic: a comparison with a null value is unknown, and
+// "not" of unknown stays unknown, so "not (F <> 'a')" lets no null row through.
+enum class Truth { False, True, Unknown };
+
+Truth truthOf(bool b)
+{
+    return b ? Truth::True : Truth::False;
+}
+
+Truth evaluate(const Node &node, const QVector<QVariant> &row)
 {
     switch (node.kind) {
-    case Node::Kind::Or:
-        return evaluate(*node.left, row) || evaluate(*node.right, row);
-    case Node::Kind::And:
-        return evaluate(*node.left, row) && evaluate(*node.right, row);
-    case Node::Kind::Not:
-        return !evaluate(*node.left, row);
+    case Node::Kind::Or: {
+        const Truth left = evaluate(*node.left, row);
+        if (left == Truth::True)
+            return left;
+        const Truth right = evaluate(*node.right, row);
+        if (right == Truth::True)
+            return right;
+        return left == Truth::Unknown || right == Truth::Unknown ? Truth::Unknown : Truth::False;
+    }
+    case Node::Kind::And: {
+        const Truth left = evaluate(*node.left, row);
+        if (left == Truth::False)
+            return left;
+        const Truth right = evaluate(*node.right, row);
+        if (right == Truth::False)
+            return right;
+        return left == Truth::Unknown || right == Truth::Unknown ? Truth::Unknown : Truth::True;
+    }
+    case Node::Kind::Not: {
+        const Truth inner = evaluate(*node.left, row);
+        return inner == Truth::Unknown ? inner : truthOf(inner == Truth::False);
+    }
     case Node::Kind::IsNull: {
         const bool isNull = valueOf(node.lhs, row).kind == Value::Kind::Null;
-        return node.negated ? !isNull : isNull;
+        return truthOf(node.negated ? !isNull : isNull);
     }
     case Node::Kind::Compare:
         break;
@@ -624,14 +693,14 @@ bool evaluate(const Node &node, const QVector<QVariant> &row)
     if (node.lhs.kind == Operand::Kind::Null || node.rhs.kind == Operand::Kind::Null) {
         const bool otherNull = a.kind == Value::Kind::Null && b.kind == Value::Kind::Null;
         if (node.op == CompareOp::Equal)
-            return otherNull;
+            return truthOf(otherNull);
         if (node.op == CompareOp::NotEqual)
-            return !otherNull;
-        return false;
+            return truthOf(!otherNull);
+        return Truth::Unknown;
     }
     if (a.kind == Value::Kind::Null || b.kind == Value::Kind::Null)
-        return false;
-    return applyOp(node.op, compareValues(a, b));
+        return Truth::Unknown;
+    return truthOf(applyOp(node.op, compareValues(a, b)));
 }
 
 void forEachOperand(Node &node, const std::function<void(Operand &)> &fn)
@@ -718,7 +787,7 @@ void FilterExpression::bind(const std::vector<std::unique_ptr<Field>> &fields)
 
 bool FilterExpression::matches(const QVector<QVariant> &row) const
 {
-    return !m_root || evaluate(*m_root, row);
+    return !m_root || evaluate(*m_root, row) == Truth::True;
 }
 
 std::vector<FilterExpression::EqualityTerm> FilterExpression::equalityTerms() const

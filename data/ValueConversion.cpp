@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "Decimal.h"
 #include "LumoError.h"
 
 namespace data {
@@ -181,6 +182,9 @@ QString valueText(const QVariant &value, FieldType type)
 {
     if (isNullValue(value))
         return QString();
+    // Bytes have no text of their own; their hexadecimal digits stand for them.
+    if (isBytesType(type) && value.typeId() == QMetaType::QByteArray)
+        return QString::fromLatin1(value.toByteArray().toHex().toUpper());
     switch (type) {
     case FieldType::Date:
         if (value.typeId() == QMetaType::QDateTime)
@@ -209,12 +213,27 @@ QVariant toStorage(const QVariant &value, FieldType type, const QString &fieldNa
         return QVariant(textOfAny(value));
     }
 
+    // Bytes are kept as they are, an empty run of them too.
+    if (isBytesType(type) && id == QMetaType::QByteArray)
+        return value;
+
     // For every other type an empty text means "no value".
     QString text;
     if (isText) {
         text = textOfAny(value);
         if (text.trimmed().isEmpty())
             return QVariant();
+    }
+
+    // A text gives bytes as their hexadecimal digits.
+    if (isBytesType(type)) {
+        if (id == QMetaType::QString) {
+            const QString hex = text.trimmed();
+            static const QRegularExpression hexDigits(QStringLiteral("^(?:[0-9A-Fa-f]{2})*$"));
+            if (hexDigits.match(hex).hasMatch())
+                return QVariant(QByteArray::fromHex(hex.toLatin1()));
+        }
+        raiseConversion(value, type, fieldName);
     }
 
     if (isIntegerType(type)) {
@@ -233,6 +252,24 @@ QVariant toStorage(const QVariant &value, FieldType type, const QString &fieldNa
         raiseConversion(value, type, fieldName);
     }
 
+    if (type == FieldType::BCD || type == FieldType::Currency) {
+        std::optional<Decimal> d;
+        if (isIntegerValue(id))
+            d = Decimal::fromInteger(value.toLongLong());
+        else if (isFloatValue(id))
+            d = Decimal::fromDouble(value.toDouble());
+        else if (id == QMetaType::Bool)
+            d = Decimal::fromInteger(value.toBool() ? 1 : 0);
+        else if (isText)
+            d = Decimal::parse(text);
+        if (!d)
+            raiseConversion(value, type, fieldName);
+        // Money keeps four decimals, like the original's currency type.
+        if (type == FieldType::Currency)
+            d = d->roundedTo(4);
+        return QVariant(d->toString());
+    }
+
     if (isFloatType(type)) {
         double v = 0;
         if (isFloatValue(id) || isIntegerValue(id)) {
@@ -249,9 +286,6 @@ QVariant toStorage(const QVariant &value, FieldType type, const QString &fieldNa
         }
         if (!std::isfinite(v))
             raiseConversion(value, type, fieldName);
-        // Money keeps four decimals, like the original's currency type.
-        if (type == FieldType::Currency)
-            v = std::round(v * 10000.0) / 10000.0;
         return QVariant(v);
     }
 

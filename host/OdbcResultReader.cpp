@@ -22,34 +22,58 @@ bool isTypeName(const OdbcColumn &column, const char *name)
     return column.typeName.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 
-// The cell as text; nullopt for NULL. Long values come in pieces.
-std::optional<QString> fetchText(OdbcStatement &statement, SQLUSMALLINT column)
+// Reads a cell in pieces of `Units` values of the C type, handing each piece
+// to append; false for NULL. A text piece keeps `terminator` units for the
+// terminating zero the driver writes.
+template <typename Unit, qsizetype Units, typename Append>
+bool fetchInPieces(OdbcStatement &statement, SQLUSMALLINT column, SQLSMALLINT cType, qsizetype terminator,
+                   Append append)
 {
-    constexpr qsizetype kUnits = 2048;
-    SQLWCHAR buffer[kUnits];
-    QString text;
+    Unit buffer[Units];
+    const qsizetype capacity = Units - terminator;
     for (bool first = true;; first = false) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement.handle(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, buffer, sizeof buffer, &indicator);
         if (rc == SQL_NO_DATA) {
-            // Nothing left: after the first piece the text is complete; on
+            // Nothing left: after the first piece the value is complete; on
             // the first call the driver has nothing to give for the cell.
             if (first)
-                return std::nullopt;
+                return false;
             break;
         }
         if (!SQL_SUCCEEDED(rc))
             statement.fail(QStringLiteral("结果的第%1列无法读取").arg(column));
         if (indicator == SQL_NULL_DATA)
-            return std::nullopt;
-        const qsizetype capacity = kUnits - 1;  // one unit for the terminating zero
-        if (indicator != SQL_NO_TOTAL && indicator / qsizetype(sizeof(SQLWCHAR)) <= capacity) {
-            text += fromSqlWText(buffer, indicator / qsizetype(sizeof(SQLWCHAR)));
+            return false;
+        if (indicator != SQL_NO_TOTAL && indicator / qsizetype(sizeof(Unit)) <= capacity) {
+            append(buffer, indicator / qsizetype(sizeof(Unit)));
             break;
         }
-        text += fromSqlWText(buffer, capacity);  // cut short: the rest follows
+        append(buffer, capacity);  // cut short: the rest follows
     }
-    return text;
+    return true;
+}
+
+// The cell as text; nullopt for NULL. Long values come in pieces.
+std::optional<QString> fetchText(OdbcStatement &statement, SQLUSMALLINT column)
+{
+    QString text;
+    const bool any = fetchInPieces<SQLWCHAR, 2048>(statement, column, SQL_C_WCHAR, 1,
+                                                   [&text](const SQLWCHAR *piece, qsizetype units) {
+                                                       text += fromSqlWText(piece, units);
+                                                   });
+    return any ? std::optional<QString>(text) : std::nullopt;
+}
+
+// The cell as bytes, exactly; nullopt for NULL.
+std::optional<QByteArray> fetchBytes(OdbcStatement &statement, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    const bool any = fetchInPieces<char, 8192>(statement, column, SQL_C_BINARY, 0,
+                                               [&bytes](const char *piece, qsizetype size) {
+                                                   bytes.append(piece, size);
+                                               });
+    return any ? std::optional<QByteArray>(bytes) : std::nullopt;
 }
 
 // A fixed-size value in its C type; false for NULL.
@@ -78,7 +102,13 @@ QVariant fetchTyped(OdbcStatement &statement, SQLUSMALLINT column, data::FieldTy
         SQLBIGINT v = 0;
         return fetchFixed(statement, column, SQL_C_SBIGINT, &v) ? QVariant(qint64(v)) : QVariant();
     }
-    if (data::isFloatType(type)) {
+    if (data::isBytesType(type)) {
+        const auto bytes = fetchBytes(statement, column);
+        return bytes ? QVariant(*bytes) : QVariant();
+    }
+    // Decimals and money come as text (the default below): a double would
+    // round their last digits away.
+    if (type == FieldType::Float) {
         SQLDOUBLE v = 0;
         return fetchFixed(statement, column, SQL_C_DOUBLE, &v) ? QVariant(double(v)) : QVariant();
     }
@@ -162,7 +192,7 @@ data::FieldType fieldTypeFromOdbc(const OdbcColumn &column)
         // know natively as plain text (the SQLite driver does so for char,
         // nvarchar and decimal); the type's name still says what it holds.
         const FieldType declared = data::fieldTypeFromDeclaration(column.typeName);
-        if (data::isFloatType(declared))
+        if (data::isFloatType(declared) || data::isBytesType(declared))
             return declared;
         if (column.sqlType == SQL_LONGVARCHAR || (column.sqlType == SQL_VARCHAR && column.size == 0))
             return FieldType::Memo;  // varchar(max) is described without a size
@@ -206,9 +236,16 @@ data::FieldType fieldTypeFromOdbc(const OdbcColumn &column)
     case SQL_TIME:
     case kSqlServerTime2:
         return FieldType::Time;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        // SQL Server's timestamp is a row version, eight bytes the server sets.
+        if (isTypeName(column, "timestamp") || isTypeName(column, "rowversion"))
+            return FieldType::RowVersion;
+        return FieldType::Bytes;
     case kSqlServerVariant:
     default:
-        // GUIDs, binaries and whatever else: their text form.
+        // GUIDs and whatever else: their text form.
         return FieldType::String;
     }
 }

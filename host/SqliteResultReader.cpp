@@ -9,6 +9,7 @@
 #include <optional>
 #include <sqlite3.h>
 
+#include "Decimal.h"
 #include "FieldType.h"
 #include "SqliteStatement.h"
 
@@ -86,6 +87,10 @@ std::optional<QVariant> convert(data::FieldType type, const QVariant &stored)
 
     if (data::isTextType(type))
         return QVariant(textOf(stored));
+    // A binary column keeps its bytes; anything else stored in it is taken
+    // as the bytes of its text.
+    if (data::isBytesType(type))
+        return storage == QMetaType::QByteArray ? stored : QVariant(textOf(stored).toUtf8());
     if (data::isIntegerType(type)) {
         if (isInt)
             return stored;
@@ -101,6 +106,15 @@ std::optional<QVariant> convert(data::FieldType type, const QVariant &stored)
             if (ok)
                 return QVariant(v);
         }
+        return std::nullopt;
+    }
+    // Decimals and money keep what SQLite kept exactly: a whole number as
+    // one, a text as its digits (the dataset holds them as exact decimals).
+    if (type == FieldType::BCD || type == FieldType::Currency) {
+        if (isInt || isReal)
+            return stored;
+        if (isText && data::Decimal::parse(stored.toString()))
+            return QVariant(stored.toString().trimmed());
         return std::nullopt;
     }
     if (data::isFloatType(type)) {

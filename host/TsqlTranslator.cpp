@@ -8,6 +8,19 @@
 
 namespace {
 
+// "0x" and an even number of hexadecimal digits (none for the empty value).
+bool isBinaryLiteral(QStringView word)
+{
+    if (word.size() < 2 || word[0] != u'0' || (word[1].unicode() | 0x20) != u'x' || word.size() % 2 != 0)
+        return false;
+    for (const QChar c : word.mid(2)) {
+        const char16_t u = c.unicode() | 0x20;
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f')))
+            return false;
+    }
+    return true;
+}
+
 enum class TokenKind { Space, Comment, String, QuotedName, BracketName, Number, Word, Variable, Symbol };
 
 // One lexical token. Rewrites never touch the text of literals, names or
@@ -328,6 +341,18 @@ private:
         return ::textLiteral(value, codeFunction());
     }
 
+    // How the target writes bytes given as hexadecimal digits.
+    QString binaryLiteral(const QString &hex) const
+    {
+        switch (m_target) {
+        case TsqlTarget::PostgreSql:
+            return QStringLiteral("decode('") + hex + QStringLiteral("', 'hex')");
+        case TsqlTarget::Sqlite:
+            break;
+        }
+        return QStringLiteral("X'") + hex + QLatin1Char('\'');
+    }
+
     // Statement ranges [first, last) of significant tokens. SQL Server starts a
     // new statement at a top-level Insert, Update or Delete even without ";".
     std::vector<std::pair<int, int>> splitStatements()
@@ -425,6 +450,9 @@ private:
         for (int k = first; k < last; ++k) {
             if (isWord(k, "isnull") && isSymbol(k + 1, "("))
                 replaceText(k, m_target == TsqlTarget::PostgreSql ? QStringLiteral("coalesce") : QStringLiteral("ifnull"));
+            // 0x...: SQL Server's binary literal, which the targets read as a number.
+            if (isKind(k, TokenKind::Number) && isBinaryLiteral(tok(k).text))
+                replaceText(k, binaryLiteral(tok(k).text.mid(2)));
         }
     }
 
@@ -829,6 +857,8 @@ bool mayNeedTranslation(const QString &tsql)
                 return true;
             continue;
         }
+        if (isBinaryLiteral(word))
+            return true;
         if (word.size() < 3 || word.size() > 6)
             continue;
         for (const char *keyword : {"with", "isnull", "top", "delete"}) {

@@ -10,7 +10,8 @@
 // It works on tokens: string literals, [bracketed] and "quoted" names and
 // comments are copied unchanged. What it changes:
 //   - table hints "With(RowLock)", "With (NoLock, UpdLock)"... are dropped;
-//   - Isnull( becomes ifnull(; an N'..' prefix is dropped;
+//   - Isnull( becomes ifnull(; an N'..' prefix is dropped; a binary literal
+//     0x... is written the target's way (SQLite X'...', PostgreSQL decode('...', 'hex'));
 //   - a "+" chain holding a string literal, an N'..' literal or char(...)
 //     becomes a "||" chain, and its runs of constants (literals and char(n)
 //     with a constant n) become one literal, so that a text with many line

@@ -71,6 +71,28 @@ TEST_F(SqlBuilders, NumbersFollowOneBlankAndZeroIsAValue)
     EXPECT_EQ(literalOf(FieldType::Currency, 12.25), " 12.25");
 }
 
+// Decimals and money read from the database go back with every digit; bytes
+// as a binary literal; a row version never.
+TEST_F(SqlBuilders, ExactValuesAndBytesAreWrittenAsTheyWereRead)
+{
+    const auto ds = dataSetOf({{"K", FieldType::String, 20}, {"D", FieldType::BCD, 0}, {"M", FieldType::Currency, 0},
+                               {"P", FieldType::Bytes, 0}, {"R", FieldType::RowVersion, 0}},
+                              {{"k1", "12345678901234.5678", "-922337203685477.5808",
+                                QByteArray("\xFF\xD8\xFF\xE0\x00", 5), QByteArray(8, '\x01')},
+                               {"k2", "99999999999999.9999", "922337203685477.5807", QByteArray(), QVariant()}});
+    EXPECT_EQ(BuildUpdateSql(ds.get(), "T", "K", "", false),
+              "  UpDate T With(RowLock) Set D =  12345678901234.5678 , M =  -922337203685477.5808 , P =  0xFFD8FFE000"
+              "   Where 1 = 1  And K = 'k1'  "
+              "  UpDate T With(RowLock) Set D =  99999999999999.9999 , M =  922337203685477.5807 , P =  0x"
+              "   Where 1 = 1  And K = 'k2'  ");
+    ds->First();
+    EXPECT_EQ(BuildInsertSql(ds.get(), "T", "K", "", true, kPlaceholder),
+              " Insert Into T With(RowLock) (  K , D , M , P ) Values (  'k1' , 12345678901234.5678 , "
+              "-922337203685477.5808 , 0xFFD8FFE000)  ");
+    EXPECT_EQ(FieldToSqlValue(*ds->FieldByName("P"), SqlDialectOracle), " hextoraw('FFD8FFE000')");
+    EXPECT_EQ(literalOf(FieldType::Bytes, QVariant()), "Null");
+}
+
 TEST_F(SqlBuilders, BooleansAreQuotedDigits)
 {
     EXPECT_EQ(literalOf(FieldType::Boolean, true), " '1'");

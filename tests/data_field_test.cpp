@@ -49,6 +49,10 @@ TEST(DataFieldType, DeclarationsMapRegardlessOfCaseAndBlanks)
         {"smalldatetime", FieldType::DateTime},
         {"timestamp", FieldType::DateTime},
         {"time", FieldType::Time},
+        {"varbinary(max)", FieldType::Bytes},
+        {"IMAGE", FieldType::Bytes},
+        {"blob", FieldType::Bytes},
+        {"rowversion", FieldType::RowVersion},
         {"", FieldType::String},
         {"   ", FieldType::String},
         {"geography", FieldType::String},
@@ -112,6 +116,70 @@ TEST_F(DataFieldTest, CurrencyKeepsFourDecimals)
     ds.FieldByName("C")->SetAsFloat(1.23456);
     EXPECT_DOUBLE_EQ(ds.FieldByName("C")->AsFloat(), 1.2346);
     ds.Cancel();
+}
+
+// Decimals and money hold every digit: what is read is what is written back.
+TEST(DataFieldExact, DecimalsAndMoneyKeepEveryDigit)
+{
+    const struct
+    {
+        FieldType type;
+        QVariant value;
+        const char *text;  // nullptr: refused
+    } cases[] = {
+        {FieldType::BCD, QStringLiteral("12345678901234.5678"), "12345678901234.5678"},
+        {FieldType::BCD, QStringLiteral("99999999999999.9999"), "99999999999999.9999"},
+        {FieldType::BCD, QStringLiteral("12345678901234567890123456789012345678"), "12345678901234567890123456789012345678"},
+        {FieldType::BCD, QStringLiteral("-0.00000000000000000000000000000000000001"), "-0.00000000000000000000000000000000000001"},
+        {FieldType::BCD, QStringLiteral(" 001.5000 "), "1.5"},
+        {FieldType::BCD, QStringLiteral("-0.000"), "0"},
+        {FieldType::BCD, QStringLiteral("1.5e3"), "1500"},
+        {FieldType::BCD, qint64(9007199254740993), "9007199254740993"},
+        {FieldType::BCD, 0.1, "0.1"},
+        {FieldType::BCD, QStringLiteral("1.2.3"), nullptr},
+        {FieldType::BCD, QStringLiteral("abc"), nullptr},
+        {FieldType::Currency, QStringLiteral("922337203685477.5807"), "922337203685477.5807"},
+        {FieldType::Currency, QStringLiteral("-922337203685477.5808"), "-922337203685477.5808"},
+        {FieldType::Currency, QStringLiteral("1.23455"), "1.2346"},
+        {FieldType::Currency, QStringLiteral("-9.99995"), "-10"},
+        {FieldType::Currency, 12.5, "12.5"},
+    };
+    for (const auto &c : cases) {
+        ClientDataSet ds;
+        ds.CreateDataSet({def("V", c.type)});
+        ds.Append();
+        if (!c.text) {
+            EXPECT_THROW(ds.FieldByName("V")->SetValue(c.value), LumoError) << c.value.toString().toStdString();
+            continue;
+        }
+        ds.FieldByName("V")->SetValue(c.value);
+        ds.Post();
+        EXPECT_EQ(ds.FieldByName("V")->AsString(), QLatin1String(c.text));
+        ds.SetData(ds.Data());  // loaded again from its own packet
+        EXPECT_EQ(ds.FieldByName("V")->AsString(), QLatin1String(c.text));
+    }
+}
+
+// Bytes stay bytes: no text conversion touches them.
+TEST(DataFieldExact, BytesAreKeptAsTheyAre)
+{
+    QByteArray jpeg("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01", 12);
+    for (int b = 0; b < 256; ++b)
+        jpeg.append(char(b));
+    ClientDataSet ds;
+    ds.SetData(packet({def("P", FieldType::Bytes), def("R", FieldType::RowVersion)},
+                      {{jpeg, QByteArray("\x00\x00\x00\x00\x00\x00\x07\xD1", 8)}, {QByteArray(), QVariant()}}));
+    EXPECT_EQ(ds.FieldByName("P")->Value().toByteArray(), jpeg);
+    EXPECT_TRUE(ds.FieldByName("P")->AsString().startsWith("FFD8FFE000104A464946"));
+    EXPECT_EQ(ds.FieldByName("R")->AsString(), "00000000000007D1");
+    ds.Next();
+    EXPECT_FALSE(ds.FieldByName("P")->IsNull()) << "no bytes is still a value";
+    ds.Edit();
+    ds.FieldByName("P")->SetAsString("00ff");
+    EXPECT_EQ(ds.FieldByName("P")->Value().toByteArray(), QByteArray("\x00\xFF", 2));
+    EXPECT_THROW(ds.FieldByName("P")->SetAsString("abc"), LumoError);
+    ds.FieldByName("P")->SetAsString("");
+    EXPECT_TRUE(ds.FieldByName("P")->IsNull());
 }
 
 TEST_F(DataFieldTest, SetAsStringConvertsToTheFieldsType)

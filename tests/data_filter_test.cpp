@@ -105,7 +105,7 @@ TEST_F(DataFilterTest, LogicAndNulls)
 {
     EXPECT_EQ(pass(ds, "N = 3 and F > 2"), QStringList({"e"}));
     EXPECT_EQ(pass(ds, "N = 3 OR Name = 'ABC'"), QStringList({"a", "c", "e"}));
-    EXPECT_EQ(pass(ds, "not N = 3"), QStringList({"b", "c", "d"}));  // not of a null comparison is true
+    EXPECT_EQ(pass(ds, "not N = 3"), QStringList({"b", "c"}));  // not of a null comparison stays unknown
     EXPECT_EQ(pass(ds, "NOT (N = 3 or N = 10) And Code <> 'd'"), QStringList({"b"}));
     EXPECT_EQ(pass(ds, "N = 3 and (F = 1.5 or F = 10)"), QStringList({"a", "e"}));
     EXPECT_EQ(pass(ds, "Name is null"), QStringList({"d"}));
@@ -113,6 +113,34 @@ TEST_F(DataFilterTest, LogicAndNulls)
     EXPECT_EQ(pass(ds, "F is null"), QStringList({"c"}));
     EXPECT_EQ(pass(ds, "Name = null"), QStringList({"d"}));
     EXPECT_EQ(pass(ds, "Name <> null"), QStringList({"a", "b", "c", "e"}));
+}
+
+// Whole numbers beyond 2^53 stay apart, and a comparison with a null value is
+// unknown however it is negated or joined.
+TEST(DataFilter, WholeNumbersAreExactAndNullsStayUnknown)
+{
+    ClientDataSet ds;
+    ds.SetData(packet({def("Code"), def("ID", FieldType::Largeint), def("F")},
+                      {{"p", qint64(9007199254740992), "a"},
+                       {"q", qint64(9007199254740993), "b"},
+                       {"r", QVariant(), QVariant()}}));
+    const QList<QPair<const char *, QStringList>> cases{
+        {"ID = 9007199254740993", {"q"}},
+        {"ID = '9007199254740993'", {"q"}},
+        {"ID > 9007199254740992", {"q"}},
+        {"ID <> 9007199254740992", {"q"}},
+        {"ID = 9007199254740992.0", {"p"}},
+        {"ID < 9007199254740992.5", {"p"}},
+        {"not (F <> 'a')", {"p"}},
+        {"not (F = 'a')", {"q"}},
+        {"not (F = 'a' or ID = 1)", {"q"}},
+        {"not (Code = 'x' and F = 'a')", {"p", "q", "r"}},  // false and unknown is false
+        {"F = 'a' or not (ID < 0)", {"p", "q"}},
+        {"not (F is null)", {"p", "q"}},
+        {"not (F = null)", {"p", "q"}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(pass(ds, QLatin1String(c.first)), c.second) << c.first;
 }
 
 TEST_F(DataFilterTest, BracketedNamesBooleansAndDates)

@@ -182,7 +182,9 @@ TEST(OdbcColumnTypes, SqlServerDescriptionsMapToFieldTypes)
         {SQL_TYPE_DATE, 10, "date", FieldType::Date},
         {-154, 16, "time", FieldType::Time},
         {SQL_GUID, 36, "uniqueidentifier", FieldType::String},
-        {SQL_VARBINARY, 16, "varbinary", FieldType::String},
+        {SQL_VARBINARY, 16, "varbinary", FieldType::Bytes},
+        {SQL_LONGVARBINARY, 2147483647, "image", FieldType::Bytes},
+        {SQL_BINARY, 8, "timestamp", FieldType::RowVersion},
     };
     for (const auto &c : cases) {
         OdbcColumn column;

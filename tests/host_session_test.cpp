@@ -17,6 +17,7 @@
 #include "SqliteSession.h"
 #include "TempDatabases.h"
 #include "TsqlTranslator.h"
+#include "UGlobalFunUnt.h"
 
 using namespace ModuleSql;
 
@@ -199,6 +200,41 @@ TEST_P(SessionTest, TextsWithTenThousandLineBreaksSaveAndSynchronise)
     EXPECT_TRUE(session->ExecHrSql(syncUpdate(u)));
     EXPECT_EQ(files.hrValue(QStringLiteral("SELECT ContactType FROM p_User WHERE UserCode = 'u9'")).toString(),
               u.contactType);
+}
+
+// A picture in a blob column goes through load, update and insert byte for
+// byte: the builders write it as 0x..., which the session makes a blob.
+TEST_P(SessionTest, BytesSurviveLoadAndSaveByteForByte)
+{
+    QByteArray jpeg("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+    for (int b = 255; b >= 0; --b)
+        jpeg.append(char(b));
+    ASSERT_TRUE(session->ExecHrSql(QStringLiteral("Create Table TPhoto (PKey varchar(20) Primary Key, Photo blob)")));
+    data::ClientDataSet photos;
+    photos.CreateDataSet({{QStringLiteral("PKey"), data::FieldType::String, 20},
+                          {QStringLiteral("Photo"), data::FieldType::Bytes, 0}});
+    photos.Append();
+    photos.FieldByName(QStringLiteral("PKey"))->SetAsString(QStringLiteral("P1"));
+    photos.FieldByName(QStringLiteral("Photo"))->SetValue(jpeg);
+    photos.Post();
+    ASSERT_TRUE(session->ExecHrSql(BuildInsertSql(&photos, QStringLiteral("TPhoto"), QStringLiteral("PKey"), QString(), true,
+                                                  QStringLiteral("'NeedReplacePkeyValue'"))));
+
+    photos.SetData(session->OpenHrData(QStringLiteral("Select * From TPhoto")));
+    EXPECT_EQ(photos.FieldByName(QStringLiteral("Photo"))->DataType(), data::FieldType::Bytes);
+    EXPECT_EQ(photos.FieldByName(QStringLiteral("Photo"))->Value().toByteArray(), jpeg);
+    ASSERT_TRUE(session->ExecHrSql(BuildUpdateSql(&photos, QStringLiteral("TPhoto"), QStringLiteral("PKey"), QString(), true)));
+    photos.Edit();
+    photos.FieldByName(QStringLiteral("PKey"))->SetAsString(QStringLiteral("P2"));
+    photos.Post();
+    ASSERT_TRUE(session->ExecHrSql(BuildInsertSql(&photos, QStringLiteral("TPhoto"), QStringLiteral("PKey"), QString(), true,
+                                                  QStringLiteral("'NeedReplacePkeyValue'"))));
+    for (const char *key : {"P1", "P2"}) {
+        EXPECT_EQ(files.hrValue(QStringLiteral("SELECT typeof(Photo) || ':' || hex(Photo) FROM TPhoto WHERE PKey = '%1'")
+                                    .arg(QLatin1String(key))).toString(),
+                  "blob:" + QString::fromLatin1(jpeg.toHex().toUpper()))
+            << key;
+    }
 }
 
 TEST_P(SessionTest, DialogMasterStatementWithPlaceholder)

@@ -126,6 +126,8 @@ std::vector<Case> otherForms()
     add("folded quotes are doubled", "Select 'it''s' + char(39) From T", "Select 'it''s''' From T");
     add("a comment ends a run and stays", "Select 'a' /* c */ + 'b' + 'c' From T", "Select 'a' /* c */ || 'bc' From T");
     add("a signed first operand is not folded", "Select -'1' + '2' From T", "Select -'1' || '2' From T");
+    add("binary literals become blobs", "Update T Set p = 0xFFd8, q = 0x, n = 0x1 Where k = 1",
+        "Update T Set p = X'FFd8', q = X'', n = 0x1 Where k = 1");
     add("Top alone becomes Limit", "Select Top 10 * From T Where a = 1 Order By b",
         "Select * From T Where a = 1 Order By b Limit 10");
     add("Top in parentheses, Distinct", "Select Distinct Top (3) a From T", "Select Distinct a From T Limit 3");
