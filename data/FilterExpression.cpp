@@ -655,27 +655,28 @@ Truth truthOf(bool b)
     return b ? Truth::True : Truth::False;
 }
 
+Truth evaluate(const Node &node, const QVector<QVariant> &row);
+
+// "or" ends at the first true side, "and" at the first false one; otherwise an
+// unknown side makes the whole unknown.
+Truth joined(const Node &node, const QVector<QVariant> &row, Truth decisive)
+{
+    const Truth left = evaluate(*node.left, row);
+    if (left == decisive)
+        return left;
+    const Truth right = evaluate(*node.right, row);
+    if (right == decisive || right == Truth::Unknown)
+        return right;
+    return left;
+}
+
 Truth evaluate(const Node &node, const QVector<QVariant> &row)
 {
     switch (node.kind) {
-    case Node::Kind::Or: {
-        const Truth left = evaluate(*node.left, row);
-        if (left == Truth::True)
-            return left;
-        const Truth right = evaluate(*node.right, row);
-        if (right == Truth::True)
-            return right;
-        return left == Truth::Unknown || right == Truth::Unknown ? Truth::Unknown : Truth::False;
-    }
-    case Node::Kind::And: {
-        const Truth left = evaluate(*node.left, row);
-        if (left == Truth::False)
-            return left;
-        const Truth right = evaluate(*node.right, row);
-        if (right == Truth::False)
-            return right;
-        return left == Truth::Unknown || right == Truth::Unknown ? Truth::Unknown : Truth::True;
-    }
+    case Node::Kind::Or:
+        return joined(node, row, Truth::True);
+    case Node::Kind::And:
+        return joined(node, row, Truth::False);
     case Node::Kind::Not: {
         const Truth inner = evaluate(*node.left, row);
         return inner == Truth::Unknown ? inner : truthOf(inner == Truth::False);
