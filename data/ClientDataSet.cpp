@@ -52,6 +52,8 @@ struct ClientDataSet::Impl
     bool modified = false;             // a value of the edit buffer was set
     int cursorBeforeInsert = -1;
     std::unique_ptr<FilterExpression> filter;
+    RowPredicate rowFilter;
+    RowOrder rowOrder;
     EqualityIndex index;
     QHash<QString, int> columnByName;  // case-folded name -> column
 
@@ -124,36 +126,70 @@ struct ClientDataSet::Impl
     // names a field the dataset does not have.
     void applyFilter()
     {
-        if (!q->m_filtered || !filter || filter->matchesAll()) {
+        const bool expression = q->m_filtered && filter && !filter->matchesAll();
+        if (!expression && !rowFilter && !rowOrder) {
             viewActive = false;
             view.clear();
             view.shrink_to_fit();
             return;
         }
-        filter->bind(q->m_fields);
+        if (expression)
+            filter->bind(q->m_fields);
 
         std::optional<std::vector<int>> candidates;
-        for (const auto &term : filter->equalityTerms()) {
-            auto rowsOfTerm = index.candidates(rows, q->m_contentVersion, term.column, term.type, *term.literal);
-            if (rowsOfTerm && (!candidates || rowsOfTerm->size() < candidates->size()))
-                candidates = std::move(rowsOfTerm);
+        if (expression) {
+            for (const auto &term : filter->equalityTerms()) {
+                auto rowsOfTerm = index.candidates(rows, q->m_contentVersion, term.column, term.type, *term.literal);
+                if (rowsOfTerm && (!candidates || rowsOfTerm->size() < candidates->size()))
+                    candidates = std::move(rowsOfTerm);
+            }
         }
 
+        // The index narrows the search; the expression and the program's own
+        // filter still decide.
+        const auto visible = [&](int row) {
+            return row != insertRow && (!expression || filter->matches(rows[row])) && (!rowFilter || rowFilter(row));
+        };
         std::vector<int> result;
         if (candidates) {
-            // The index narrows the search; the expression still decides.
             for (int row : *candidates) {
-                if (row != insertRow && filter->matches(rows[row]))
+                if (visible(row))
                     result.push_back(row);
             }
         } else {
             for (int row = 0; row < rows.size(); ++row) {
-                if (row != insertRow && filter->matches(rows[row]))
+                if (visible(row))
                     result.push_back(row);
             }
         }
+        if (rowOrder)
+            std::stable_sort(result.begin(), result.end(), rowOrder);
         view = std::move(result);
         viewActive = true;
+    }
+
+    // Re-applies the view after the program's filter or order changed, keeping
+    // the current record where it stays visible.
+    void reapplyView()
+    {
+        const int current = q->m_cursor >= 0 && q->m_cursor < visibleCount() ? physical(q->m_cursor) : -1;
+        applyFilter();
+        if (current < 0) {
+            moveFirst();
+            return;
+        }
+        const int count = visibleCount();
+        int found = -1;
+        for (int v = 0; v < count && found < 0; ++v) {
+            if (physical(v) == current)
+                found = v;
+        }
+        if (found < 0) {
+            moveFirst();
+            return;
+        }
+        q->m_cursor = found;
+        q->m_bof = q->m_eof = false;
     }
 
     void moveFirst()
@@ -567,6 +603,47 @@ void ClientDataSet::SetFiltered(bool on)
     d->moveFirst();
     d->notify(&ClientDataSet::dataChanged);
     d->notify(&ClientDataSet::scrolled);
+}
+
+void ClientDataSet::SetRowFilter(RowPredicate accept)
+{
+    if (Active())
+        d->checkBrowse();
+    d->rowFilter = std::move(accept);
+    if (!Active())
+        return;
+    d->reapplyView();
+    d->notify(&ClientDataSet::dataChanged);
+    d->notify(&ClientDataSet::scrolled);
+}
+
+void ClientDataSet::SetRowOrder(RowOrder less)
+{
+    if (Active())
+        d->checkBrowse();
+    d->rowOrder = std::move(less);
+    if (!Active())
+        return;
+    d->reapplyView();
+    d->notify(&ClientDataSet::dataChanged);
+    d->notify(&ClientDataSet::scrolled);
+}
+
+bool ClientDataSet::HasRowFilter() const
+{
+    return bool(d->rowFilter);
+}
+
+int ClientDataSet::StoredRowCount() const
+{
+    if (!Active())
+        return 0;
+    return d->rows.size() - (d->insertRow >= 0 ? 1 : 0);
+}
+
+const QVariant &ClientDataSet::storedValue(int storedRow, int column) const
+{
+    return d->rows[storedRow][column];
 }
 
 bool ClientDataSet::Locate(const QString &keyFields, const QVariant &keyValues, LocateOptions options)

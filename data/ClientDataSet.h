@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,20 @@ public:
     void SetFilter(const QString &text);  // raises LumoError naming the text when it does not parse
     bool Filtered() const { return m_filtered; }
     void SetFiltered(bool on);
+
+    // The program's own narrowing and order of the visible rows (the original's
+    // OnFilterRecord and an index of its own), over stored row numbers. Both
+    // apply whether Filtered is on or not, stay set across SetData, and keep
+    // the current record current when it stays visible. Empty functions
+    // switch them off.
+    using RowPredicate = std::function<bool(int storedRow)>;
+    using RowOrder = std::function<bool(int storedRowA, int storedRowB)>;
+    void SetRowFilter(RowPredicate accept);
+    void SetRowOrder(RowOrder less);
+    bool HasRowFilter() const;
+    // The rows held, whatever filters hide; an appended, unposted row is not counted.
+    int StoredRowCount() const;
+    const QVariant &storedValue(int storedRow, int column) const;
 
     // Locate: finds the first visible row whose fields (";"-separated names)
     // match values (one value, or a QVariantList for several fields) and makes

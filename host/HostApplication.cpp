@@ -1,6 +1,7 @@
 #include "HostApplication.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -94,6 +95,9 @@ void HostApplication::start()
             return 0;
         });
     }
+    // What the module keeps between runs lies beside setup.ini, per login.
+    m_dispatch->setSettingsFile(QDir(m_config.appPath).filePath(QStringLiteral("lumohost-settings.ini")),
+                                m_session->UserCode);
     auto *picker = new CodePicker(m_session.get(), this);
     m_codePicker = picker;
     m_session->HostDispatch = m_dispatch;
@@ -118,6 +122,12 @@ void HostApplication::start()
                                      .arg(m_moduleWindow->windowTitle(), m_session->UserCode));
 
     auto *fileMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QAction *exportUsers = fileMenu->addAction(QStringLiteral("导出用户列表(&E)..."), this, [this] {
+        if (m_moduleWindow)
+            QMetaObject::invokeMethod(m_moduleWindow, "ExportUserList");
+    });
+    exportUsers->setObjectName(QStringLiteral("ActExportUsers"));
+    fileMenu->addSeparator();
     fileMenu->addAction(QStringLiteral("退出(&X)"), m_mainWindow.get(), &QWidget::close);
     auto *helpMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     const QString info = fromGbk(m_moduleInfo);

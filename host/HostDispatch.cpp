@@ -2,10 +2,16 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QWidget>
 
+#include "LumoError.h"
 #include "SearchCodes.h"
+#include "TableExport.h"
 
 namespace {
 
@@ -87,4 +93,56 @@ QVariant HostDispatch::conMain()
 {
     // The picker lists from the health-record database.
     return QStringLiteral("hr");
+}
+
+void HostDispatch::setSettingsFile(const QString &file, const QString &login)
+{
+    m_settingsFile = file;
+    m_login = login;
+}
+
+QString HostDispatch::ReadSetting(const QString &key)
+{
+    if (m_settingsFile.isEmpty())
+        return QString();
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.beginGroup(m_login);
+    return settings.value(key).toString();
+}
+
+void HostDispatch::WriteSetting(const QString &key, const QString &value)
+{
+    if (m_settingsFile.isEmpty())
+        return;
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.beginGroup(m_login);
+    settings.setValue(key, value);
+}
+
+void HostDispatch::ExportTable(const QString &title, const QStringList &headers, const QVariantList &rows)
+{
+    QString file;
+    if (m_exportFile) {
+        file = m_exportFile(title);
+    } else {
+        QString filter;
+        file = QFileDialog::getSaveFileName(m_dialogParent, QStringLiteral("导出%1").arg(title),
+                                            QDir::home().filePath(title + QStringLiteral(".xlsx")),
+                                            QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"), &filter);
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
+    }
+    if (file.isEmpty())
+        return;
+    QList<QStringList> table;
+    table.reserve(rows.size());
+    for (const QVariant &row : rows)
+        table << row.toStringList();
+    try {
+        TableExport::write(file, title, headers, table);
+    } catch (const data::LumoError &e) {
+        Prompt(QStringLiteral("导出失败! %1").arg(e.message()));
+        return;
+    }
+    Prompt(QStringLiteral("已导出 %1 条记录到 %2").arg(table.size()).arg(QDir::toNativeSeparators(file)));
 }

@@ -39,6 +39,20 @@ public:
     Q_INVOKABLE QVariant GetSRM();
     Q_INVOKABLE QVariant conMain();
 
+    // Settings the module keeps between runs (a grid's layout), per login:
+    // kept in an ini file of the host's under the login's group.
+    void setSettingsFile(const QString &file, const QString &login);
+    Q_INVOKABLE QString ReadSetting(const QString &key);
+    Q_INVOKABLE void WriteSetting(const QString &key, const QString &value);
+
+    // Writes a table the module lists to a file the user chooses (CSV with a
+    // byte-order mark, or .xlsx), and says where. rows: one QStringList per row.
+    Q_INVOKABLE void ExportTable(const QString &title, const QStringList &headers, const QVariantList &rows);
+    // Chooses the export file instead of the file dialog (empty: cancelled),
+    // e.g. for an unattended run.
+    using FileChooser = std::function<QString(const QString &title)>;
+    void setExportFileChooser(FileChooser chooser) { m_exportFile = std::move(chooser); }
+
 signals:
     // Every message and question, for a log window or a test.
     void messageShown(const QString &text);
@@ -47,4 +61,7 @@ signals:
 private:
     QPointer<QWidget> m_dialogParent;
     Responder m_responder;
+    FileChooser m_exportFile;
+    QString m_settingsFile;
+    QString m_login;
 };

@@ -143,7 +143,10 @@ void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcState
         const QString context =
             text.trimmed() == tsql.trimmed() ? QString() : QStringLiteral("原语句: ") + tsql.trimmed();
         try {
-            OdbcStatement statement(m_connection.get(), m_label, context);
+            // PostgreSQL's driver cancels a statement at the timeout; others
+            // keep their own waiting rules (the SQLite driver its busy timeout).
+            OdbcStatement statement(m_connection.get(), m_label, context,
+                                    m_dialect == OdbcDialect::PostgreSql ? m_timeoutSeconds : 0);
             bool haveResult = statement.execute(text);
             if (!haveResult)
                 haveResult = statement.nextResult();

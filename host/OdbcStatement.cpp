@@ -4,11 +4,16 @@
 
 #include "LumoError.h"
 
-OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context)
+OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context, int timeoutSeconds)
     : m_handle(allocateOdbcHandle<SQL_HANDLE_STMT>(SQL_HANDLE_DBC, connection)),
       m_label(std::move(label)),
-      m_context(std::move(context))
+      m_context(std::move(context)),
+      m_timeoutSeconds(timeoutSeconds)
 {
+    if (m_timeoutSeconds > 0) {
+        SQLSetStmtAttrW(handle(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds)),
+                        SQL_IS_UINTEGER);
+    }
 }
 
 bool OdbcStatement::execute(const QString &sql)
@@ -91,6 +96,13 @@ bool OdbcStatement::fetch()
 void OdbcStatement::fail(const QString &what) const
 {
     QString text = what;
+    // A statement the timeout cancelled: most often it waited on a record
+    // another client holds, which the driver's own text does not say.
+    const QString state = odbcSqlState(SQL_HANDLE_STMT, handle());
+    if (m_timeoutSeconds > 0 && (state == QLatin1String("HYT00") || state == QLatin1String("57014"))) {
+        text = m_label + QStringLiteral("数据库没有在%1秒内完成语句, 语句已取消 (所需的记录可能正被其他用户修改)")
+                             .arg(m_timeoutSeconds);
+    }
     const QString diagnostics = odbcDiagnostics(SQL_HANDLE_STMT, handle());
     if (!diagnostics.isEmpty())
         text += QStringLiteral(": ") + diagnostics;

@@ -22,8 +22,9 @@ class OdbcStatement
 {
 public:
     // label names the database; context is added to messages (the module's
-    // text when the statement run differs from it).
-    OdbcStatement(SQLHDBC connection, QString label, QString context = QString());
+    // text when the statement run differs from it). A statement still running
+    // after timeoutSeconds (0: no limit) is cancelled and fails.
+    OdbcStatement(SQLHDBC connection, QString label, QString context = QString(), int timeoutSeconds = 0);
 
     SQLHSTMT handle() const { return m_handle.get(); }
     const QString &sql() const { return m_sql; }
@@ -47,4 +48,5 @@ private:
     QString m_label;
     QString m_context;
     QString m_sql;
+    int m_timeoutSeconds;
 };

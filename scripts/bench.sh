@@ -9,4 +9,5 @@ build/bench/bench_users_window "$@"
 build/bench/bench_toolkit_views
 build/bench/bench_code_picker
 build/bench/bench_search_codes
+build/bench/bench_user_search
 build/bench/bench_demodata

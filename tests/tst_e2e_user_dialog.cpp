@@ -5,7 +5,11 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,6 +139,9 @@ public:
         });
     }
 
+    void stop() { m_host.reset(); }
+    HostApplication *app() const { return m_host.get(); }
+    void loginAs(const QString &user) { m_user = user; }
     QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
     bool onServer() const { return m_server != nullptr; }
     QStringList databaseArguments() const
@@ -267,6 +274,8 @@ private slots:
     void doubleClickNeedsTheEditRightAndARow();
     void proposesTheLowestFreeSerial();
     void aFullAreaSaysSoOnOpening();
+    void gridLayoutIsKeptPerLogin();
+    void exportWritesTheListedUsers();
 };
 
 void E2eUserDialog::initTestCase()
@@ -487,6 +496,77 @@ void E2eUserDialog::aFullAreaSaysSoOnOpening()
     host.click("BtnAdd");
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QCOMPARE(atOpening, QStringList{QStringLiteral("本区划的用户序号01-99已全部使用, 无法再新增用户!")});
+}
+
+void E2eUserDialog::gridLayoutIsKeptPerLogin()
+{
+    Host host;
+    host.start();
+    QHeaderView *header = host.grid()->horizontalHeader();
+    // Fitted to the content at first: the whole user codes show.
+    QVERIFY(header->sectionSize(0) >= host.grid()->fontMetrics().horizontalAdvance(QStringLiteral("51010100100001")));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+    header->resizeSection(2, 173);
+    header->moveSection(3, 0);
+    host.stop();
+
+    host.start();
+    header = host.grid()->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(header->sectionSize(2), 173);
+    QCOMPARE(header->logicalIndex(0), 3);
+    host.stop();
+
+    // Another login on the same computer keeps its own.
+    host.loginAs(DemoData::ClerkCode);
+    host.start();
+    QCOMPARE(host.grid()->horizontalHeader()->logicalIndex(0), 0);
+    QCOMPARE(host.grid()->horizontalHeader()->sortIndicatorSection(), -1);
+}
+
+void E2eUserDialog::exportWritesTheListedUsers()
+{
+    Host host;
+    for (const char *serial : {"10", "02", "01"})
+        host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode, PassWord) "
+                                "Values ('%1', '王\"五,六', '%2', 'secret-%3')")
+                     .arg(kArea + QStringLiteral("000000") + QLatin1String(serial), kUnit, QLatin1String(serial)));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QHeaderView *header = host.grid()->horizontalHeader();
+    header->moveSection(1, 0);  // the name first
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));  // by code
+    QTemporaryDir dir;
+    QString written;
+    host.app()->dispatch()->setExportFileChooser([&](const QString &) { return written; });
+    auto *action = host.app()->mainWindow()->findChild<QAction *>(QStringLiteral("ActExportUsers"));
+    QVERIFY(action);
+
+    written = dir.filePath(QStringLiteral("users.csv"));
+    action->trigger();
+    QFile csv(written);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(!bytes.contains("secret"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.at(0), QStringLiteral("姓   名,用户代码,拼音码,五笔码,所属部门代码,所属部门名称"));
+    const QString name = QStringLiteral("\"王\"\"五,六\"");
+    for (int i = 0; i < 3; ++i) {
+        const QString code = kArea + QStringLiteral("000000") + QStringList{"01", "02", "10"}.at(i);
+        QCOMPARE(lines.at(i + 1), QStringLiteral("%1,%2,,,%3,测试卫生院").arg(name, code, kUnit));
+    }
+    QVERIFY(host.messages.last().startsWith(QStringLiteral("已导出 3 条记录到 ")));
+
+    written = dir.filePath(QStringLiteral("users.xlsx"));
+    action->trigger();
+    QFile xlsx(written);
+    QVERIFY(xlsx.open(QIODevice::ReadOnly));
+    QVERIFY(xlsx.read(2) == "PK");  // a zip archive, as every workbook is
 }
 
 QTEST_MAIN(E2eUserDialog)

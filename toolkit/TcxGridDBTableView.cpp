@@ -18,6 +18,7 @@
 #include "TcxGrid.h"
 #include "TcxGridDBColumn.h"
 #include "TcxGridDataModel.h"
+#include "TcxGridSortOrder.h"
 #include "TcxStyle.h"
 
 // The row indicator: a vertical header that offers each data row's cell to
@@ -197,7 +198,14 @@ TcxGridDBTableView::TcxGridDBTableView(QWidget *parent)
                 }
                 column->m_width = newSize;
                 m_footerWidget->update();
+                layoutChangedByUser();
             });
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionMoved, this, [this] {
+        m_footerWidget->update();
+        if (!m_syncing)
+            layoutChangedByUser();
+    });
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, &TcxGridDBTableView::headerClicked);
     connect(m_table->horizontalScrollBar(), &QScrollBar::valueChanged, m_footerWidget,
             qOverload<>(&QWidget::update));
     m_table->viewport()->installEventFilter(this);
@@ -273,6 +281,8 @@ void TcxGridDBTableView::columnDestroyed(TcxGridDBColumn *column)
     m_columns.removeOne(column);
     if (m_focusedColumn == column)
         m_focusedColumn = nullptr;
+    if (m_sortColumn == column)
+        m_sortColumn = nullptr;
     if (!m_destroying)
         reload();
 }
@@ -365,7 +375,122 @@ void TcxGridDBTableView::SetHideSelection(bool hide)
     m_table->viewport()->update();
 }
 
+void TcxGridDBTableView::UpdateFooter()
+{
+    m_footerWidget->update();
+}
+
+void TcxGridDBTableView::SetSortingByHeader(bool on)
+{
+    QHeaderView *header = m_table->horizontalHeader();
+    header->setSectionsClickable(on);
+    header->setSortIndicatorShown(on);
+    // No arrow until the user sorts.
+    header->setSortIndicator(m_model->sectionOf(m_sortColumn), m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TcxGridDBTableView::SetColumnMoving(bool on)
+{
+    m_table->horizontalHeader()->setSectionsMovable(on);
+}
+
+void TcxGridDBTableView::headerClicked(int section)
+{
+    TcxGridDBColumn *column = m_model->columnAt(section);
+    if (!column || !m_table->horizontalHeader()->isSortIndicatorShown())
+        return;
+    SortBy(column, column == m_sortColumn && !m_sortDescending);
+    layoutChangedByUser();
+}
+
+void TcxGridDBTableView::SortBy(TcxGridDBColumn *column, bool descending)
+{
+    m_sortColumn = column;
+    m_sortDescending = descending;
+    QHeaderView *header = m_table->horizontalHeader();
+    const int section = m_model->sectionOf(column);
+    m_syncing = true;
+    header->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_syncing = false;
+    if (data::ClientDataSet *ds = DataSet())
+        ds->SetRowOrder(column ? TcxGridSortOrder(ds, column, descending).rowOrder() : data::ClientDataSet::RowOrder());
+}
+
+QList<TcxGridDBColumn *> TcxGridDBTableView::VisibleColumnsInOrder() const
+{
+    QList<TcxGridDBColumn *> columns;
+    QHeaderView *header = m_table->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int section = header->logicalIndex(visual);
+        if (!header->isSectionHidden(section))
+            columns << m_model->columnAt(section);
+    }
+    return columns;
+}
+
+QString TcxGridDBTableView::SaveLayout() const
+{
+    QStringList order, widths;
+    for (TcxGridDBColumn *column : VisibleColumnsInOrder()) {
+        order << column->objectName();
+        widths << column->objectName() + QLatin1Char(':') + QString::number(column->Width());
+    }
+    QString sort;
+    if (m_sortColumn)
+        sort = m_sortColumn->objectName() + (m_sortDescending ? QStringLiteral(":desc") : QStringLiteral(":asc"));
+    return QStringLiteral("order=%1;widths=%2;sort=%3").arg(order.join(QLatin1Char(',')), widths.join(QLatin1Char(',')), sort);
+}
+
+void TcxGridDBTableView::RestoreLayout(const QString &layout)
+{
+    auto byName = [this](const QString &name) -> TcxGridDBColumn * {
+        for (TcxGridDBColumn *column : m_columns) {
+            if (column->objectName() == name)
+                return column;
+        }
+        return nullptr;
+    };
+    QHeaderView *header = m_table->horizontalHeader();
+    for (const QString &part : layout.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString key = part.section(QLatin1Char('='), 0, 0);
+        const QStringList items = part.section(QLatin1Char('='), 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (key == QLatin1String("order")) {
+            int visual = 0;
+            for (const QString &name : items) {
+                const int section = m_model->sectionOf(byName(name));
+                if (section < 0)
+                    continue;
+                m_syncing = true;
+                header->moveSection(header->visualIndex(section), visual++);
+                m_syncing = false;
+            }
+        } else if (key == QLatin1String("widths")) {
+            for (const QString &item : items) {
+                TcxGridDBColumn *column = byName(item.section(QLatin1Char(':'), 0, 0));
+                const int width = item.section(QLatin1Char(':'), 1).toInt();
+                if (column && width > 0)
+                    column->SetWidth(qMax(width, column->MinWidth()));
+            }
+        } else if (key == QLatin1String("sort") && !items.isEmpty()) {
+            if (TcxGridDBColumn *column = byName(items.first().section(QLatin1Char(':'), 0, 0)))
+                SortBy(column, items.first().section(QLatin1Char(':'), 1) == QLatin1String("desc"));
+        }
+    }
+}
+
+void TcxGridDBTableView::layoutChangedByUser()
+{
+    if (OnLayoutChanged)
+        OnLayoutChanged(this);
+}
+
 QString TcxGridDBTableView::FooterText(const TcxGridDBColumn *column) const
+{
+    QString text = summaryText(column);
+    return OnGetFooterText ? OnGetFooterText(column, text) : text;
+}
+
+QString TcxGridDBTableView::summaryText(const TcxGridDBColumn *column) const
 {
     if (!column || column->FooterSummaryKind() == skNone)
         return QString();

@@ -82,8 +82,29 @@ public:
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool hide);
 
-    // The footer text under a column ("" when it has no summary).
+    // The footer text under a column ("" when it has no summary), after
+    // OnGetFooterText had its say.
     QString FooterText(const TcxGridDBColumn *column) const;
+    // Asks for the footer to be drawn again (e.g. when OnGetFooterText would
+    // now answer differently).
+    void UpdateFooter();
+
+    // Sorting by clicking a column's header: going up, a second click going
+    // down. The dataset's rows take the order, so the row numbers, the cursor
+    // and everything reading the dataset follow what is shown.
+    void SetSortingByHeader(bool on);
+    // nullptr: the dataset's own order.
+    void SortBy(TcxGridDBColumn *column, bool descending);
+    TcxGridDBColumn *SortColumn() const { return m_sortColumn; }
+    bool SortDescending() const { return m_sortDescending; }
+    // Lets the user drag columns to another place.
+    void SetColumnMoving(bool on);
+    // The visible columns in the order the user sees them.
+    QList<TcxGridDBColumn *> VisibleColumnsInOrder() const;
+    // The widths, column order and sort, as a text to keep and to restore
+    // (columns by object name; unknown names are passed over).
+    QString SaveLayout() const;
+    void RestoreLayout(const QString &layout);
     // Formats a count with a display-format mask: the run of 0/# placeholders
     // is replaced by the number, quoted parts and other characters stay.
     static QString FormatCount(const QString &format, qint64 count);
@@ -122,6 +143,10 @@ public:
     std::function<void(TcxGridDBTableView *, QPainter *, const TcxIndicatorCellInfo &, bool &done)>
         OnCustomDrawIndicatorCell;
     TNotifyEvent OnFocusedRecordChanged;
+    // The footer text of a column: gets the summary's own text, returns the one shown.
+    std::function<QString(const TcxGridDBColumn *, const QString &text)> OnGetFooterText;
+    // The user resized, moved or sorted a column.
+    TNotifyEvent OnLayoutChanged;
 
     // Used by columns and the model.
     void columnChanged(TcxGridDBColumn *column, bool layout);
@@ -140,6 +165,9 @@ private:
     void moveCurrentTo(int row, int section);
     void currentRowChanged(int row);
     void updateFooter();
+    void headerClicked(int section);
+    QString summaryText(const TcxGridDBColumn *column) const;
+    void layoutChangedByUser();
     void updateSelectionLook();
 
     QTableView *m_table = nullptr;
@@ -149,6 +177,8 @@ private:
     DataSourceLink m_link;
     QList<TcxGridDBColumn *> m_columns;
     TcxGridDBColumn *m_focusedColumn = nullptr;
+    TcxGridDBColumn *m_sortColumn = nullptr;
+    bool m_sortDescending = false;
     QPointer<TcxStyle> m_contentEven;
     QPointer<TcxStyle> m_contentOdd;
     bool m_footer = false;

@@ -1,18 +1,24 @@
 #include "UUserInfoMagFrm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QShortcut>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include "AreaSearch.h"
 #include "BusinessTables.h"
 #include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
+#include "HostCall.h"
+#include "GridLayoutSettings.h"
 #include "LumoError.h"
 #include "TcxDBTreeList.h"
 #include "TcxGrid.h"
@@ -33,6 +39,8 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "UserCommandKeys.h"
+#include "UserSearch.h"
 #include "UserSync.h"
 
 namespace {
@@ -124,8 +132,14 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     TreLstArea->OnSelectionChanged = [this](QObject *s) {
         guardEvent([&] { TreLstAreaSelectionChanged(s); });
     };
+    FAreaSearch = new AreaSearch(
+        CDSAreaData, [this](const QString &area) { ShowAreaUser(area, QString()); }, cxGroupBox1);
+    left->addWidget(FAreaSearch);
     left->addWidget(TreLstArea);
     panes->addWidget(cxGroupBox1);
+    auto *findArea = new QShortcut(QKeySequence::FindNext, this);
+    findArea->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(findArea, &QShortcut::activated, FAreaSearch, &AreaSearch::findNext);
 
     cxSplitter1 = new TcxSplitter(TabCtlMain);
     cxSplitter1->setObjectName(QStringLiteral("cxSplitter1"));
@@ -175,6 +189,31 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     lblStatus->hide();
     layout->addWidget(lblStatus);
 
+    // Finding and ordering users: a search box over the grid, sorting by the
+    // column headers, columns the user may move.
+    FUserSearch = new UserSearch(
+        CDSUserData, grdvwGrdVwData, colUserCode,
+        [this](const QString &area, const QString &user) { ShowAreaUser(area, user); },
+        [] {
+            QString start;
+            RcmsToHrAreaCode(QString(), start);
+            return start;
+        },
+        PnlTop);
+    right->insertWidget(0, FUserSearch);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
+    grdvwGrdVwData->SetSortingByHeader(true);
+    grdvwGrdVwData->SetColumnMoving(true);
+    new UserCommandKeys(this, {BtnAdd, BtnEdit, BtnDel, grdvwGrdVwData->tableView(), [this] { return Busy(); },
+                               [this] { runCommand([this] { reloadKeepingSelection(); }); }});
+    auto *exportList = new QAction(QStringLiteral("导出列表(&E)..."), grdvwGrdVwData->tableView());
+    exportList->setObjectName(QStringLiteral("ActExportUsers"));
+    connect(exportList, &QAction::triggered, this, &TUserInfoMagForm::ExportUserList);
+    grdvwGrdVwData->tableView()->addAction(exportList);
+    grdvwGrdVwData->tableView()->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     // The progress panel floats over the window, centred when shown.
     TabCtlProgress = new TcxTabControl(this);
     TabCtlProgress->setObjectName(QStringLiteral("TabCtlProgress"));
@@ -192,6 +231,8 @@ TUserInfoMagForm::~TUserInfoMagForm()
     TreLstArea->OnSelectionChanged = nullptr;
     grdvwGrdVwData->OnDblClick = nullptr;
     grdvwGrdVwData->OnCustomDrawIndicatorCell = nullptr;
+    grdvwGrdVwData->OnLayoutChanged = nullptr;
+    delete FUserSearch;
     dsAreaData->SetDataSet(nullptr);
     dsUserData->SetDataSet(nullptr);
     dsOrgData->SetDataSet(nullptr);
@@ -247,6 +288,62 @@ void TUserInfoMagForm::FormShow(QObject *sender)
         || BtnDel->Visible() == TdxBarItemVisible::ivAlways
         || BtnSyh->Visible() == TdxBarItemVisible::ivAlways;
     dxbrTool->SetVisible(anyVisible);
+
+    // The grid as this login left it (columns still widen to what they show).
+    FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
+    FGridLayout->restore();
+    grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { FGridLayout->save(); };
+}
+
+void TUserInfoMagForm::ExportUserList()
+{
+    // Also run by the host's menu: nothing may escape into the event loop, and
+    // nothing runs beside a running command.
+    runCommand([this] { exportUserList(); });
+}
+
+void TUserInfoMagForm::exportUserList()
+{
+    const QList<TcxGridDBColumn *> columns = grdvwGrdVwData->VisibleColumnsInOrder();
+    QStringList headers;
+    for (TcxGridDBColumn *column : columns)
+        headers << column->Caption();
+    QVariantList rows;
+    for (int row = 0; row < grdvwGrdVwData->RecordCount(); ++row) {
+        QStringList cells;
+        for (TcxGridDBColumn *column : columns)
+            cells << grdvwGrdVwData->DisplayText(row, column);
+        rows << cells;
+    }
+    hostCall(UGlobalValue::Session().HostDispatch, "ExportTable", {QStringLiteral("用户信息"), headers, rows});
+}
+
+void TUserInfoMagForm::reloadKeepingSelection()
+{
+    const auto current = [](data::ClientDataSet *ds, const char *field) {
+        return ds->Active() && !ds->IsEmpty() ? ds->FieldByName(QLatin1String(field))->AsString() : QString();
+    };
+    const QString area = current(CDSAreaData, "StaAreaCode");
+    const QString user = current(CDSUserData, "UserCode");
+    FUserSearch->usersChanged();
+    CDSOrgData->SetData(UGlobalValue::Session().OpenHrData(QStringLiteral("Select OrgCode, OrgName From P_YLFWDW ")));
+    LoadAreaTree();
+    if (area.isEmpty() || !CDSAreaData->Active() || !CDSAreaData->Locate(QStringLiteral("StaAreaCode"), area))
+        return;
+    TreLstArea->SetFocusedRecordIndex(CDSAreaData->RecNo() - 1);
+    // The same area may have stayed selected: its list is read in any case.
+    LoadUserList();
+    if (!user.isEmpty() && CDSUserData->Active())
+        CDSUserData->Locate(QStringLiteral("UserCode"), user);
+}
+
+void TUserInfoMagForm::ShowAreaUser(const QString &staAreaCode, const QString &userCode)
+{
+    if (!CDSAreaData->Active() || !CDSAreaData->Locate(QStringLiteral("StaAreaCode"), staAreaCode))
+        return;
+    TreLstArea->SetFocusedRecordIndex(CDSAreaData->RecNo() - 1);
+    if (!userCode.isEmpty() && CDSUserData->Active())
+        CDSUserData->Locate(QStringLiteral("UserCode"), userCode);
 }
 
 void TUserInfoMagForm::FormDestroy(QObject *sender)
@@ -420,7 +517,10 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     QString reloadFailure;
     {
         BusyScope busy(this);
-        reloadFailure = afterCommit([this] { LoadUserList(); });
+        reloadFailure = afterCommit([this] {
+            FUserSearch->usersChanged();
+            LoadUserList();
+        });
     }
     ShowInfo(QStringLiteral("删除成功!"));
     if (!reloadFailure.isEmpty())
@@ -495,7 +595,10 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadF
     }
     // Committed: the run succeeded, whatever the reload does.
     ShowProgressPanel(TabCtlProgress, false);
-    reloadFailure = afterCommit([this] { LoadAreaTree(); });
+    reloadFailure = afterCommit([this] {
+        FUserSearch->usersChanged();
+        LoadAreaTree();
+    });
     return true;
 }
 
@@ -581,6 +684,7 @@ void TUserInfoMagForm::openUserDialog(bool edit)
     dialog->exec();
     const QString key = dialog->FKeyValue;
     if (!key.trimmed().isEmpty()) {
+        FUserSearch->usersChanged();
         LoadUserList();
         if (CDSUserData->Active())
             CDSUserData->Locate(QStringLiteral("UserCode"), key);

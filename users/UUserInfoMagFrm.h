@@ -23,6 +23,9 @@ class TdxBar;
 class TdxBarLargeButton;
 class TdxBarManager;
 class THRDictDataClass;
+class GridLayoutSettings;
+class UserSearch;
+class AreaSearch;
 struct TcxIndicatorCellInfo;
 namespace data {
 class ClientDataSet;
@@ -69,6 +72,10 @@ public:
     data::DataSource *dsAreaData = nullptr;
     data::DataSource *dsUserData = nullptr;
     data::DataSource *dsOrgData = nullptr;
+    // The search box above the grid (and the users it finds in every area).
+    UserSearch *FUserSearch = nullptr;
+    // The box above the tree that finds an area.
+    AreaSearch *FAreaSearch = nullptr;
 
     // Event handlers.
     void FormCreate(QObject *sender) override;
@@ -89,6 +96,13 @@ public:
     // The statement that counts the business tables holding a record entered by
     // a user whose code begins with userCode (0 to 32).
     static QString BuildUserGuardSql(const QString &userCode);
+
+    // Hands the listed users (the visible columns in their shown order, the
+    // rows in the grid's order) to the host to write to a file.
+    Q_INVOKABLE void ExportUserList();
+
+    // Selects an area in the tree (opening its parents) and a user of its list.
+    void ShowAreaUser(const QString &staAreaCode, const QString &userCode);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -120,6 +134,9 @@ private:
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);
     static void rollbackQuietly(HostSession &session);
+    void exportUserList();
+    // F5: the tree, the units and the list read again, the same area and user selected.
+    void reloadKeepingSelection();
 
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
@@ -127,4 +144,5 @@ private:
                                 int width, int minWidth);
 
     std::unique_ptr<THRDictDataClass> FHRDictRef;
+    std::unique_ptr<GridLayoutSettings> FGridLayout;
 };

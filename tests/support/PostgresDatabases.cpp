@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QThread>
 
 #include <atomic>
 
@@ -131,6 +132,24 @@ QVariant PostgresDatabases::value(SchemaDatabase database, const QString &sql)
         first = false;
     });
     return result;
+}
+
+void PostgresDatabases::cutConnections()
+{
+    m_hr.reset();
+    m_rcms.reset();
+    const QString ours = QStringLiteral("datname IN ('%1', '%2') AND pid <> pg_backend_pid()")
+                             .arg(name(SchemaDatabase::HealthRecord), name(SchemaDatabase::Rcms));
+    m_admin->execute(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE ") + ours);
+    for (int i = 0; i < 200; ++i) {
+        QVariant left;
+        m_admin->run(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE ") + ours,
+                     [&](OdbcStatement &statement) { left = readOdbcFirstValue(statement); });
+        if (left.toLongLong() == 0)
+            return;
+        QThread::msleep(25);
+    }
+    throw data::LumoError(QStringLiteral("the server did not end the test's connections"));
 }
 
 QString PostgresDatabases::dump(SchemaDatabase database)

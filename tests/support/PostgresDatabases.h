@@ -46,6 +46,9 @@ public:
     // Every row of every table, as text in a stable order: the same dump
     // before and after means the database did not change.
     QString dump(SchemaDatabase database);
+    // Ends every connection to the two databases on the server side, as a
+    // server restart would, and waits until they are gone.
+    void cutConnections();
 
 private:
     OdbcConnection &direct(SchemaDatabase database);

@@ -1,0 +1,226 @@
+// The ODBC session on a real database server (the PostgreSQL test server):
+// several clients at once, and connections the server cuts. Each test compares
+// a dump of the server's tables before and after. Skipped without a server.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "ErrorMessages.h"
+#include "LumoError.h"
+#include "ModuleSqlTexts.h"
+#include "OdbcConnection.h"
+#include "OdbcSession.h"
+#include "PostgresDatabases.h"
+
+using namespace ModuleSql;
+
+namespace {
+
+// Lets a fixed number of threads wait for each other, once per round.
+class Barrier
+{
+public:
+    explicit Barrier(int parties) : m_parties(parties) {}
+    void arriveAndWait()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const int round = m_round;
+        if (++m_arrived == m_parties) {
+            m_arrived = 0;
+            ++m_round;
+            m_changed.notify_all();
+            return;
+        }
+        // A client that failed before arriving must not hold the other for ever.
+        m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_round != round; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const int m_parties;
+    int m_arrived = 0;
+    int m_round = 0;
+};
+
+class ServerClients : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!PostgresDatabases::available())
+            GTEST_SKIP() << "no PostgreSQL test server (scripts/test.sh starts one)";
+        server = std::make_unique<PostgresDatabases>();
+        server->exec(SchemaDatabase::HealthRecord,
+                     QStringLiteral("INSERT INTO P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) VALUES "
+                                    "('O1', '城关镇卫生院', '41000101', '341621101');"
+                                    "INSERT INTO p_User (UserCode, UserName, OrgCode, PassWord) VALUES "
+                                    "('34162110100001', '张三', 'O1', 'p1'), ('34162110100002', '李四', 'O1', 'p2'), "
+                                    "('34162110100003', '王五', 'O1', 'p3')"));
+        hrBefore = server->dump(SchemaDatabase::HealthRecord);
+    }
+
+    std::unique_ptr<OdbcSession> client(int timeoutSeconds = 10) const
+    {
+        return std::make_unique<OdbcSession>(server->hr(), server->rcms(), timeoutSeconds);
+    }
+
+    QString hrDump() const { return server->dump(SchemaDatabase::HealthRecord); }
+
+    std::unique_ptr<PostgresDatabases> server;
+    QString hrBefore;
+};
+
+// The add dialog's save: the duplicate check, then the insert in a transaction.
+// Returns the failure's message, empty on success. `checked` runs between the
+// two, so that two clients can both pass the check before either inserts.
+QString addUser(HostSession &session, const QString &code, const QString &name, const std::function<void()> &checked)
+{
+    try {
+        if (session.GetHrValue(duplicateCount(code)).toLongLong() != 0)
+            return QStringLiteral("当前输入的用户编码已被使用");
+        checked();
+        session.BeginHrTrans();
+        session.ExecHrSql(builderInsert(QStringLiteral(" P_User "),
+                                       {QStringLiteral("UserCode"), QStringLiteral("UserName"), QStringLiteral("OrgCode")},
+                                       {quoted(code), quoted(name), QStringLiteral("'O1'")}));
+        session.CommitHrTrans();
+        return QString();
+    } catch (const data::LumoError &e) {
+        session.RollbackHrTrans();
+        return e.message();
+    }
+}
+
+TEST_F(ServerClients, TwoClientsAddingOneCodeAtOnceLeaveExactlyOneRow)
+{
+    constexpr int kRounds = 100;
+    auto first = client();
+    auto second = client();
+    Barrier bothChecked(2);
+    QString failures[2][kRounds];
+    auto run = [&](HostSession &session, int who) {
+        for (int round = 0; round < kRounds; ++round) {
+            const QString code = QStringLiteral("3516211010%1").arg(round, 4, 10, QLatin1Char('0'));
+            failures[who][round] =
+                addUser(session, code, QStringLiteral("客户%1").arg(who), [&] { bothChecked.arriveAndWait(); });
+        }
+    };
+    std::thread other([&] { run(*second, 1); });
+    run(*first, 0);
+    other.join();
+
+    for (int round = 0; round < kRounds; ++round) {
+        const bool firstWon = failures[0][round].isEmpty();
+        ASSERT_NE(firstWon, failures[1][round].isEmpty()) << "round " << round << ": exactly one client succeeds";
+        const QString &failure = failures[firstWon ? 1 : 0][round];
+        // The loser learns why: the server's duplicate-key text, naming the key.
+        EXPECT_TRUE(failure.contains(QLatin1String("duplicate key")) && failure.contains(QLatin1String("pk_p_user")))
+            << failure.toStdString();
+        const QString code = QStringLiteral("3516211010%1").arg(round, 4, 10, QLatin1Char('0'));
+        EXPECT_EQ(server->value(SchemaDatabase::HealthRecord,
+                                QStringLiteral("SELECT UserName FROM p_User WHERE UserCode = '%1'").arg(code))
+                      .toString(),
+                  QStringLiteral("客户%1").arg(firstWon ? 0 : 1));
+    }
+    EXPECT_EQ(server->value(SchemaDatabase::HealthRecord, QStringLiteral("SELECT count(*) FROM p_User")).toLongLong(),
+              3 + kRounds);
+    server->exec(SchemaDatabase::HealthRecord, QStringLiteral("DELETE FROM p_User WHERE UserCode LIKE '3516211010%'"));
+    EXPECT_EQ(hrDump(), hrBefore) << "nothing else was written";
+}
+
+TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNothing)
+{
+    auto holder = client();
+    auto waiter = client(2);
+    holder->BeginHrTrans();
+    holder->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("占用"), {}, {}, {}, QStringLiteral("O1"),
+                                  {}, QStringLiteral("x")}));
+    QElapsedTimer clock;
+    clock.start();
+    waiter->BeginHrTrans();
+    const std::string message = messageOf([&] {
+        waiter->ExecHrSql(deleteUser(QStringLiteral("34162110100002")));  // not locked: goes through
+        waiter->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("等待"), {}, {}, {},
+                                      QStringLiteral("O1"), {}, QStringLiteral("y")}));
+    });
+    waiter->RollbackHrTrans();
+    EXPECT_GE(clock.elapsed(), 1500);
+    EXPECT_LT(clock.elapsed(), 8000) << "the wait ends at the timeout";
+    EXPECT_NE(message.find("数据库没有在2秒内完成语句"), std::string::npos) << message;
+    holder->RollbackHrTrans();
+    EXPECT_EQ(hrDump(), hrBefore);
+    // The waiter's connection is usable once the lock is gone.
+    EXPECT_EQ(waiter->GetHrValue(duplicateCount(QStringLiteral("34162110100001"))).toLongLong(), 1);
+}
+
+// ---- a server that goes away ----------------------------------------------
+
+// The synchronisation's statements for three users (one insert, two updates),
+// with `cut` ending every connection of the client's databases after the
+// statement numbered cutAfter (0: before the first; 3: before the commit).
+QString synchronise(HostSession &session, int cutAfter, const std::function<void()> &cut)
+{
+    const QString statements[] = {
+        syncInsert({QStringLiteral("34162110100009"), QStringLiteral("新人"), {}, {}, {}, QStringLiteral("O1"), {},
+                    QStringLiteral("n")}),
+        syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("改一"), {}, {}, {}, QStringLiteral("O1"), {},
+                    QStringLiteral("a")}),
+        syncUpdate({QStringLiteral("34162110100002"), QStringLiteral("改二"), {}, {}, {}, QStringLiteral("O1"), {},
+                    QStringLiteral("b")}),
+    };
+    try {
+        session.BeginHrTrans();
+        for (int i = 0; i < 3; ++i) {
+            if (i == cutAfter)
+                cut();
+            session.ExecHrSql(statements[i]);
+        }
+        if (cutAfter == 3)
+            cut();
+        session.CommitHrTrans();
+        return QString();
+    } catch (const data::LumoError &e) {
+        session.RollbackHrTrans();
+        return e.message();
+    }
+}
+
+TEST_F(ServerClients, ACutConnectionFailsTheTransactionWholeAndTheNextCommandConnectsAgain)
+{
+    auto session = client();
+    session->GetHrValue(duplicateCount(QStringLiteral("x")));  // connected
+    for (int cutAfter = 0; cutAfter <= 3; ++cutAfter) {
+        SCOPED_TRACE(cutAfter);
+        const QString message = synchronise(*session, cutAfter, [&] { server->cutConnections(); });
+        EXPECT_TRUE(message.contains(OdbcConnection::lostConnectionText())) << message.toStdString();
+        EXPECT_EQ(hrDump(), hrBefore) << "nothing of the interrupted synchronisation is written";
+        // The next command connects again on its own.
+        EXPECT_EQ(session->GetHrValue(duplicateCount(QStringLiteral("34162110100001"))).toLongLong(), 1);
+    }
+    // A save cut between its check and its insert.
+    const QString message = addUser(*session, QStringLiteral("34162110100010"), QStringLiteral("甲"),
+                                    [&] { server->cutConnections(); });
+    EXPECT_TRUE(message.contains(OdbcConnection::lostConnectionText())) << message.toStdString();
+    EXPECT_EQ(hrDump(), hrBefore);
+    EXPECT_TRUE(addUser(*session, QStringLiteral("34162110100010"), QStringLiteral("甲"), [] {}).isEmpty());
+
+    // Cut after a finished synchronisation: what was committed stays; only
+    // the next command learns of the cut, and the one after it works.
+    EXPECT_TRUE(synchronise(*session, -1, [] {}).isEmpty());
+    const QString written = hrDump();
+    server->cutConnections();
+    EXPECT_NE(messageOf([&] { session->OpenHrData(userList(QStringLiteral("341621101"))); })
+                  .find(OdbcConnection::lostConnectionText().toStdString()),
+              std::string::npos);
+    EXPECT_EQ(session->OpenHrData(userList(QStringLiteral("341621101"))).rows.size(), 5);
+    EXPECT_EQ(hrDump(), written);
+}
+
+} // namespace

@@ -1,0 +1,230 @@
+// Finding and ordering users in the window, on the host's real SQLite session,
+// with real key and mouse events: the search box in the selected area and in
+// every area, and sorting by the column headers.
+#include <QtTest>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTreeView>
+
+#include <memory>
+
+#include "ClientDataSet.h"
+#include "FormFactory.h"
+#include "TcxDBTreeList.h"
+#include "TcxGridDBColumn.h"
+#include "TcxGridDBTableView.h"
+#include "TcxGridDataModel.h"
+#include "UUserInfoMagFrm.h"
+#include "UserDatabases.h"
+#include "UserSearch.h"
+
+namespace {
+
+using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
+
+Window openWindow()
+{
+    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    return window;
+}
+
+void selectArea(TUserInfoMagForm &w, const QString &code)
+{
+    w.ShowAreaUser(code, QString());
+}
+
+QStringList shownCodes(TUserInfoMagForm &w)
+{
+    QStringList codes;
+    for (int row = 0; row < w.grdvwGrdVwData->RecordCount(); ++row)
+        codes << w.grdvwGrdVwData->DisplayText(row, w.colUserCode);
+    return codes;
+}
+
+void type(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QLineEdit *searchBox(TUserInfoMagForm &w)
+{
+    return w.findChild<QLineEdit *>(QStringLiteral("EdtUserSearch"));
+}
+
+} // namespace
+
+class UsersSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eachFieldFindsItsUser_data();
+    void eachFieldFindsItsUser();
+    void escapeClearsAndCtrlFFocuses();
+    void everyAreaFindsAnotherVillageAndSelectsBoth();
+    void headersSortInNaturalOrder();
+    void areaFoundByCodeNameOrInitials();
+};
+
+void UsersSearch::eachFieldFindsItsUser_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("code prefix") << "51010100100002" << QStringList{"51010100100002"};
+    QTest::newRow("name part") << "四" << QStringList{"51010100100002"};
+    QTest::newRow("pinyin any case") << "ww" << QStringList{"51010100100003"};
+    QTest::newRow("five-stroke") << "XD" << QStringList{"51010100100001"};
+    QTest::newRow("unit code") << "a2" << QStringList{"51010100100002"};
+    QTest::newRow("unit name") << "防保" << QStringList{"51010100100002"};
+    // Quotes and Like's wildcards are plain characters.
+    QTest::newRow("quote") << "'" << QStringList{"51010100100009"};
+    QTest::newRow("percent") << "%" << QStringList{"51010100100009"};
+    QTest::newRow("underscore") << "_" << QStringList{"51010100100009"};
+    QTest::newRow("bracket") << "[" << QStringList{"51010100100009"};
+    QTest::newRow("nothing") << "赵" << QStringList{};
+}
+
+void UsersSearch::eachFieldFindsItsUser()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
+                         "Values ('51010100100009', '甲''%_[乙', 'J', 'L', 'A1')"));
+    Window w = openWindow();
+    selectArea(*w, QStringLiteral("510101001"));
+    QCOMPARE(w->CDSUserData->RecordCount(), 4);
+    type(searchBox(*w), typed);
+    QCOMPARE(shownCodes(*w), found);
+    QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: %1 / 4").arg(found.size()));
+    // The row numbers are those of the shown rows.
+    QCOMPARE(w->CDSUserData->RecordCount(), found.size());
+}
+
+void UsersSearch::escapeClearsAndCtrlFFocuses()
+{
+    UserDatabases db;
+    Window w = openWindow();
+    selectArea(*w, QStringLiteral("510101001"));
+    w->grdvwGrdVwData->Focus();
+    QTest::keyClick(w->grdvwGrdVwData->tableView(), Qt::Key_F, Qt::ControlModifier);
+    QLineEdit *box = searchBox(*w);
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, QStringLiteral("zs"));
+    QCOMPARE(shownCodes(*w), QStringList{"51010100100001"});
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QString());
+    QCOMPARE(w->CDSUserData->RecordCount(), 3);
+    QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: 3"));
+    QVERIFY(w->isVisible());
+}
+
+void UsersSearch::everyAreaFindsAnotherVillageAndSelectsBoth()
+{
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
+                         "Values ('51010100101001', '孙七', 'SQ', 'BA', 'V1')"));
+    Window w = openWindow();
+    selectArea(*w, QStringLiteral("510101002"));
+    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+    auto *count = w->findChild<QLabel *>(QStringLiteral("lblSearchCount"));
+    scope->setCurrentIndex(UserSearch::EveryArea);
+    QLineEdit *box = searchBox(*w);
+    // 赵六 lives in a county not under the login's: never found.
+    type(box, QStringLiteral("赵"));
+    QCOMPARE(results->model()->rowCount(), 0);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    type(box, QStringLiteral("sq"));
+    QTRY_VERIFY(results->isVisible());
+    QCOMPARE(results->model()->rowCount(), 1);
+    QCOMPARE(count->text(), QStringLiteral("记录数: 1 / 5"));
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("51010100101"));
+    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[51010100101] 一村"));
+    QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), QStringLiteral("51010100101001"));
+    QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
+    // The wider scope leaves the grid's own rows whole.
+    QCOMPARE(w->CDSUserData->RecordCount(), 1);
+    QVERIFY(!w->CDSUserData->HasRowFilter());
+}
+
+void UsersSearch::headersSortInNaturalOrder()
+{
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
+                         "('51010100100010', '钱八', 'QB', 'QW', 'A1'), ('5101010010009', '孙九', 'SJ', 'BV', 'A2')"));
+    Window w = openWindow();
+    selectArea(*w, QStringLiteral("510101001"));
+    QHeaderView *header = w->grdvwGrdVwData->tableView()->horizontalHeader();
+    auto clickHeader = [&](TcxGridDBColumn *column) {
+        const int section = w->grdvwGrdVwData->dataModel()->sectionOf(column);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                                 header->height() / 2));
+    };
+    const QStringList ascending{"5101010010009", "51010100100001", "51010100100002", "51010100100003",
+                                "51010100100010"};
+    clickHeader(w->colUserCode);
+    QCOMPARE(shownCodes(*w), ascending);
+    QStringList descending = ascending;
+    std::reverse(descending.begin(), descending.end());
+    clickHeader(w->colUserCode);
+    QCOMPARE(shownCodes(*w), descending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // The dataset's cursor walks the shown order.
+    w->CDSUserData->First();
+    QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), descending.first());
+    // The unit name column sorts by the names shown (一乡卫生院 after 一乡防保所 by reading).
+    clickHeader(w->colOrgName);
+    QCOMPARE(w->grdvwGrdVwData->DisplayText(0, w->colOrgName), QStringLiteral("一乡防保所"));
+    // The order holds when the list is read again.
+    selectArea(*w, QStringLiteral("510101002"));
+    selectArea(*w, QStringLiteral("510101001"));
+    QCOMPARE(w->grdvwGrdVwData->DisplayText(0, w->colOrgName), QStringLiteral("一乡防保所"));
+}
+
+void UsersSearch::areaFoundByCodeNameOrInitials()
+{
+    UserDatabases db;
+    db.dispatch.setPym(QStringLiteral("一村"), QStringLiteral("YC"));
+    db.dispatch.setPym(QStringLiteral("二乡"), QStringLiteral("EX"));
+    Window w = openWindow();
+    auto *box = w->findChild<QLineEdit *>(QStringLiteral("EdtAreaSearch"));
+    QTreeView *tree = w->TreLstArea->treeView();
+    tree->collapseAll();
+    auto current = [&] { return w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(); };
+    // Pinyin initials: the village under 一乡, its parent opened.
+    QTest::keyClicks(box, QStringLiteral("yc"));
+    QCOMPARE(current(), QStringLiteral("51010100101"));
+    QVERIFY(tree->isExpanded(tree->currentIndex().parent()));
+    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[51010100101] 一村"));
+    // A name part, then F3 to the next area holding it.
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QString());
+    type(box, QStringLiteral("乡"));
+    const QString first = current();
+    QTest::keyClick(box, Qt::Key_F3);
+    QVERIFY(current() != first);
+    QVERIFY(QStringList({"510101001", "510101002"}).contains(current()));
+    QTest::keyClick(box, Qt::Key_F3);
+    QCOMPARE(current(), first);
+    // A code's beginning.
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("510101002"));
+    QCOMPARE(current(), QStringLiteral("510101002"));
+    QCOMPARE(w->CDSUserData->RecordCount(), 0);
+}
+
+QTEST_MAIN(UsersSearch)
+#include "tst_users_search.moc"

@@ -1,0 +1,125 @@
+#include "AreaSearch.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ClientDataSet.h"
+#include "HostCall.h"
+#include "UGlobalValue.h"
+#include "URCMSObjValueClass.h"
+
+namespace {
+
+// The display text of an area is "[code] name".
+QString nameOf(const QString &display)
+{
+    const int end = display.indexOf(QStringLiteral("] "));
+    return end >= 0 && display.startsWith(QLatin1Char('[')) ? display.mid(end + 2) : display;
+}
+
+bool hasLatinLetter(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80 && c.isLetter())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+AreaSearch::AreaSearch(data::ClientDataSet *areas, ShowArea showArea, QWidget *parent)
+    : QWidget(parent), m_areas(areas), m_showArea(std::move(showArea))
+{
+    setObjectName(QStringLiteral("AreaSearch"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 2);
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QStringLiteral("EdtAreaSearch"));
+    m_edit->setPlaceholderText(QStringLiteral("查找区划: 代码、名称或拼音首字母 (F3 下一个)"));
+    m_edit->setClearButtonEnabled(true);
+    layout->addWidget(m_edit);
+    connect(m_edit, &QLineEdit::textEdited, this, [this] {
+        m_found = -1;
+        findFrom(0);
+    });
+    m_edit->installEventFilter(this);
+}
+
+void AreaSearch::findNext()
+{
+    findFrom(m_found + 1);
+}
+
+bool AreaSearch::findFrom(int from)
+{
+    const QString folded = m_edit->text().trimmed().toCaseFolded();
+    if (folded.isEmpty() || !m_areas->Active())
+        return false;
+    if (hasLatinLetter(folded))
+        readInitials();
+    const int rows = m_areas->RecordCount();
+    for (int step = 0; step < rows; ++step) {
+        const int row = (from + step) % rows;
+        if (matches(row, folded)) {
+            m_found = row;
+            m_showArea(m_areas->valueAt(row, m_areas->FieldByName(QStringLiteral("StaAreaCode"))->Index()).toString());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AreaSearch::matches(int row, const QString &folded)
+{
+    const QString code = m_areas->valueAt(row, m_areas->FieldByName(QStringLiteral("StaAreaCode"))->Index()).toString();
+    if (code.startsWith(folded, Qt::CaseInsensitive))
+        return true;
+    const QString name = nameOf(m_areas->valueAt(row, m_areas->FieldByName(QStringLiteral("AreaName"))->Index()).toString());
+    if (name.contains(folded, Qt::CaseInsensitive))
+        return true;
+    return m_initialsVersion == m_areas->contentVersion() && row < m_initials.size()
+        && m_initials.at(row).startsWith(folded, Qt::CaseInsensitive);
+}
+
+void AreaSearch::readInitials()
+{
+    if (m_initialsVersion == m_areas->contentVersion())
+        return;
+    // The host's pinyin codes, asked once per area list.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore
+    {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    m_initials.clear();
+    const int rows = m_areas->RecordCount();
+    const int nameColumn = m_areas->FieldByName(QStringLiteral("AreaName"))->Index();
+    QObject *dispatch = UGlobalValue::Session().HostDispatch;
+    for (int row = 0; row < rows; ++row)
+        m_initials << hostCall(dispatch, "GetPYM", {nameOf(m_areas->valueAt(row, nameColumn).toString())}).toString();
+    m_initialsVersion = m_areas->contentVersion();
+}
+
+bool AreaSearch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_edit && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape) {
+            m_edit->clear();
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            findNext();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
