@@ -415,6 +415,10 @@ void UsersWindow::syncInsertsUpdatesAndLeavesOthersAlone()
 
 void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
 {
+    // The refusal is an SQLite trigger; the server's own refusals are tested
+    // with its many-clients and connection-loss tests.
+    if (UserDatabases::hrBackend() == QLatin1String("postgresql"))
+        QSKIP("the refusing trigger is written for SQLite");
     UserDatabases db;
     // Five RCMS users, each needing a statement; the database refuses the
     // third one's insert.
