@@ -424,7 +424,8 @@ bool TEditBaseForm::SaveData()
             raiseOperateError();
         session.CommitRcmsTrans();
         return finishSave();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        noteFailureCause(e);
         // Rolled back whatever step failed, also before the transaction began.
         session.RollbackRcmsTrans();
         reportSaveFailure();
@@ -486,4 +487,13 @@ void TEditBaseForm::raiseSaveFailure(const QString &reason)
 void TEditBaseForm::raiseOperateError()
 {
     throw data::LumoError(QStringLiteral("Operate DB Error"));
+}
+
+void TEditBaseForm::noteFailureCause(const std::exception &error)
+{
+    // A step that answered false has told nothing more; a database that
+    // raised has (a busy or locked file, a lost connection, a constraint).
+    const auto *lumo = dynamic_cast<const data::LumoError *>(&error);
+    if (FErrorText.isEmpty() && lumo && lumo->message() != QLatin1String("Operate DB Error"))
+        FErrorText = QStringLiteral("原因:") + lumo->cause();
 }

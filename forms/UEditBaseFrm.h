@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <QString>
 
+#include <exception>
 #include <memory>
 
 #include "UBaseFrm.h"
@@ -182,6 +183,9 @@ protected:
     // The same, with a reason the failure message shows under its fixed text
     // (kept across the steps that turn errors into false).
     [[noreturn]] void raiseSaveFailure(const QString &reason);
+    // Puts the cause of a failed save in FErrorText (unless a step has set it
+    // already), so the failure message says why without the statement.
+    void noteFailureCause(const std::exception &error);
 
 private:
     void buildComponents();

@@ -218,7 +218,8 @@ bool THREditBaseForm::SaveData()
             raiseOperateError();
         session.CommitHrTrans();
         return finishSave();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        noteFailureCause(e);
         session.RollbackHrTrans();
         reportSaveFailure();
         return false;

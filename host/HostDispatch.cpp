@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "LumoError.h"
+#include "HostLog.h"
 #include "SearchCodes.h"
 #include "TableExport.h"
 
@@ -39,6 +40,18 @@ private:
 
 } // namespace
 
+// A message box is never taller than the screen: a long text shows its first
+// lines, and the whole of it goes to the log.
+QString HostDispatch::boxText(const QString &text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() <= kMaxBoxLines && text.size() <= kMaxBoxChars)
+        return text;
+    qCInfo(lcHostMessages).noquote() << text;
+    QString shown = lines.mid(0, kMaxBoxLines).join(QLatin1Char('\n')).left(kMaxBoxChars);
+    return shown + QStringLiteral("\n…… (全文见日志文件)");
+}
+
 HostDispatch::HostDispatch(QObject *parent) : QObject(parent) {}
 
 void HostDispatch::Prompt(const QString &text)
@@ -49,7 +62,7 @@ void HostDispatch::Prompt(const QString &text)
         return;
     }
     NormalCursor cursor;
-    QMessageBox::information(m_dialogParent, QStringLiteral("提示"), text);
+    QMessageBox::information(m_dialogParent, QStringLiteral("提示"), boxText(text));
 }
 
 int HostDispatch::Confirm(const QString &text)
@@ -59,7 +72,7 @@ int HostDispatch::Confirm(const QString &text)
         result = m_responder(text, true) == 1 ? 1 : 0;
     } else {
         NormalCursor cursor;
-        const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), text,
+        const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), boxText(text),
                                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         result = answer == QMessageBox::Yes ? 1 : 0;
     }

@@ -53,6 +53,12 @@ public:
     using FileChooser = std::function<QString(const QString &title)>;
     void setExportFileChooser(FileChooser chooser) { m_exportFile = std::move(chooser); }
 
+    // What a message box shows of text: at most kMaxBoxLines lines and
+    // kMaxBoxChars characters.
+    static constexpr int kMaxBoxLines = 20;
+    static constexpr int kMaxBoxChars = 1500;
+    static QString boxText(const QString &text);
+
 signals:
     // Every message and question, for a log window or a test.
     void messageShown(const QString &text);

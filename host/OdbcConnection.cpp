@@ -116,7 +116,7 @@ void OdbcConnection::failLost(const QString &details)
         text += QStringLiteral(", 未完成的事务已被数据库撤销");
     if (!details.isEmpty())
         text += QLatin1Char('\n') + details;
-    throw data::LumoError(text);
+    throw data::LumoError(text, QStringLiteral("与数据库的连接已断开"));
 }
 
 void OdbcConnection::reconnectIfLost()

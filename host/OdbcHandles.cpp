@@ -1,5 +1,6 @@
 #include "OdbcHandles.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <vector>
@@ -53,8 +54,35 @@ QString odbcSqlState(SQLSMALLINT handleType, SQLHANDLE handle)
     return QString();
 }
 
+QString odbcErrorCause(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    QString state, message;
+    if (handle == SQL_NULL_HANDLE || !diagnosticRecord(handleType, handle, 1, &state, &message))
+        return QString();
+    if (state.startsWith(QLatin1String("08")))
+        return QStringLiteral("与数据库的连接已断开");
+    static const QStringList busyStates = {QStringLiteral("HYT00"), QStringLiteral("HYT01"), QStringLiteral("57014"),
+                                           QStringLiteral("40001"), QStringLiteral("40P01"), QStringLiteral("55P03")};
+    if (busyStates.contains(state))
+        return QStringLiteral("数据库正忙, 请稍后再试");
+    // "[unixODBC][FreeTDS][SQL Server]Violation of ..." → "Violation of ...";
+    // the driver's first line says what went wrong, the rest is detail.
+    static const QRegularExpression driverNames(QStringLiteral("^(\\[[^\\]]*\\])+"));
+    const QString words = message.section(QLatin1Char('\n'), 0, 0).remove(driverNames).trimmed();
+    if (!state.startsWith(QLatin1String("23")))
+        return words;
+    if (state == QLatin1String("23505"))
+        return QStringLiteral("值已存在, 不能重复: ") + words;
+    if (state == QLatin1String("23502"))
+        return QStringLiteral("必填的值为空: ") + words;
+    if (state == QLatin1String("23503"))
+        return QStringLiteral("有其他数据引用此记录 (外键约束): ") + words;
+    return QStringLiteral("违反数据约束: ") + words;
+}
+
 void throwOdbcError(const QString &what, SQLSMALLINT handleType, SQLHANDLE handle)
 {
     const QString diagnostics = odbcDiagnostics(handleType, handle);
-    throw data::LumoError(diagnostics.isEmpty() ? what : what + QStringLiteral(": ") + diagnostics);
+    throw data::LumoError(diagnostics.isEmpty() ? what : what + QStringLiteral(": ") + diagnostics,
+                          odbcErrorCause(handleType, handle));
 }

@@ -58,6 +58,11 @@ QString odbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 // The SQLSTATE of the first diagnostic record, or an empty text.
 QString odbcSqlState(SQLSMALLINT handleType, SQLHANDLE handle);
 
+// What a person is told of the handle's first diagnostic record: a lost
+// connection (SQLSTATE class 08), a busy database (a timeout, a lock or a
+// deadlock), the rule a constraint (class 23) enforces, else the driver's own
+// words without its bracketed names; empty when there is no record.
+QString odbcErrorCause(SQLSMALLINT handleType, SQLHANDLE handle);
 // Raises data::LumoError: what, then the driver's diagnostics of the handle.
 [[noreturn]] void throwOdbcError(const QString &what, SQLSMALLINT handleType, SQLHANDLE handle);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "HostLog.h"
 #include "LumoError.h"
 
 OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context, int timeoutSeconds)
@@ -96,6 +97,7 @@ bool OdbcStatement::fetch()
 void OdbcStatement::fail(const QString &what) const
 {
     QString text = what;
+    QString cause = odbcErrorCause(SQL_HANDLE_STMT, handle());
     // A statement the timeout cancelled: most often it waited on a record
     // another client holds, which the driver's own text does not say.
     const QString state = odbcSqlState(SQL_HANDLE_STMT, handle());
@@ -110,5 +112,6 @@ void OdbcStatement::fail(const QString &what) const
         text += QStringLiteral("\n语句: ") + m_sql.trimmed();
     if (!m_context.isEmpty())
         text += QLatin1Char('\n') + m_context;
-    throw data::LumoError(text);
+    qCWarning(lcHostDatabase).noquote() << text;
+    throw data::LumoError(text, cause);
 }

@@ -165,7 +165,7 @@ void SqliteDatabase::forEachStatement(const QString &sqliteText, const std::func
             sqlite3_finalize(raw);
             // The failing statement ends somewhere in the rest of the text.
             const QString rest = QString::fromUtf8(cursor, int(end - cursor));
-            throw data::LumoError(sqliteErrorText(m_db.get(), m_label + QStringLiteral("语句无法执行"), rest, context));
+            throw sqliteError(m_db.get(), m_label + QStringLiteral("语句无法执行"), rest, context);
         }
         if (!raw)  // only blanks, comments or ";" were left
             break;

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include "HostLog.h"
 #include "LumoError.h"
 
 QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &statement, const QString &context)
@@ -14,6 +15,41 @@ QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &stateme
     if (!context.isEmpty())
         text += QStringLiteral("\n") + context;
     return text;
+}
+
+QString sqliteErrorCause(sqlite3 *db)
+{
+    const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+    switch (sqlite3_extended_errcode(db) & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("数据库正忙, 请稍后再试");
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("与数据库的连接已断开");
+    case SQLITE_CONSTRAINT: {
+        // "UNIQUE constraint failed: p_User.UserCode" names the rule and the column.
+        const QString columns = text.section(QStringLiteral(": "), 1).trimmed();
+        if (text.startsWith(QLatin1String("UNIQUE")) || text.startsWith(QLatin1String("PRIMARY KEY")))
+            return QStringLiteral("%1 的值已存在, 不能重复").arg(columns);
+        if (text.startsWith(QLatin1String("NOT NULL")))
+            return QStringLiteral("%1 不能为空").arg(columns);
+        if (text.startsWith(QLatin1String("FOREIGN KEY")))
+            return QStringLiteral("有其他数据引用此记录 (外键约束)");
+        if (text.startsWith(QLatin1String("CHECK")))
+            return QStringLiteral("%1 的值不符合检查约束").arg(columns);
+        return QStringLiteral("违反数据约束: ") + text;
+    }
+    default:
+        return text;
+    }
+}
+
+data::LumoError sqliteError(sqlite3 *db, const QString &what, const QString &statement, const QString &context)
+{
+    const QString text = sqliteErrorText(db, what, statement, context);
+    qCWarning(lcHostDatabase).noquote() << text;
+    return data::LumoError(text, sqliteErrorCause(db));
 }
 
 void SqliteStatement::Finalizer::operator()(sqlite3_stmt *statement) const
@@ -29,7 +65,7 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &sql, const QString 
     const char *tail = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &statement, &tail) != SQLITE_OK) {
         sqlite3_finalize(statement);
-        throw data::LumoError(sqliteErrorText(db, QStringLiteral("SQL语句无法执行"), sql, context));
+        throw sqliteError(db, QStringLiteral("SQL语句无法执行"), sql, context);
     }
     m_statement.reset(statement);
     if (!statement)
@@ -149,9 +185,9 @@ void SqliteStatement::reset()
 void SqliteStatement::fail(int code) const
 {
     Q_UNUSED(code);
-    const QString text = sqliteErrorText(m_db, QStringLiteral("SQL语句执行失败"), sql(), m_context);
+    const data::LumoError error = sqliteError(m_db, QStringLiteral("SQL语句执行失败"), sql(), m_context);
     // A failed step must not leave the statement holding locks until it is
     // finalized.
     sqlite3_reset(m_statement.get());
-    throw data::LumoError(text);
+    throw error;
 }

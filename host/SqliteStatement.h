@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "LumoError.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -57,3 +59,10 @@ private:
 // "database message" + statement, the text every failing step raises.
 QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &statement,
                         const QString &context = QString());
+// What a failing step raises: that text, and the cause a person can read (a
+// busy or locked database, a lost file, the column and rule of a violated
+// constraint, else SQLite's own words). The whole text goes to the log.
+data::LumoError sqliteError(sqlite3 *db, const QString &what, const QString &statement,
+                            const QString &context = QString());
+// The readable cause of the error SQLite reports for db.
+QString sqliteErrorCause(sqlite3 *db);

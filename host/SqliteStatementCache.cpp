@@ -183,8 +183,7 @@ bool SqliteStatementCache::tryExecute(sqlite3 *db, const QByteArray &utf8, const
         }
     } release{statement};
     auto fail = [&] {
-        throw data::LumoError(
-            sqliteErrorText(db, QStringLiteral("SQL语句执行失败"), QString::fromUtf8(utf8), errorContext));
+        throw sqliteError(db, QStringLiteral("SQL语句执行失败"), QString::fromUtf8(utf8), errorContext);
     };
     for (size_t k = 0; k < sql->values.size(); ++k) {
         const QByteArray &value = sql->values[k];

@@ -8,6 +8,7 @@
 
 #include "HostApplication.h"
 #include "HostConfig.h"
+#include "HostLog.h"
 
 int main(int argc, char **argv)
 {
@@ -32,6 +33,9 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumohost"));
+    // Failures keep their statements and the driver's full text here; the
+    // person at the screen reads a short cause.
+    HostLog::install(HostLog::defaultFolder());
 
     // Qt's own buttons and menus in Chinese, like everything else the user sees.
     QTranslator qtTranslator;

@@ -415,7 +415,8 @@ void E2eUserDialog::databaseFailureRollsBack()
     }, &failures);
     host.click("BtnAdd");
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-    QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存失败!")});
+    // The cause in words, the database's own for a refusal; never the statement.
+    QCOMPARE(host.messages, QStringList{QStringLiteral("数据保存失败!原因:违反数据约束: refused by the database")});
     QCOMPARE(host.count(QStringLiteral("UserCode Like '%1%'").arg(kArea)), 0);
 }
 

@@ -16,6 +16,7 @@
 #include "FormFactory.h"
 #include "HostCloseGuard.h"
 #include "RecordingSession.h"
+#include "TcxButton.h"
 #include "TcxDBTreeList.h"
 #include "TcxGroupBox.h"
 #include "TcxProgressBar.h"
@@ -26,6 +27,7 @@
 #include "TdxBarManager.h"
 #include "ModuleSqlTexts.h"
 #include "UGlobalValue.h"
+#include "UUserInfoAddEditFrm.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
 
@@ -138,6 +140,7 @@ private slots:
     void escapeNeverHidesTheWindow();
     void theWindowOpensOnTheLoginsOwnArea();
     void codesAndNamesShowWhole();
+    void aLockedDatabaseIsReportedAsBusy();
 };
 
 void UsersWindow::initTestCase()
@@ -430,7 +433,9 @@ void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
     const QString before = db.hrUsers();
     Window w = openWindow();
     w->BtnSyhClick(w->BtnSyh);
-    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(db.dispatch.prompts().size(), 1);
+    QVERIFY(db.dispatch.prompts().first().startsWith(QStringLiteral("同步农合用户信息数据失败!原因:")));
+    QVERIFY(!db.dispatch.prompts().first().contains(QStringLiteral("Insert")));
     QCOMPARE(db.hrUsers(), before);
     QVERIFY(!w->TabCtlProgress->isVisible());
 }
@@ -458,7 +463,7 @@ void UsersWindow::syncStatementAnsweredFalseFailsTheRun()
     session.queuePacket(RecordingSession::packet(fields));
     session.execFalseOnCall(2);
     w->BtnSyhClick(w->BtnSyh);
-    QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!原因:数据库未执行同步语句")});
     QCOMPARE(session.hrRollbacks(), 1);
     QCOMPARE(session.hrCommits(), 0);
 }
@@ -608,6 +613,38 @@ void UsersWindow::codesAndNamesShowWhole()
     w->cxGroupBox1->setFixedWidth(400);
     QTRY_VERIFY(tree->header()->sectionSize(0) >= tree->viewport()->width());
     QVERIFY(tree->header()->sectionSize(0) > width);
+}
+
+void UsersWindow::aLockedDatabaseIsReportedAsBusy()
+{
+    if (UserDatabases::hrBackend() != QLatin1String("sqlite"))
+        QSKIP("the busy cause is the SQLite session's");
+    UserDatabases db;
+    Window w = openWindow();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003")));
+    const QString before = db.hrUsers();
+    // Another connection holds the write lock for the whole attempt.
+    db.hr(QStringLiteral("BEGIN IMMEDIATE"));
+    db.dispatch.queueConfirm(1);
+    QElapsedTimer clock;
+    clock.start();
+    w->BtnDelClick(w->BtnDel);
+    const qint64 waited = clock.elapsed();
+    // The save of an edited user through the dialog meets the same lock.
+    std::unique_ptr<TUserInfoAddEditForm, void (*)(QWidget *)> dialog(CreateForm<TUserInfoAddEditForm>(), DestroyForm);
+    dialog->SetKeyValue(QStringLiteral("51010100100002"));
+    dialog->FStaAreaCode = QStringLiteral("510101001");
+    dialog->show();
+    QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    db.hr(QStringLiteral("ROLLBACK"));
+
+    const QString busy = QStringLiteral("数据库正忙, 请稍后再试");
+    QCOMPARE(db.dispatch.prompts(),
+             (QStringList{QStringLiteral("删除失败!原因:") + busy, QStringLiteral("数据保存失败!原因:") + busy}));
+    QVERIFY2(waited < 15000, "within the busy timeout");
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(db.hrUsers(), before);
 }
 
 QTEST_MAIN(UsersWindow)

@@ -328,6 +328,10 @@ bool TUserInfoAddEditForm::BuildSaveSql()
             FKeyValue = m_loadedCode;
         }
         return UGlobalValue::Session().ExecHrSql(FSaveSql);
+    } catch (const data::LumoError &e) {
+        // Follows "数据保存失败!": why, in a person's words; the statement is in the host's log.
+        FErrorText = QStringLiteral("原因:") + e.cause();
+        return false;
     } catch (const std::exception &) {
         return false;
     }

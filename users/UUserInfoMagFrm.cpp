@@ -507,7 +507,8 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
         ShowInfo(QStringLiteral("删除失败!"));
         return;
     } catch (const data::LumoError &e) {
-        ShowInfo(QStringLiteral("删除失败!原因:") + e.message());
+        // The cause in a person's words; the statement stays in the host's log.
+        ShowInfo(QStringLiteral("删除失败!原因:") + e.cause());
         return;
     } catch (const std::exception &e) {
         ShowInfo(QStringLiteral("删除失败!原因:") + QString::fromLocal8Bit(e.what()));
@@ -548,8 +549,10 @@ void TUserInfoMagForm::synchronise()
             outcome = QStringLiteral(
                 "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
         } else {
-            outcome = runSynchronisation(session, reloadFailure) ? QStringLiteral("同步农合用户信息数据成功")
-                                                  : QStringLiteral("同步农合用户信息数据失败!");
+            QString cause;
+            outcome = runSynchronisation(session, cause, reloadFailure)
+                ? QStringLiteral("同步农合用户信息数据成功")
+                : QStringLiteral("同步农合用户信息数据失败!") + (cause.isEmpty() ? QString() : QStringLiteral("原因:") + cause);
         }
     }
     ShowInfo(outcome);
@@ -557,7 +560,7 @@ void TUserInfoMagForm::synchronise()
         ShowInfo(reloadFailure);
 }
 
-bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadFailure)
+bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure)
 {
     struct HidePanel
     {
@@ -590,7 +593,7 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadF
     } catch (const std::exception &e) {
         rollbackQuietly(session);
         ShowProgressPanel(TabCtlProgress, false);
-        reportSyncFailure(e);
+        cause = reportSyncFailure(e);
         return false;
     }
     // Committed: the run succeeded, whatever the reload does.
@@ -602,18 +605,18 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &reloadF
     return true;
 }
 
-void TUserInfoMagForm::reportSyncFailure(const std::exception &error)
+QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
 {
     const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&error);
-    const auto *lumoError = dynamic_cast<const data::LumoError *>(&error);
-    const QString cause = lumoError ? lumoError->message() : QString::fromUtf8(error.what());
+    const data::LumoError whole = data::LumoError::of(error);
     if (userFailure) {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":" << cause;
+        qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":" << whole.message();
         showStatus(QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(userFailure->userCode()));
     } else {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed:" << cause;
+        qCWarning(lcUserSync).noquote() << "synchronisation failed:" << whole.message();
         showStatus(QStringLiteral("同步农合用户信息数据失败"));
     }
+    return whole.cause();
 }
 
 void TUserInfoMagForm::showStatus(const QString &text)
@@ -627,10 +630,8 @@ QString TUserInfoMagForm::afterCommit(const std::function<void()> &reload)
     try {
         reload();
         return QString();
-    } catch (const data::LumoError &e) {
-        return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + e.message();
     } catch (const std::exception &e) {
-        return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + QString::fromUtf8(e.what());
+        return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + data::LumoError::of(e).cause();
     }
 }
 

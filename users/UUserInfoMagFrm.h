@@ -115,9 +115,10 @@ private:
     void openUserDialog(bool edit);
     void synchronise();
     // Steps 2 to 8 of the synchronisation; false when it failed and was rolled
-    // back. A committed run whose reload failed is a success; reloadFailure
-    // then says the list could not be refreshed.
-    bool runSynchronisation(HostSession &session, QString &reloadFailure);
+    // back, with the failure's cause in words a person can read. A committed
+    // run whose reload failed is a success; reloadFailure then says the list
+    // could not be refreshed.
+    bool runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure);
     // Runs a command's handler unless a command is already running.
     template <typename Body>
     void runCommand(Body body)
@@ -126,8 +127,8 @@ private:
             guardEvent(body);
     }
     // Logs why a synchronisation failed (and at which user) and names the user
-    // on the status line.
-    void reportSyncFailure(const std::exception &error);
+    // on the status line; returns the cause in a person's words.
+    QString reportSyncFailure(const std::exception &error);
     // Shows text on the status line; an empty text hides it.
     void showStatus(const QString &text);
     // Runs a reload after a committed change; returns the message that says the

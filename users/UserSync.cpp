@@ -158,13 +158,14 @@ void UserSync::run(const std::function<void(int, int)> &progress)
             const QString sql = statementFor(sourceColumns, found ? &paired : nullptr);
             if (!sql.isEmpty()) {
                 if (!m_session.ExecHrSql(sql))
-                    throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql);
+                    throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,
+                                          QStringLiteral("数据库未执行同步语句"));
                 written.insert(key, textsOf(sourceColumns));
             }
         } catch (const data::LumoError &e) {
-            throw UserSyncFailure(code, e.message());
+            throw UserSyncFailure(code, e.message(), e.cause());
         } catch (const std::exception &e) {
-            throw UserSyncFailure(code, QString::fromUtf8(e.what()));
+            throw UserSyncFailure(code, QString::fromUtf8(e.what()), QString());
         }
         progress(++done, total);
         source->Next();

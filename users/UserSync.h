@@ -60,8 +60,8 @@ private:
 class UserSyncFailure : public data::LumoError
 {
 public:
-    UserSyncFailure(QString userCode, const QString &cause)
-        : data::LumoError(cause), m_userCode(std::move(userCode))
+    UserSyncFailure(QString userCode, const QString &message, const QString &cause)
+        : data::LumoError(message, cause), m_userCode(std::move(userCode))
     {
     }
     const QString &userCode() const { return m_userCode; }
