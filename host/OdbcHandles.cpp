@@ -68,7 +68,12 @@ QString odbcErrorCause(SQLSMALLINT handleType, SQLHANDLE handle)
     // "[unixODBC][FreeTDS][SQL Server]Violation of ..." → "Violation of ...";
     // the driver's first line says what went wrong, the rest is detail.
     static const QRegularExpression driverNames(QStringLiteral("^(\\[[^\\]]*\\])+"));
-    const QString words = message.section(QLatin1Char('\n'), 0, 0).remove(driverNames).trimmed();
+    // PostgreSQL's driver adds "ERROR:" before and ";" after the server's words.
+    QString words = message.section(QLatin1Char('\n'), 0, 0).remove(driverNames).trimmed();
+    if (words.startsWith(QLatin1String("ERROR:")))
+        words = words.mid(6).trimmed();
+    if (words.endsWith(QLatin1Char(';')))
+        words.chop(1);
     if (!state.startsWith(QLatin1String("23")))
         return words;
     if (state == QLatin1String("23505"))

@@ -94,7 +94,8 @@ QString addUser(HostSession &session, const QString &code, const QString &name, 
         return QString();
     } catch (const data::LumoError &e) {
         session.RollbackHrTrans();
-        return e.message();
+        // What the person reads, then the whole text the log keeps.
+        return e.cause() + QLatin1Char('\n') + e.message();
     }
 }
 
@@ -120,8 +121,8 @@ TEST_F(ServerClients, TwoClientsAddingOneCodeAtOnceLeaveExactlyOneRow)
         const bool firstWon = failures[0][round].isEmpty();
         ASSERT_NE(firstWon, failures[1][round].isEmpty()) << "round " << round << ": exactly one client succeeds";
         const QString &failure = failures[firstWon ? 1 : 0][round];
-        // The loser learns why: the server's duplicate-key text, naming the key.
-        EXPECT_TRUE(failure.contains(QLatin1String("duplicate key")) && failure.contains(QLatin1String("pk_p_user")))
+        // The loser learns why: the key exists, in the server's words naming the key.
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("值已存在, 不能重复: ")) && failure.contains(QLatin1String("pk_p_user")))
             << failure.toStdString();
         const QString code = QStringLiteral("3516211010%1").arg(round, 4, 10, QLatin1Char('0'));
         EXPECT_EQ(server->value(SchemaDatabase::HealthRecord,
@@ -145,15 +146,22 @@ TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNoth
     QElapsedTimer clock;
     clock.start();
     waiter->BeginHrTrans();
+    QString cause;
     const std::string message = messageOf([&] {
         waiter->ExecHrSql(deleteUser(QStringLiteral("34162110100002")));  // not locked: goes through
-        waiter->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("等待"), {}, {}, {},
-                                      QStringLiteral("O1"), {}, QStringLiteral("y")}));
+        try {
+            waiter->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("等待"), {}, {}, {},
+                                          QStringLiteral("O1"), {}, QStringLiteral("y")}));
+        } catch (const data::LumoError &e) {
+            cause = e.cause();
+            throw;
+        }
     });
     waiter->RollbackHrTrans();
     EXPECT_GE(clock.elapsed(), 1500);
     EXPECT_LT(clock.elapsed(), 8000) << "the wait ends at the timeout";
     EXPECT_NE(message.find("数据库没有在2秒内完成语句"), std::string::npos) << message;
+    EXPECT_EQ(cause, QStringLiteral("数据库正忙, 请稍后再试"));
     holder->RollbackHrTrans();
     EXPECT_EQ(hrDump(), hrBefore);
     // The waiter's connection is usable once the lock is gone.
@@ -188,7 +196,8 @@ QString synchronise(HostSession &session, int cutAfter, const std::function<void
         return QString();
     } catch (const data::LumoError &e) {
         session.RollbackHrTrans();
-        return e.message();
+        // What the person reads, then the whole text the log keeps.
+        return e.cause() + QLatin1Char('\n') + e.message();
     }
 }
 
@@ -199,7 +208,8 @@ TEST_F(ServerClients, ACutConnectionFailsTheTransactionWholeAndTheNextCommandCon
     for (int cutAfter = 0; cutAfter <= 3; ++cutAfter) {
         SCOPED_TRACE(cutAfter);
         const QString message = synchronise(*session, cutAfter, [&] { server->cutConnections(); });
-        EXPECT_TRUE(message.contains(OdbcConnection::lostConnectionText())) << message.toStdString();
+        EXPECT_TRUE(message.startsWith(QStringLiteral("与数据库的连接已断开\n")) &&
+                    message.contains(OdbcConnection::lostConnectionText())) << message.toStdString();
         EXPECT_EQ(hrDump(), hrBefore) << "nothing of the interrupted synchronisation is written";
         // The next command connects again on its own.
         EXPECT_EQ(session->GetHrValue(duplicateCount(QStringLiteral("34162110100001"))).toLongLong(), 1);

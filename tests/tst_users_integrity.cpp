@@ -293,7 +293,8 @@ void UsersIntegrity::syncFailureNamesTheUser()
     Window w = openWindowAt(QStringLiteral("510101001"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("bad7.*refused by the database")));
     w->BtnSyhClick(w->BtnSyh);
-    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(db.dispatch.prompts(),
+             QStringList{QStringLiteral("同步农合用户信息数据失败!原因:违反数据约束: refused by the database")});
     QVERIFY(w->lblStatus->isVisibleTo(w.get()));
     QVERIFY(w->lblStatus->text().contains(QStringLiteral("bad7")));
 }
