@@ -86,12 +86,16 @@ QString updateOfRecord(const data::ClientDataSet &dataSet, const QString &tableN
     return set + QStringLiteral("  ") + where + QStringLiteral("  ");
 }
 
+// keyAt, when given, gets the offset of each keyDefault in the text, counted
+// from start (where the record's text will stand in the whole statement).
 QString insertOfRecord(const data::ClientDataSet &dataSet, const QString &tableName,
-                       const FieldLists &lists, const QString &keyDefault)
+                       const FieldLists &lists, const QString &keyDefault,
+                       QList<qsizetype> *keyAt = nullptr, qsizetype start = 0)
 {
     QString columns = QStringLiteral(" Insert Into ") + trimBlanks(tableName)
                       + QStringLiteral(" With(RowLock) ( ");
     QString values = QStringLiteral(" ) Values ( ");
+    QList<qsizetype> keyInValues;
     bool firstItem = true;
     for (const auto &field : dataSet.Fields()) {
         const QString &name = field->FieldName();
@@ -101,10 +105,17 @@ QString insertOfRecord(const data::ClientDataSet &dataSet, const QString &tableN
         firstItem = false;
         columns += sep + name;
         const QString value = trimBlanks(FieldToSqlValue(*field, SqlDialectSqlServer));
-        if (value == kNull && FindItemList(lists.keys, name))
-            values += sep + keyDefault;
-        else
+        if (value == kNull && FindItemList(lists.keys, name)) {
+            values += sep;
+            keyInValues << values.size();
+            values += keyDefault;
+        } else {
             values += sep + value;
+        }
+    }
+    if (keyAt) {
+        for (const qsizetype at : keyInValues)
+            *keyAt << start + columns.size() + at;
     }
     return columns + values + QStringLiteral(")") + QStringLiteral("  ");
 }
@@ -113,6 +124,8 @@ QString insertOfRecord(const data::ClientDataSet &dataSet, const QString &tableN
 // a blank. Failures are swallowed on purpose (the callers treat an empty or short
 // text as "nothing to save" and their transaction fails on it); what was built
 // before the failure stays in sql.
+// oneRecord(dataSet, start) builds the current record's text, which will
+// stand at offset start of sql.
 template <typename OneRecord>
 void buildStatements(data::ClientDataSet *dataSet, bool currentRecordOnly, QString &sql,
                      OneRecord oneRecord)
@@ -121,12 +134,12 @@ void buildStatements(data::ClientDataSet *dataSet, bool currentRecordOnly, QStri
     try {
         requireOpen(dataSet);
         if (currentRecordOnly) {
-            sql = oneRecord(*dataSet);
+            sql = oneRecord(*dataSet, 0);
             return;
         }
         dataSet->First();
         while (!dataSet->Eof()) {
-            sql += QStringLiteral(" ") + oneRecord(*dataSet);
+            sql += QStringLiteral(" ") + oneRecord(*dataSet, sql.size() + 1);
             dataSet->Next();
         }
     } catch (...) {
@@ -179,7 +192,7 @@ void BuildUpdateSql(data::ClientDataSet *dataSet, const QString &tableName,
                     bool currentRecordOnly, QString &sql)
 {
     const FieldLists lists(keyFields, excludedFields);
-    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds) {
+    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds, qsizetype) {
         return updateOfRecord(ds, tableName, lists);
     });
 }
@@ -198,9 +211,23 @@ void BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
                     bool currentRecordOnly, const QString &keyDefault, QString &sql)
 {
     const FieldLists lists(keyFields, excludedFields);
-    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds) {
+    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds, qsizetype) {
         return insertOfRecord(ds, tableName, lists, keyDefault);
     });
+}
+
+QString BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
+                       const QString &keyFields, const QString &excludedFields,
+                       bool currentRecordOnly, const QString &keyDefault, QList<qsizetype> &keyDefaultAt)
+{
+    const FieldLists lists(keyFields, excludedFields);
+    QString sql;
+    QList<qsizetype> at;
+    buildStatements(dataSet, currentRecordOnly, sql, [&](const data::ClientDataSet &ds, qsizetype start) {
+        return insertOfRecord(ds, tableName, lists, keyDefault, &at, start);
+    });
+    keyDefaultAt = at;
+    return sql;
 }
 
 QString BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,

@@ -64,6 +64,12 @@ void BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
 QString BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
                        const QString &keyFields, const QString &excludedFields,
                        bool currentRecordOnly, const QString &keyDefault);
+// The same, and where keyDefault stands in the text (one offset per empty key
+// field written), so that a key made later replaces the default there and
+// nowhere else: a user's text may read the same as the default.
+QString BuildInsertSql(data::ClientDataSet *dataSet, const QString &tableName,
+                       const QString &keyFields, const QString &excludedFields,
+                       bool currentRecordOnly, const QString &keyDefault, QList<qsizetype> &keyDefaultAt);
 
 // ---- record keys -------------------------------------------------------------
 

@@ -370,22 +370,29 @@ bool TEditBaseForm::FillStampFields()
 bool TEditBaseForm::BuildSaveSql()
 {
     try {
+        FNewKeyAt.clear();
+        QList<qsizetype> at;
         if (!trimBlanks(FMasterTable).isEmpty()) {
             FSaveSql = FIsEdit ? BuildUpdateSql(FCDSMaster, FMasterTable, FMasterKeyFields,
                                                 FMasterSkipFields, true)
                                : BuildInsertSql(FCDSMaster, FMasterTable, FMasterKeyFields,
-                                                FMasterSkipFields, true, QuotedNewKeyPlaceholder);
+                                                FMasterSkipFields, true, QuotedNewKeyPlaceholder, at);
+            FNewKeyAt = at;
         } else {
             // Without a master table there is no master statement: a text left
             // from an earlier save must not be run a second time.
             FSaveSql.clear();
         }
         if (!FDetailTable.isEmpty()) {
+            const qsizetype start = FSaveSql.size();
+            at.clear();
             FSaveSql += FIsEdit ? BuildUpdateSql(FCDSDetail, FDetailTable, FDetailKeyFields,
                                                  FDetailSkipFields, FDetailCurRecOnly)
                                 : BuildInsertSql(FCDSDetail, FDetailTable, FDetailKeyFields,
                                                  FDetailSkipFields, FDetailCurRecOnly,
-                                                 QuotedNewKeyPlaceholder);
+                                                 QuotedNewKeyPlaceholder, at);
+            for (const qsizetype offset : at)
+                FNewKeyAt << start + offset;
         }
         return true;
     } catch (...) {
@@ -397,9 +404,23 @@ void TEditBaseForm::AssignNewKey()
 {
     if (FIsEdit)
         return;
-    HostSession &session = UGlobalValue::Session();
     FKeyValue = requireKey(NewKeyValue(FMasterTable, FPKeyField, true));
-    FSaveSql = session.ReplacePlaceholder(FSaveSql, FKeyValue, NewKeyPlaceholder);
+    FSaveSql = withNewKey(FSaveSql, FNewKeyAt, FKeyValue);
+    FNewKeyAt.clear();
+}
+
+QString TEditBaseForm::withNewKey(const QString &sql, const QList<qsizetype> &at, const QString &key)
+{
+    // The session is asked even when there is no place for the key, as the
+    // whole-text replacement always was.
+    const QString placed = UGlobalValue::Session().ReplacePlaceholder(QuotedNewKeyPlaceholder, key, NewKeyPlaceholder);
+    QString result = sql;
+    // From the last place to the first, so the earlier offsets still hold.
+    for (auto it = at.crbegin(); it != at.crend(); ++it) {
+        if (QStringView(result).mid(*it, QuotedNewKeyPlaceholder.size()) == QuotedNewKeyPlaceholder)
+            result.replace(*it, QuotedNewKeyPlaceholder.size(), placed);
+    }
+    return result;
 }
 
 // On the RCMS database the statement is built before the transaction begins;

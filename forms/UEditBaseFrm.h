@@ -104,6 +104,7 @@ public:
     QString FDetailKeyFields;
     QString FEntityCaption;                  // appended to "新增" / "修改"
     QString FSaveSql;                        // the statement text the save runs
+    QList<qsizetype> FNewKeyAt;              // where the builders put the new-key placeholder in FSaveSql
     bool FIsEdit = false;                    // fixed by FormShow
     std::unique_ptr<QList<QObject *>> FRequiredEdits;  // checked in list order
     std::unique_ptr<TDictDataListBaseClass> FDictList;
@@ -180,6 +181,10 @@ protected:
     // Raises the save's internal failure, which the save's handler turns into
     // the fixed failure text.
     [[noreturn]] static void raiseOperateError();
+    // sql with key, as the session's ReplacePlaceholder places it, at the
+    // new-key placeholders the builders made (offsets from BuildInsertSql);
+    // a user's text that reads like the placeholder stays as typed.
+    static QString withNewKey(const QString &sql, const QList<qsizetype> &at, const QString &key);
     // The same, with a reason the failure message shows under its fixed text
     // (kept across the steps that turn errors into false).
     [[noreturn]] void raiseSaveFailure(const QString &reason);

@@ -197,7 +197,8 @@ void THREditBaseForm::AssignNewKey()
     if (FIsEdit)
         return;
     FKeyValue = requireKey(NewHrKeyValue(FMasterTable, FPKeyField, QStringLiteral("OrgCode"), true));
-    FSaveSql = UGlobalValue::Session().ReplacePlaceholder(FSaveSql, FKeyValue, NewKeyPlaceholder);
+    FSaveSql = withNewKey(FSaveSql, FNewKeyAt, FKeyValue);
+    FNewKeyAt.clear();
 }
 
 // On the health-record database the transaction begins before the key is made

@@ -100,7 +100,7 @@ bool THREditBaseMultilistForm::BuildSaveSql()
                                           FMasterSkipFields, true);
             } else {
                 FSaveSql = BuildInsertSql(FCDSMaster, FMasterTable, FMasterKeyFields,
-                                          FMasterSkipFields, true, QuotedNewKeyPlaceholder);
+                                          FMasterSkipFields, true, QuotedNewKeyPlaceholder, FNewKeyAt);
                 // The key the save made before is replaced by a second one,
                 // which is the one written and left in FKeyValue.
                 AssignNewKey();
@@ -111,6 +111,7 @@ bool THREditBaseMultilistForm::BuildSaveSql()
             // No master statement: a text left from an earlier save must not
             // be run again.
             FSaveSql.clear();
+            FNewKeyAt.clear();
         }
         if (!trimBlanks(FDetailTable).isEmpty()
             && !SaveDetailList(FCDSDetail, FDetailTable, FDetailKeyFields, FDetailSkipFields,
@@ -172,14 +173,15 @@ bool THREditBaseMultilistForm::SaveDetailList(data::ClientDataSet *dataSet,
         QString batch;
         dataSet->First();
         while (!dataSet->Eof()) {
+            QList<qsizetype> keyAt;
             QString sql = BuildInsertSql(dataSet, tableName, keyFields, skipFields, true,
-                                         QuotedNewKeyPlaceholder);
-            if (sql.contains(NewKeyPlaceholder)) {
+                                         QuotedNewKeyPlaceholder, keyAt);
+            if (!keyAt.isEmpty()) {
                 lastKey = trimBlanks(lastKey).isEmpty()
                               ? requireKey(NewHrKeyValue(tableName, keyField,
                                                          QStringLiteral("OrgCode"), true))
                               : nextDetailKey(lastKey);
-                sql = session.ReplacePlaceholder(sql, lastKey, NewKeyPlaceholder);
+                sql = withNewKey(sql, keyAt, lastKey);
             }
             if (curRecOnly) {
                 // A row the database refused fails the whole save.

@@ -254,5 +254,25 @@ TEST_P(SessionDialogs, RcmsAddGivesTheDetailRowsTheMasterKeyInOneBatch)
     EXPECT_NO_THROW(databases.rcms("Update TMaster Set Memo = Memo"));
 }
 
+TEST_P(SessionDialogs, APlaceholderTypedByAUserIsStoredAsTyped)
+{
+    const QString typed = QStringLiteral("NeedReplacePkeyValue");
+    const QString k = Stamp + "001";
+    auto multi = open<TestMultiDialog>();
+    TestMultiDialog::type(multi->EdtName, typed);
+    TestMultiDialog::type(multi->EdtMemo, "a\r\n" + typed);
+    appendRow(multi->FCDSDetail, "Item", typed);
+    multi->FCDSDetail->First();
+    ASSERT_TRUE(multi->SaveData());
+    EXPECT_EQ(dump(), QStringList({"TMaster:" + k + "|" + typed + "|a\r\n" + typed + "|ORG1|U01|" + StampText,
+                                   "TDetailA:" + k + "|<null>|" + typed + "|ORG1"}));
+
+    auto rcms = open<TestRcmsDialog>();
+    TestRcmsDialog::type(rcms->EdtName, typed);
+    TestRcmsDialog::type(rcms->EdtMemo, typed);
+    ASSERT_TRUE(rcms->SaveData());
+    EXPECT_EQ(dump(false), QStringList({"TMaster:" + k + "|" + typed + "|" + typed + "|ORG1|U01|" + StampText}));
+}
+
 INSTANTIATE_TEST_SUITE_P(EachBackend, SessionDialogs, ::testing::ValuesIn(sessionBackends()),
                          [](const ::testing::TestParamInfo<SessionBackend> &info) { return info.param.name; });

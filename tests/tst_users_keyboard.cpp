@@ -134,6 +134,12 @@ void UsersKeyboard::cancellingThePickerKeepsTheUnit()
         QCOMPARE(dialog->FCDSMaster->FieldByName(QStringLiteral("OrgCode"))->AsString(), QStringLiteral("A1"));
     }
     QCOMPARE(db.picker.log().count(QStringLiteral("Show()")), 3);
+    // A picker that cannot open: the error is shown, the key is not typed in.
+    db.session().CodePicker = nullptr;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C);
+    QCOMPARE(line(dialog->EdtOrgCode)->text(), QStringLiteral("A1"));
+    QCOMPARE(line(dialog->EdtOrgName)->text(), QStringLiteral("一乡卫生院"));
+    QCOMPARE(db.dispatch.prompts().size(), 1);
 }
 
 void UsersKeyboard::tabWalksEveryEditorAndBack_data()

@@ -490,15 +490,23 @@ void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardMo
         return;
     const QVariant code = EdtOrgCode->EditValue();
     const QVariant name = EdtOrgName->EditValue();
-    SelectOrganisation(EdtOrgCode, EdtOrgName, typedText(key, shift),
-                       QStringLiteral(" And AreaCode = ") + QuotedStr(FAreaCode));
-    // A picker left without a choice keeps the unit chosen before.
-    if (EdtOrgCode->EditValue().toString().isEmpty() && !code.toString().isEmpty()) {
+    const auto keepChosenUnit = [&] {
         EdtOrgCode->SetEditValue(code);
         EdtOrgCode->PostEditValue();
         EdtOrgName->SetEditValue(name);
-    }
-    // The picker took the key as its initial code; typing it into the unit
-    // editor as well would spoil the code just picked.
+    };
+    // The picker takes the key as its initial code; typed into the unit editor
+    // as well it would spoil the code just picked, or, when the picker cannot
+    // open, stand there as a unit code nobody chose.
+    const QString typed = typedText(key, shift);
     key = 0;
+    try {
+        SelectOrganisation(EdtOrgCode, EdtOrgName, typed, QStringLiteral(" And AreaCode = ") + QuotedStr(FAreaCode));
+    } catch (...) {
+        keepChosenUnit();
+        throw;
+    }
+    // A picker left without a choice keeps the unit chosen before.
+    if (EdtOrgCode->EditValue().toString().isEmpty() && !code.toString().isEmpty())
+        keepChosenUnit();
 }
