@@ -11,3 +11,4 @@ build/bench/bench_code_picker
 build/bench/bench_search_codes
 build/bench/bench_user_search
 build/bench/bench_demodata
+build/bench/bench_sync_trust

@@ -39,7 +39,11 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "SyncPreview.h"
+#include "SyncPreviewDialog.h"
 #include "UserCommandKeys.h"
+#include "UserReferences.h"
+#include "UserReferencesDialog.h"
 #include "UserSearch.h"
 #include "UserSync.h"
 
@@ -101,6 +105,11 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     BtnEdit->OnClick = [this](QObject *s) { runCommand([&] { BtnEditClick(s); }); };
     BtnDel->OnClick = [this](QObject *s) { runCommand([&] { BtnDelClick(s); }); };
     BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };
+    BtnPreview = makeButton("BtnPreview", QStringLiteral("同步预览"), 257, 3, false);
+    BtnPreview->OnClick = [this](QObject *s) { runCommand([&] { BtnPreviewClick(s); }); };
+    // Read-only, so it goes with the right to delete, whose refusals it explains.
+    BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 2, true);
+    BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };
 
     TabCtlMain = new TcxTabControl(this);
     TabCtlMain->setObjectName(QStringLiteral("TabCtlMain"));
@@ -212,6 +221,11 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     exportList->setObjectName(QStringLiteral("ActExportUsers"));
     connect(exportList, &QAction::triggered, this, &TUserInfoMagForm::ExportUserList);
     grdvwGrdVwData->tableView()->addAction(exportList);
+    // Why the selected user cannot be deleted, also from the grid's menu.
+    ActReferences = new QAction(QStringLiteral("数据引用情况"), grdvwGrdVwData->tableView());
+    ActReferences->setObjectName(QStringLiteral("ActReferences"));
+    connect(ActReferences, &QAction::triggered, this, [this] { runCommand([this] { BtnRefsClick(BtnRefs); }); });
+    grdvwGrdVwData->tableView()->addAction(ActReferences);
     grdvwGrdVwData->tableView()->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // The progress panel floats over the window, centred when shown.
@@ -273,6 +287,8 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     FRightControls->append(BtnEdit);
     FRightControls->append(BtnDel);
     FRightControls->append(BtnSyh);
+    FRightControls->append(BtnPreview);
+    FRightControls->append(BtnRefs);
 }
 
 void TUserInfoMagForm::FormShow(QObject *sender)
@@ -431,6 +447,9 @@ void TUserInfoMagForm::UpdateButtons()
         BtnEdit->SetEnabled(true);
         BtnDel->SetEnabled(true);
     }
+    BtnRefs->SetEnabled(BtnDel->Enabled());
+    ActReferences->setVisible(BtnRefs->Visible() == TdxBarItemVisible::ivAlways);
+    ActReferences->setEnabled(BtnRefs->Enabled());
 }
 
 void TUserInfoMagForm::grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *, QPainter *canvas,
@@ -526,6 +545,39 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     ShowInfo(QStringLiteral("删除成功!"));
     if (!reloadFailure.isEmpty())
         ShowInfo(reloadFailure);
+}
+
+void TUserInfoMagForm::BtnPreviewClick(QObject *)
+{
+    SyncPreview preview;
+    try {
+        BusyScope busy(this);
+        preview = SyncPreview::read(UGlobalValue::Session());
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("同步预览失败!原因:") + e.cause());
+        return;
+    }
+    SyncPreviewDialog dialog(std::move(preview), this);
+    if (dialog.exec() == QDialog::Accepted)
+        BtnSyhClick(BtnSyh);
+}
+
+void TUserInfoMagForm::BtnRefsClick(QObject *)
+{
+    if (!CDSUserData->Active() || CDSUserData->IsEmpty())
+        return;
+    const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
+    const QString name = CDSUserData->FieldByName(QStringLiteral("UserName"))->AsString();
+    QVector<UserReference> references;
+    try {
+        BusyScope busy(this);
+        references = CountUserReferences(UGlobalValue::Session(), user);
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("统计数据引用情况失败!原因:") + e.cause());
+        return;
+    }
+    UserReferencesDialog dialog(user, name, references, this);
+    dialog.exec();
 }
 
 void TUserInfoMagForm::BtnSyhClick(QObject *)

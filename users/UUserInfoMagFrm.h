@@ -7,6 +7,7 @@
 #include "UBaseFrm.h"
 
 class HostSession;
+class QAction;
 class QKeyEvent;
 class QPainter;
 class TcxLabel;
@@ -49,6 +50,9 @@ public:
     TdxBarLargeButton *BtnEdit = nullptr;
     TdxBarLargeButton *BtnDel = nullptr;
     TdxBarLargeButton *BtnSyh = nullptr;
+    TdxBarLargeButton *BtnPreview = nullptr;
+    TdxBarLargeButton *BtnRefs = nullptr;
+    QAction *ActReferences = nullptr;  // the grid menu's way to BtnRefs
     TcxTabControl *TabCtlMain = nullptr;
     TcxGroupBox *cxGroupBox1 = nullptr;
     TcxDBTreeList *TreLstArea = nullptr;
@@ -89,6 +93,11 @@ public:
     void BtnEditClick(QObject *sender);
     void BtnDelClick(QObject *sender);
     void BtnSyhClick(QObject *sender);
+    // What the synchronisation would change, read without writing; the
+    // synchronisation can be started from there.
+    void BtnPreviewClick(QObject *sender);
+    // Which business tables hold records of the selected user (read-only).
+    void BtnRefsClick(QObject *sender);
 
     // The dictionary cache lent to every add/edit dialog.
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }

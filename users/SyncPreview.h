@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <array>
+
+class HostSession;
+
+// What the synchronisation would do, worked out from both user tables without
+// writing anything: the users it would insert, those it would rewrite (and in
+// which of the compared columns they differ), those it would leave alone, and
+// the health-record users it never touches because RCMS has no such user.
+class SyncPreview
+{
+public:
+    // The compared columns, in the order the synchronisation compares them.
+    enum Column { Name, Spell, FiveStrokes, Unit, Grade, Password, Contact, ColumnCount };
+    static QString columnCaption(Column column);
+
+    struct Change
+    {
+        bool added = false;  // a new user; otherwise one column of a changed user
+        QString userCode;
+        QString userName;    // as RCMS has it
+        Column column = Name;
+        QString oldValue;    // empty for a new user
+        QString newValue;    // passwords never: shown as changed only
+    };
+
+    int added = 0;
+    int changed = 0;
+    int same = 0;
+    int withoutSource = 0;  // health-record users RCMS does not have
+    std::array<int, ColumnCount> changedPerColumn{};
+    QVector<Change> changes;
+
+    // Reads both tables with the synchronisation's own queries.
+    static SyncPreview read(HostSession &session);
+
+    // One line for a person: the counts of each kind.
+    QString summary() const;
+};
