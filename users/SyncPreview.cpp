@@ -1,30 +1,11 @@
 #include "SyncPreview.h"
 
-#include <QHash>
 #include <QSet>
 
 #include "ClientDataSet.h"
 #include "URCMSObjValueClass.h"
+#include "UserPairing.h"
 #include "UserSync.h"
-
-namespace {
-
-using Texts = std::array<QString, SyncPreview::ColumnCount>;
-
-Texts textsOf(const UserSync::Columns &c)
-{
-    Texts t;
-    t[SyncPreview::Name] = c.userName->AsString();
-    t[SyncPreview::Spell] = c.spell->AsString();
-    t[SyncPreview::FiveStrokes] = c.fiveStrokes->AsString();
-    t[SyncPreview::Unit] = c.orgCode->AsString();
-    t[SyncPreview::Grade] = c.grade->AsString();
-    t[SyncPreview::Password] = c.password->AsString();
-    t[SyncPreview::Contact] = c.contactType->AsString();
-    return t;
-}
-
-} // namespace
 
 QString SyncPreview::columnCaption(Column column)
 {
@@ -47,54 +28,45 @@ SyncPreview SyncPreview::read(HostSession &session)
     std::unique_ptr<data::ClientDataSet> target = session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
     const UserSync::Columns sourceColumns(*source);
     const UserSync::Columns targetColumns(*target);
-
-    // The health-record users by code, paired as the synchronisation pairs
-    // them: by the exact code.
-    QHash<QString, Texts> existing;
-    existing.reserve(target->RecordCount());
-    for (target->First(); !target->Eof(); target->Next())
-        existing.insert(targetColumns.userCode->AsString(), textsOf(targetColumns));
+    // The run's own pairing, fed with what the run would write.
+    UserPairing pairing(*target, session.HrCodesIgnoreCase, session.HrCodesIgnoreTrailingBlanks);
 
     SyncPreview preview;
-    QSet<QString> paired;
-    paired.reserve(existing.size());
+    QSet<QString> sourceKeys;
+    sourceKeys.reserve(source->RecordCount());
     for (source->First(); !source->Eof(); source->Next()) {
         const QString code = sourceColumns.userCode->AsString();
-        const Texts now = textsOf(sourceColumns);
-        const auto found = existing.constFind(code);
-        if (found == existing.cend()) {
+        sourceKeys.insert(pairing.keyOf(code));
+        const UserSync::Texts now = UserSync::textsOf(sourceColumns);
+        const std::optional<UserSync::Texts> was = pairing.find(code);
+        if (!was) {
             ++preview.added;
-            Change change;
-            change.added = true;
-            change.userCode = code;
-            change.userName = now[Name];
-            preview.changes.append(change);
+            preview.changes.append({true, code, now[Name], Name, QString(), QString()});
+            pairing.wrote(code, now);
             continue;
         }
-        paired.insert(code);
-        const Texts &was = *found;
         bool differs = false;
         for (int c = 0; c < ColumnCount; ++c) {
-            if (was[c] == now[c])
+            if ((*was)[c] == now[c])
                 continue;
             differs = true;
             ++preview.changedPerColumn[c];
-            Change change;
-            change.userCode = code;
-            change.userName = now[Name];
-            change.column = Column(c);
-            if (c != Password) {
-                change.oldValue = was[c];
-                change.newValue = now[c];
-            }
-            preview.changes.append(change);
+            // Passwords are told as changed, never shown.
+            const bool shown = c != Password;
+            preview.changes.append({false, code, now[Name], Column(c), shown ? (*was)[c] : QString(),
+                                    shown ? now[c] : QString()});
         }
-        if (differs)
+        if (differs) {
             ++preview.changed;
-        else
+            pairing.wrote(code, now);
+        } else {
             ++preview.same;
+        }
     }
-    preview.withoutSource = int(existing.size() - paired.size());
+    target->SetFiltered(false);
+    for (target->First(); !target->Eof(); target->Next())
+        if (!sourceKeys.contains(pairing.keyOf(targetColumns.userCode->AsString())))
+            ++preview.withoutSource;
     return preview;
 }
 

@@ -17,9 +17,15 @@
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
-#include "HostCall.h"
 #include "GridLayoutSettings.h"
+#include "HostCall.h"
 #include "LumoError.h"
+#include "SyncCounts.h"
+#include "SyncLog.h"
+#include "SyncLogDialog.h"
+#include "SyncPreview.h"
+#include "SyncPreviewDialog.h"
+#include "TcxButton.h"
 #include "TcxDBTreeList.h"
 #include "TcxGrid.h"
 #include "TcxGridDBColumn.h"
@@ -39,8 +45,6 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
-#include "SyncPreview.h"
-#include "SyncPreviewDialog.h"
 #include "UserCommandKeys.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
@@ -53,6 +57,14 @@ Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
 
 // How often a long command lets the window paint and take input: one frame.
 constexpr qint64 kEventIntervalMs = 16;
+
+// Raised from the progress report when the person asks to stop: the run is
+// rolled back as for a failure, and told apart from one.
+class RunCancelled : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "cancelled"; }
+};
 
 // The failure the delete command reports when the session answers false instead
 // of raising.
@@ -107,6 +119,8 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };
     BtnPreview = makeButton("BtnPreview", QStringLiteral("同步预览"), 257, 3, false);
     BtnPreview->OnClick = [this](QObject *s) { runCommand([&] { BtnPreviewClick(s); }); };
+    BtnSyncLog = makeButton("BtnSyncLog", QStringLiteral("同步记录"), 257, 3, false);
+    BtnSyncLog->OnClick = [this](QObject *s) { runCommand([&] { BtnSyncLogClick(s); }); };
     // Read-only, so it goes with the right to delete, whose refusals it explains.
     BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 2, true);
     BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };
@@ -231,10 +245,20 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     // The progress panel floats over the window, centred when shown.
     TabCtlProgress = new TcxTabControl(this);
     TabCtlProgress->setObjectName(QStringLiteral("TabCtlProgress"));
-    TabCtlProgress->setFixedSize(320, 49);
+    // Opaque, so the grid never shows through it; the count and 取消 below the bar.
+    TabCtlProgress->setFixedSize(320, 84);
+    TabCtlProgress->setAutoFillBackground(true);
     ProBar = new TcxProgressBar(TabCtlProgress);
     ProBar->setObjectName(QStringLiteral("ProBar"));
     ProBar->setGeometry(14, 8, 292, 33);
+    LblProgress = new TcxLabel(QString(), TabCtlProgress);
+    LblProgress->setObjectName(QStringLiteral("LblProgress"));
+    LblProgress->setGeometry(14, 48, 200, 28);
+    BtnSyncCancel = new TcxButton(QStringLiteral("取消"), TabCtlProgress);
+    BtnSyncCancel->setObjectName(QStringLiteral("BtnSyncCancel"));
+    BtnSyncCancel->setGeometry(226, 48, 80, 28);
+    connect(BtnSyncCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+    AllowWhileBusy(BtnSyncCancel);
     TabCtlProgress->hide();
 }
 
@@ -288,6 +312,7 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     FRightControls->append(BtnDel);
     FRightControls->append(BtnSyh);
     FRightControls->append(BtnPreview);
+    FRightControls->append(BtnSyncLog);
     FRightControls->append(BtnRefs);
 }
 
@@ -602,9 +627,14 @@ void TUserInfoMagForm::synchronise()
                 "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
         } else {
             QString cause;
-            outcome = runSynchronisation(session, cause, reloadFailure)
-                ? QStringLiteral("同步农合用户信息数据成功")
-                : QStringLiteral("同步农合用户信息数据失败!") + (cause.isEmpty() ? QString() : QStringLiteral("原因:") + cause);
+            switch (runSynchronisation(session, cause, reloadFailure)) {
+            case SyncDone: outcome = QStringLiteral("同步农合用户信息数据成功"); break;
+            case SyncFailed:
+                outcome = QStringLiteral("同步农合用户信息数据失败!")
+                    + (cause.isEmpty() ? QString() : QStringLiteral("原因:") + cause);
+                break;
+            case SyncCancelled: outcome = QStringLiteral("已取消同步, 数据未改变"); break;
+            }
         }
     }
     ShowInfo(outcome);
@@ -612,7 +642,8 @@ void TUserInfoMagForm::synchronise()
         ShowInfo(reloadFailure);
 }
 
-bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure)
+TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause,
+                                                                QString &reloadFailure)
 {
     struct HidePanel
     {
@@ -620,41 +651,126 @@ bool TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause, 
         ~HidePanel() { panel->hide(); }
     } hide{TabCtlProgress};
     showStatus(QString());
+    // Asked before the transaction: on a database without the log tables the
+    // probe fails, and a failed statement may end a server's transaction.
+    SyncLog log(session);
+    const bool logged = log.available();
+    SyncLog::Run run;
+    run.started = QDateTime::currentDateTime();
+    run.login = session.UserCode;
+    QElapsedTimer clock;
+    clock.start();
+    SyncCounts counts;
+    const QString area = CDSAreaData->Active() && !CDSAreaData->IsEmpty()
+        ? CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString()
+        : QString();
+    m_cancelRequested = false;
     try {
         session.BeginHrTrans();
+        // The log keeps the old values of what changes: read, as the preview
+        // reads them, inside the run's transaction.
+        QVector<SyncPreview::Change> changes;
+        if (logged)
+            changes = SyncPreview::read(session).changes;
         UserSync sync(session);
+        sync.onStatement = [&counts](const QString &sql) { counts.count(sql); };
         ShowProgressPanel(TabCtlProgress, true);
         // Pending events are handled once a frame rather than after every
         // user: that keeps the window painting and answering, while a pass of
         // the event loop per user cost a tenth of a large run.
         QElapsedTimer sinceEvents;
         sync.run([this, &sinceEvents](int done, int total) {
+            emit SyncProgress(done, total);
             if (done == 0) {
                 ProBar->SetPosition(0);
                 ProBar->SetMax(total * 100);
+                LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(total));
                 sinceEvents.start();
                 return;
             }
             ProBar->SetPosition(ProBar->Position() + 100);
-            if (sinceEvents.elapsed() >= kEventIntervalMs) {
+            if (sinceEvents.elapsed() >= kEventIntervalMs || done == total) {
+                LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
                 QCoreApplication::processEvents();
                 sinceEvents.restart();
             }
+            if (m_cancelRequested)
+                throw RunCancelled();
         });
+        if (logged) {
+            run.added = counts.added;
+            run.updated = counts.updated;
+            run.same = counts.same;
+            run.seconds = clock.elapsed() / 1000.0;
+            log.write(run, changes);
+        }
         session.CommitHrTrans();
     } catch (const std::exception &e) {
         rollbackQuietly(session);
         ShowProgressPanel(TabCtlProgress, false);
-        cause = reportSyncFailure(e);
-        return false;
+        const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
+        if (!cancelled)
+            cause = reportSyncFailure(e);
+        if (logged) {
+            // After the rollback and in a transaction of its own, so that the
+            // record of a failed run is not undone with the run.
+            run.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
+            run.seconds = clock.elapsed() / 1000.0;
+            run.cause = cause;
+            try {
+                session.BeginHrTrans();
+                log.write(run);
+                session.CommitHrTrans();
+            } catch (const std::exception &logFailure) {
+                rollbackQuietly(session);
+                qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
+                                                << data::LumoError::of(logFailure).message();
+            }
+        } else if (const QString note = noSyncLogNote(); !note.isEmpty()) {
+            showStatus(lblStatus->isVisible() ? lblStatus->Caption() + QStringLiteral("; ") + note : note);
+        }
+        return cancelled ? SyncCancelled : SyncFailed;
     }
     // Committed: the run succeeded, whatever the reload does.
     ShowProgressPanel(TabCtlProgress, false);
-    reloadFailure = afterCommit([this] {
+    reloadFailure = afterCommit([this, &area] {
         FUserSearch->usersChanged();
         LoadAreaTree();
+        ShowAreaUser(area, QString());
     });
-    return true;
+    QString status = counts.line(clock.elapsed() / 1000.0);
+    if (!logged)
+        if (const QString note = noSyncLogNote(); !note.isEmpty())
+            status += QStringLiteral("; ") + note;
+    showStatus(status, false);
+    return SyncDone;
+}
+
+QString TUserInfoMagForm::noSyncLogNote()
+{
+    if (m_toldNoSyncLog)
+        return QString();
+    m_toldNoSyncLog = true;
+    return QStringLiteral("数据库中没有同步记录表, 不记录同步日志");
+}
+
+void TUserInfoMagForm::BtnSyncLogClick(QObject *)
+{
+    SyncLog log(UGlobalValue::Session());
+    try {
+        std::unique_ptr<SyncLogDialog> dialog;
+        {
+            BusyScope busy(this);
+            if (!log.available()) {
+                ShowInfo(QStringLiteral("数据库中没有同步记录表, 没有同步记录可看"));
+                return;
+            }
+            dialog = std::make_unique<SyncLogDialog>(log, this);
+        }
+        dialog->exec();
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("读取同步记录失败!原因:") + e.cause());
+    }
 }
 
 QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
@@ -671,8 +787,9 @@ QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
     return whole.cause();
 }
 
-void TUserInfoMagForm::showStatus(const QString &text)
+void TUserInfoMagForm::showStatus(const QString &text, bool failure)
 {
+    lblStatus->SetTextColor(failure ? QColor(Qt::red) : palette().color(QPalette::WindowText));
     lblStatus->SetCaption(text);
     lblStatus->setVisible(!text.isEmpty());
 }

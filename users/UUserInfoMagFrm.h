@@ -10,6 +10,7 @@ class HostSession;
 class QAction;
 class QKeyEvent;
 class QPainter;
+class TcxButton;
 class TcxLabel;
 class TcxDBTreeList;
 class TcxGrid;
@@ -52,6 +53,7 @@ public:
     TdxBarLargeButton *BtnSyh = nullptr;
     TdxBarLargeButton *BtnPreview = nullptr;
     TdxBarLargeButton *BtnRefs = nullptr;
+    TdxBarLargeButton *BtnSyncLog = nullptr;
     QAction *ActReferences = nullptr;  // the grid menu's way to BtnRefs
     TcxTabControl *TabCtlMain = nullptr;
     TcxGroupBox *cxGroupBox1 = nullptr;
@@ -70,6 +72,8 @@ public:
     TcxTabControl *TabCtlProgress = nullptr;
     TcxProgressBar *ProBar = nullptr;
     TcxLabel *lblStatus = nullptr;  // status line: what the last command could not do
+    TcxLabel *LblProgress = nullptr;       // "已处理 n / N"
+    TcxButton *BtnSyncCancel = nullptr;     // live while a run keeps the window busy
     data::ClientDataSet *CDSAreaData = nullptr;
     data::ClientDataSet *CDSUserData = nullptr;
     data::ClientDataSet *CDSOrgData = nullptr;
@@ -93,6 +97,8 @@ public:
     void BtnEditClick(QObject *sender);
     void BtnDelClick(QObject *sender);
     void BtnSyhClick(QObject *sender);
+    // The synchronisation log, newest run first.
+    void BtnSyncLogClick(QObject *sender);
     // What the synchronisation would change, read without writing; the
     // synchronisation can be started from there.
     void BtnPreviewClick(QObject *sender);
@@ -116,6 +122,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
+signals:
+    // After each user of a synchronisation (and once with 0 before the first).
+    void SyncProgress(int done, int total);
+
 private:
     void LoadAreaTree();
     void LoadUserList();
@@ -123,11 +133,15 @@ private:
     // Opens the add/edit dialog; editing when userCode is given.
     void openUserDialog(bool edit);
     void synchronise();
-    // Steps 2 to 8 of the synchronisation; false when it failed and was rolled
-    // back, with the failure's cause in words a person can read. A committed
-    // run whose reload failed is a success; reloadFailure then says the list
-    // could not be refreshed.
-    bool runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure);
+    // How a run ended.
+    enum SyncEnd { SyncDone, SyncFailed, SyncCancelled };
+    // Steps 2 to 8 of the synchronisation, with the log of the run around them.
+    // A failed run is rolled back, with the failure's cause in words a person
+    // can read. A committed run whose reload failed is a success;
+    // reloadFailure then says the list could not be refreshed.
+    SyncEnd runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure);
+    // The line that says, once per window, that the database keeps no log.
+    QString noSyncLogNote();
     // Runs a command's handler unless a command is already running.
     template <typename Body>
     void runCommand(Body body)
@@ -138,8 +152,9 @@ private:
     // Logs why a synchronisation failed (and at which user) and names the user
     // on the status line; returns the cause in a person's words.
     QString reportSyncFailure(const std::exception &error);
-    // Shows text on the status line; an empty text hides it.
-    void showStatus(const QString &text);
+    // Shows text on the status line (in red when it tells of a failure); an
+    // empty text hides it.
+    void showStatus(const QString &text, bool failure = true);
     // Runs a reload after a committed change; returns the message that says the
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);
@@ -155,4 +170,6 @@ private:
 
     std::unique_ptr<THRDictDataClass> FHRDictRef;
     std::unique_ptr<GridLayoutSettings> FGridLayout;
+    bool m_cancelRequested = false;
+    bool m_toldNoSyncLog = false;
 };

@@ -1,12 +1,11 @@
 #include "UserSync.h"
 
-#include <QHash>
-
 #include "ClientDataSet.h"
 #include "LumoError.h"
 #include "TextRules.h"
 #include "UGlobalFunUnt.h"
 #include "URCMSObjValueClass.h"
+#include "UserPairing.h"
 
 namespace {
 
@@ -109,17 +108,7 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     std::unique_ptr<data::ClientDataSet> source = m_session.OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
     std::unique_ptr<data::ClientDataSet> target = m_session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
     const Columns sourceColumns(*source);
-    const Columns targetColumns(*target);
-    const bool ignoreCase = m_session.HrCodesIgnoreCase;
-    const bool ignoreTrailing = m_session.HrCodesIgnoreTrailingBlanks;
-    const bool folds = ignoreCase || ignoreTrailing;
-
-    // Health-record users by their key as the database compares it, made on the
-    // first user the exact filter does not find; and what this run wrote, so
-    // that two RCMS users the key takes for one are one user here as well.
-    QHash<QString, Texts> byKey;
-    bool byKeyMade = false;
-    QHash<QString, Texts> written;
+    UserPairing pairing(*target, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks);
 
     source->First();
     const int total = source->RecordCount();
@@ -128,39 +117,15 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     while (!source->Eof()) {
         const QString code = sourceColumns.userCode->AsString();
         try {
-            const QString key = folds ? keyOf(code, ignoreCase, ignoreTrailing) : code;
-            Texts paired;
-            bool found = false;
-            if (auto w = written.constFind(key); w != written.cend()) {
-                paired = *w;
-                found = true;
-            } else {
-                FilterDataSet(target.get(), QStringLiteral("UserCode = ") + QuotedStr(code));
-                if (target->RecordCount() >= 1) {
-                    paired = textsOf(targetColumns);
-                    found = true;
-                } else if (folds) {
-                    if (!byKeyMade) {
-                        target->SetFiltered(false);
-                        for (target->First(); !target->Eof(); target->Next()) {
-                            const QString k = keyOf(targetColumns.userCode->AsString(), ignoreCase, ignoreTrailing);
-                            if (!byKey.contains(k))
-                                byKey.insert(k, textsOf(targetColumns));
-                        }
-                        byKeyMade = true;
-                    }
-                    if (auto t = byKey.constFind(key); t != byKey.cend()) {
-                        paired = *t;
-                        found = true;
-                    }
-                }
-            }
-            const QString sql = statementFor(sourceColumns, found ? &paired : nullptr);
+            const std::optional<Texts> paired = pairing.find(code);
+            const QString sql = statementFor(sourceColumns, paired ? &*paired : nullptr);
+            if (onStatement)
+                onStatement(sql);
             if (!sql.isEmpty()) {
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,
                                           QStringLiteral("数据库未执行同步语句"));
-                written.insert(key, textsOf(sourceColumns));
+                pairing.wrote(code, textsOf(sourceColumns));
             }
         } catch (const data::LumoError &e) {
             throw UserSyncFailure(code, e.message(), e.cause());

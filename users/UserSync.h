@@ -24,6 +24,7 @@ class Field;
 // session's HrCodesIgnoreCase / HrCodesIgnoreTrailingBlanks): an RCMS user whose
 // code differs from a health-record user's only in letter case is that user,
 // updated rather than inserted a second time, which the key would refuse.
+// The pairing itself is UserPairing's, shared with the preview.
 class UserSync
 {
 public:
@@ -32,6 +33,10 @@ public:
     // progress(0, total) once before the first user, then progress(n, total)
     // after each user.
     void run(const std::function<void(int done, int total)> &progress);
+
+    // Told each user's statement before it runs: the insert, the update, or an
+    // empty text for a user left as it is. Lets a caller count the outcomes.
+    std::function<void(const QString &statement)> onStatement;
 
     // The columns the synchronisation reads, looked up once per dataset rather
     // than by name for every user.

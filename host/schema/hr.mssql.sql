@@ -59,6 +59,31 @@ CREATE TABLE TSys_UserRight (
     CONSTRAINT PK_TSys_UserRight PRIMARY KEY (UserCode, ModFunTyp, ModFunID)
 );
 
+-- The synchronisation log: one row per run of the RCMS user synchronisation,
+-- whatever its end (成功, 失败, 已取消), and for a successful run one row per user
+-- it inserted or rewrote. Passwords are never written here.
+CREATE TABLE TSys_UserSyncLog (
+    LogID nvarchar(20) NOT NULL,
+    SyncTime datetime,
+    UserCode nvarchar(20),
+    AddedCount int,
+    UpdatedCount int,
+    SameCount int,
+    Result nvarchar(10),
+    Seconds float,
+    Cause nvarchar(1000),
+    CONSTRAINT PK_TSys_UserSyncLog PRIMARY KEY (LogID)
+);
+CREATE TABLE TSys_UserSyncLogDet (
+    LogID nvarchar(20) NOT NULL,
+    UserCode nvarchar(20) NOT NULL,
+    ChangeKind nvarchar(10),
+    ChangedColumns nvarchar(100),
+    OldValues nvarchar(2000),
+    NewValues nvarchar(2000),
+    CONSTRAINT PK_TSys_UserSyncLogDet PRIMARY KEY (LogID, UserCode)
+);
+
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
 -- deleted; the check searches each column with a prefix LIKE, hence the indexes.

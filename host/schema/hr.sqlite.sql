@@ -61,6 +61,31 @@ CREATE TABLE TSys_UserRight (
     PRIMARY KEY (UserCode, ModFunTyp, ModFunID)
 );
 
+-- The synchronisation log: one row per run of the RCMS user synchronisation,
+-- whatever its end (成功, 失败, 已取消), and for a successful run one row per user
+-- it inserted or rewrote. Passwords are never written here.
+CREATE TABLE TSys_UserSyncLog (
+    LogID varchar(20) COLLATE NOCASE NOT NULL,
+    SyncTime datetime,
+    UserCode varchar(20) COLLATE NOCASE,
+    AddedCount int,
+    UpdatedCount int,
+    SameCount int,
+    Result varchar(10) COLLATE NOCASE,
+    Seconds float,
+    Cause varchar(1000) COLLATE NOCASE,
+    PRIMARY KEY (LogID)
+);
+CREATE TABLE TSys_UserSyncLogDet (
+    LogID varchar(20) COLLATE NOCASE NOT NULL,
+    UserCode varchar(20) COLLATE NOCASE NOT NULL,
+    ChangeKind varchar(10) COLLATE NOCASE,
+    ChangedColumns varchar(100) COLLATE NOCASE,
+    OldValues varchar(2000) COLLATE NOCASE,
+    NewValues varchar(2000) COLLATE NOCASE,
+    PRIMARY KEY (LogID, UserCode)
+);
+
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
 -- deleted; the check searches each column with a prefix LIKE, hence the indexes.

@@ -1,5 +1,6 @@
-// The synchronisation preview on the real SQLite session: it foretells exactly
-// what the synchronisation then does, writes nothing, and can start the run.
+// The synchronisation around its own steps, on the real SQLite session: the
+// preview foretells exactly what the run does and writes nothing; the run shows
+// its progress, can be cancelled, tells its counts and leaves a log row.
 #include <QtTest>
 
 #include <QComboBox>
@@ -13,6 +14,8 @@
 
 #include "ClientDataSet.h"
 #include "FormFactory.h"
+#include "SyncLog.h"
+#include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
 #include "TdxBarManager.h"
@@ -79,6 +82,21 @@ void generateDifferences(UserDatabases &db)
                            " ('51010100100003', '王五', 'WW', 'GG', 'A1', '3', Null, 'p3')"));
 }
 
+struct LogRow
+{
+    QString result, cause;
+    int added, updated, same;
+};
+
+QVector<LogRow> logRows(UserDatabases &db)
+{
+    QVector<LogRow> rows;
+    for (const auto &r : db.session().OpenHrData(QStringLiteral(
+             "Select Result, Cause, AddedCount, UpdatedCount, SameCount From TSys_UserSyncLog Order By LogID")).rows)
+        rows.append({r.at(0).toString(), r.at(1).toString(), r.at(2).toInt(), r.at(3).toInt(), r.at(4).toInt()});
+    return rows;
+}
+
 QByteArray bytesOf(const QString &file)
 {
     QFile f(file);
@@ -87,16 +105,21 @@ QByteArray bytesOf(const QString &file)
 
 } // namespace
 
-class UsersSyncPreview : public QObject
+class UsersSyncTrust : public QObject
 {
     Q_OBJECT
 
 private slots:
     void foretellsExactlyWhatTheSynchronisationDoes();
     void dialogFiltersByKindAndStartsTheSynchronisation();
+    void cancelLeavesTheUsersAsTheyWereAndLogsIt_data();
+    void cancelLeavesTheUsersAsTheyWereAndLogsIt();
+    void aFailureIsLoggedWithItsCause();
+    void successTellsTheCountsKeepsTheAreaAndLogsTheChanges();
+    void withoutTheLogTablesTheRunWorksAndSaysSoOnce();
 };
 
-void UsersSyncPreview::foretellsExactlyWhatTheSynchronisationDoes()
+void UsersSyncTrust::foretellsExactlyWhatTheSynchronisationDoes()
 {
     UserDatabases db;
     generateDifferences(db);
@@ -149,7 +172,7 @@ void UsersSyncPreview::foretellsExactlyWhatTheSynchronisationDoes()
     QVERIFY(preview.added > 0 && preview.changed > 0 && preview.same > 0);
 }
 
-void UsersSyncPreview::dialogFiltersByKindAndStartsTheSynchronisation()
+void UsersSyncTrust::dialogFiltersByKindAndStartsTheSynchronisation()
 {
     UserDatabases db;
     generateDifferences(db);
@@ -185,5 +208,130 @@ void UsersSyncPreview::dialogFiltersByKindAndStartsTheSynchronisation()
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'g005'")).toInt(), 1);
 }
 
-QTEST_MAIN(UsersSyncPreview)
-#include "tst_users_syncpreview.moc"
+void UsersSyncTrust::cancelLeavesTheUsersAsTheyWereAndLogsIt_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::newRow("first user") << 1;
+    QTest::newRow("a middle user") << 21;
+    QTest::newRow("last user") << 42;
+}
+
+void UsersSyncTrust::cancelLeavesTheUsersAsTheyWereAndLogsIt()
+{
+    QFETCH(int, at);
+    UserDatabases db;
+    generateDifferences(db);
+    const QString before = db.hrUsers();
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->show();
+    QStringList seen;
+    connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int total) {
+        if (done == 0)
+            QCOMPARE(total, 42);
+        if (done == at) {
+            // The window is busy: only the panel's 取消 takes the click.
+            QVERIFY(w->TabCtlProgress->isVisible());
+            QTest::mouseClick(w->dxbrTool->widgetForAction(w->BtnDel->action()), Qt::LeftButton);
+            QTest::mouseClick(w->BtnSyncCancel, Qt::LeftButton);
+            seen << w->LblProgress->text();
+        }
+    });
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("已取消同步, 数据未改变")});
+    QCOMPARE(db.hrUsers(), before);
+    QCOMPARE(logRows(db).size(), 1);
+    QCOMPARE(logRows(db).first().result, QStringLiteral("已取消"));
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLogDet")).toInt(), 0);
+    QVERIFY(!w->TabCtlProgress->isVisible());
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen.first().startsWith(QLatin1String("已处理 ")) && seen.first().endsWith(QLatin1String(" / 42")),
+             qPrintable(seen.first()));
+}
+
+void UsersSyncTrust::aFailureIsLoggedWithItsCause()
+{
+    UserDatabases db;
+    // The RCMS code differs from a health-record user's only in letter case:
+    // its insert breaks the key, and the run fails and is rolled back.
+    db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, PassWord) Values ('n1', '一', 'a'), ('ADMIN2', '三', 'c')"));
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('admin2', '已有')"));
+    const QString before = db.hrUsers();
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->show();
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据失败!")});
+    QCOMPARE(db.hrUsers(), before);
+    const QVector<LogRow> rows = logRows(db);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().result, QStringLiteral("失败"));
+    QVERIFY2(rows.first().cause.contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive)
+                 || rows.first().cause.contains(QLatin1String("p_User"), Qt::CaseInsensitive),
+             qPrintable(rows.first().cause));
+}
+
+void UsersSyncTrust::successTellsTheCountsKeepsTheAreaAndLogsTheChanges()
+{
+    UserDatabases db;
+    generateDifferences(db);
+    const SyncPreview preview = SyncPreview::read(db.session());
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->show();
+    QVERIFY(w->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("510101002")));
+    w->TreLstArea->SetFocusedRecordIndex(w->CDSAreaData->RecNo() - 1);
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("510101002"));
+    const QString expected = QStringLiteral("新增 %1 人, 更新 %2 人, 未变 %3 人, 用时 ")
+                                 .arg(preview.added).arg(preview.changed).arg(preview.same);
+    QVERIFY2(w->LblSyncStatus->isVisible() && w->LblSyncStatus->text().startsWith(expected),
+             qPrintable(w->LblSyncStatus->text()));
+    QCOMPARE(w->LblProgress->text(), QStringLiteral("已处理 42 / 42"));
+
+    const QVector<LogRow> rows = logRows(db);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().result, QStringLiteral("成功"));
+    QCOMPARE((QList<int>{rows.first().added, rows.first().updated, rows.first().same}),
+             (QList<int>{preview.added, preview.changed, preview.same}));
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLogDet")).toInt(),
+             preview.added + preview.changed);
+    // g007: name, password and unit changed; the password's values are never kept.
+    const auto detail = db.session().OpenHrData(QStringLiteral(
+        "Select ChangedColumns, OldValues, NewValues From TSys_UserSyncLogDet Where UserCode = 'g007'")).rows;
+    QCOMPARE(detail.size(), 1);
+    QCOMPARE(detail.first().at(0).toString(), QStringLiteral("姓名,所属单位,密码"));
+    QCOMPARE(detail.first().at(1).toString(), QStringLiteral("姓名=名7; 所属单位=A1"));
+    QCOMPARE(detail.first().at(2).toString(), QStringLiteral("姓名=名7y; 所属单位=A2"));
+
+    // 同步记录 shows the run and, chosen, the users it changed.
+    int runsShown = -1, changesShown = -1;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = w->findChild<SyncLogDialog *>();
+        QVERIFY(dialog);
+        runsShown = dialog->findChild<QTableView *>(QStringLiteral("TblSyncRuns"))->model()->rowCount();
+        changesShown = dialog->findChild<QTableView *>(QStringLiteral("TblSyncChanges"))->model()->rowCount();
+        dialog->reject();
+    });
+    QTest::mouseClick(w->dxbrTool->widgetForAction(w->BtnSyncLog->action()), Qt::LeftButton);
+    QTRY_COMPARE(runsShown, 1);
+    QCOMPARE(changesShown, preview.added + preview.changed);
+}
+
+void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()
+{
+    UserDatabases db;
+    db.hr(QStringLiteral("Drop Table TSys_UserSyncLog; Drop Table TSys_UserSyncLogDet"));
+    db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, PassWord) Values ('n1', '一', 'a')"));
+    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    w->show();
+    w->BtnSyhClick(w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'n1'")).toInt(), 1);
+    QVERIFY2(w->LblSyncStatus->text().contains(QLatin1String("不记录同步日志")), qPrintable(w->LblSyncStatus->text()));
+    w->BtnSyhClick(w->BtnSyh);
+    QVERIFY2(w->LblSyncStatus->text().startsWith(QLatin1String("新增 0 人, 更新 0 人, 未变 1 人"))
+                 && !w->LblSyncStatus->text().contains(QLatin1String("不记录")),
+             qPrintable(w->LblSyncStatus->text()));
+}
+
+QTEST_MAIN(UsersSyncTrust)
+#include "tst_users_synctrust.moc"
