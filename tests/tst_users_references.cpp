@@ -11,6 +11,7 @@
 
 #include "ClientDataSet.h"
 #include "FormFactory.h"
+#include "TcxDBTreeList.h"
 #include "TcxGridDBTableView.h"
 #include "TdxBarManager.h"
 #include "UUserInfoMagFrm.h"
@@ -118,7 +119,7 @@ void UsersReferences::contextMenuShowsTheSelectedUsersTables()
     QApplication::sendEvent(table->viewport(), &event);
     QTRY_VERIFY(menuSeen);
     QTRY_COMPARE(shown, QStringList{QStringLiteral("高血压随访 2")});
-    QVERIFY2(summary.contains(QLatin1String("51010100100001")) && summary.contains(QLatin1String("无法删除")),
+    QVERIFY2(summary.contains(QLatin1String("51010100100001")) && summary.contains(QStringLiteral("无法删除")),
              qPrintable(summary));
 }
 

@@ -18,6 +18,8 @@
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
+#include "TcxDBTreeList.h"
+#include "TcxTabControl.h"
 #include "TdxBarManager.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
@@ -244,7 +246,7 @@ void UsersSyncTrust::cancelLeavesTheUsersAsTheyWereAndLogsIt()
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLogDet")).toInt(), 0);
     QVERIFY(!w->TabCtlProgress->isVisible());
     QCOMPARE(seen.size(), 1);
-    QVERIFY2(seen.first().startsWith(QLatin1String("已处理 ")) && seen.first().endsWith(QLatin1String(" / 42")),
+    QVERIFY2(seen.first().startsWith(QStringLiteral("已处理 ")) && seen.first().endsWith(QLatin1String(" / 42")),
              qPrintable(seen.first()));
 }
 
@@ -326,10 +328,10 @@ void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()
     w->BtnSyhClick(w->BtnSyh);
     QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'n1'")).toInt(), 1);
-    QVERIFY2(w->LblSyncStatus->text().contains(QLatin1String("不记录同步日志")), qPrintable(w->LblSyncStatus->text()));
+    QVERIFY2(w->LblSyncStatus->text().contains(QStringLiteral("不记录同步日志")), qPrintable(w->LblSyncStatus->text()));
     w->BtnSyhClick(w->BtnSyh);
-    QVERIFY2(w->LblSyncStatus->text().startsWith(QLatin1String("新增 0 人, 更新 0 人, 未变 1 人"))
-                 && !w->LblSyncStatus->text().contains(QLatin1String("不记录")),
+    QVERIFY2(w->LblSyncStatus->text().startsWith(QStringLiteral("新增 0 人, 更新 0 人, 未变 1 人"))
+                 && !w->LblSyncStatus->text().contains(QStringLiteral("不记录")),
              qPrintable(w->LblSyncStatus->text()));
 }
 
