@@ -62,6 +62,31 @@ CREATE TABLE TSys_UserRight (
     CONSTRAINT PK_TSys_UserRight PRIMARY KEY (UserCode, ModFunTyp, ModFunID)
 );
 
+-- The synchronisation log: one row per run of the RCMS user synchronisation,
+-- whatever its end (成功, 失败, 已取消), and for a successful run one row per user
+-- it inserted or rewrote. Passwords are never written here.
+CREATE TABLE TSys_UserSyncLog (
+    LogID citext CHECK (char_length(LogID) <= 20) NOT NULL,
+    SyncTime timestamp(3),
+    UserCode citext CHECK (char_length(UserCode) <= 20),
+    AddedCount integer,
+    UpdatedCount integer,
+    SameCount integer,
+    Result citext CHECK (char_length(Result) <= 10),
+    Seconds double precision,
+    Cause citext CHECK (char_length(Cause) <= 1000),
+    CONSTRAINT PK_TSys_UserSyncLog PRIMARY KEY (LogID)
+);
+CREATE TABLE TSys_UserSyncLogDet (
+    LogID citext CHECK (char_length(LogID) <= 20) NOT NULL,
+    UserCode citext CHECK (char_length(UserCode) <= 20) NOT NULL,
+    ChangeKind citext CHECK (char_length(ChangeKind) <= 10),
+    ChangedColumns citext CHECK (char_length(ChangedColumns) <= 100),
+    OldValues citext CHECK (char_length(OldValues) <= 2000),
+    NewValues citext CHECK (char_length(NewValues) <= 2000),
+    CONSTRAINT PK_TSys_UserSyncLogDet PRIMARY KEY (LogID, UserCode)
+);
+
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
 -- deleted; the check searches each column with a prefix LIKE, hence the indexes.
