@@ -38,36 +38,44 @@ SyncPreview SyncPreview::read(HostSession &session)
         const QString code = sourceColumns.userCode->AsString();
         sourceKeys.insert(pairing.keyOf(code));
         const UserSync::Texts now = UserSync::textsOf(sourceColumns);
-        const std::optional<UserSync::Texts> was = pairing.find(code);
-        if (!was) {
-            ++preview.added;
-            preview.changes.append({true, code, now[Name], Name, QString(), QString()});
+        if (preview.add(code, pairing.find(code), now))
             pairing.wrote(code, now);
-            continue;
-        }
-        bool differs = false;
-        for (int c = 0; c < ColumnCount; ++c) {
-            if ((*was)[c] == now[c])
-                continue;
-            differs = true;
-            ++preview.changedPerColumn[c];
-            // Passwords are told as changed, never shown.
-            const bool shown = c != Password;
-            preview.changes.append({false, code, now[Name], Column(c), shown ? (*was)[c] : QString(),
-                                    shown ? now[c] : QString()});
-        }
-        if (differs) {
-            ++preview.changed;
-            pairing.wrote(code, now);
-        } else {
-            ++preview.same;
-        }
     }
     target->SetFiltered(false);
     for (target->First(); !target->Eof(); target->Next())
         if (!sourceKeys.contains(pairing.keyOf(targetColumns.userCode->AsString())))
             ++preview.withoutSource;
     return preview;
+}
+
+bool SyncPreview::add(const QString &code, const std::optional<UserSync::Texts> &was, const UserSync::Texts &now)
+{
+    if (!was) {
+        ++added;
+        changes.append({true, code, now[Name], Name, QString(), QString()});
+        return true;
+    }
+    bool differs = false;
+    for (int c = 0; c < ColumnCount; ++c) {
+        if ((*was)[c] == now[c])
+            continue;
+        differs = true;
+        ++changedPerColumn[c];
+        // Passwords are told as changed, never shown.
+        const bool shown = c != Password;
+        changes.append({false, code, now[Name], Column(c), shown ? (*was)[c] : QString(), shown ? now[c] : QString()});
+    }
+    ++(differs ? changed : same);
+    return differs;
+}
+
+QString SyncPreview::runLine(double seconds) const
+{
+    return QStringLiteral("新增 %1 人, 更新 %2 人, 未变 %3 人, 用时 %4 秒")
+        .arg(added)
+        .arg(changed)
+        .arg(same)
+        .arg(seconds, 0, 'f', 1);
 }
 
 QString SyncPreview::summary() const

@@ -4,6 +4,9 @@
 #include <QVector>
 
 #include <array>
+#include <optional>
+
+#include "UserSync.h"
 
 class HostSession;
 
@@ -35,9 +38,16 @@ public:
     std::array<int, ColumnCount> changedPerColumn{};
     QVector<Change> changes;
 
-    // Reads both tables with the synchronisation's own queries.
+    // Reads both tables with the synchronisation's own queries and pairing.
     static SyncPreview read(HostSession &session);
+
+    // Counts one RCMS user against the texts of the health-record user it
+    // pairs with (none: a new user); true when the run writes the user. A run
+    // feeds its users through this too, so its log tells what the preview tells.
+    bool add(const QString &code, const std::optional<UserSync::Texts> &was, const UserSync::Texts &now);
 
     // One line for a person: the counts of each kind.
     QString summary() const;
+    // The counts of a finished run: "新增 a 人, 更新 b 人, 未变 c 人, 用时 t 秒".
+    QString runLine(double seconds) const;
 };

@@ -20,7 +20,6 @@
 #include "GridLayoutSettings.h"
 #include "HostCall.h"
 #include "LumoError.h"
-#include "SyncCounts.h"
 #include "SyncLog.h"
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
@@ -211,6 +210,12 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     lblStatus->setContentsMargins(6, 2, 6, 2);
     lblStatus->hide();
     layout->addWidget(lblStatus);
+    // What the last synchronisation did, until the next one.
+    lblSyncCounts = new TcxLabel(QString(), this);
+    lblSyncCounts->setObjectName(QStringLiteral("lblSyncCounts"));
+    lblSyncCounts->setContentsMargins(6, 2, 6, 2);
+    lblSyncCounts->hide();
+    layout->addWidget(lblSyncCounts);
 
     // Finding and ordering users: a search box over the grid, sorting by the
     // column headers, columns the user may move.
@@ -651,6 +656,7 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
         ~HidePanel() { panel->hide(); }
     } hide{TabCtlProgress};
     showStatus(QString());
+    lblSyncCounts->hide();
     // Asked before the transaction: on a database without the log tables the
     // probe fails, and a failed statement may end a server's transaction.
     SyncLog log(session);
@@ -660,20 +666,16 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
     run.login = session.UserCode;
     QElapsedTimer clock;
     clock.start();
-    SyncCounts counts;
+    SyncPreview ran;  // what the run does, counted and listed as the preview does
     const QString area = CDSAreaData->Active() && !CDSAreaData->IsEmpty()
         ? CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString()
         : QString();
     m_cancelRequested = false;
     try {
         session.BeginHrTrans();
-        // The log keeps the old values of what changes: read, as the preview
-        // reads them, inside the run's transaction.
-        QVector<SyncPreview::Change> changes;
-        if (logged)
-            changes = SyncPreview::read(session).changes;
         UserSync sync(session);
-        sync.onStatement = [&counts](const QString &sql) { counts.count(sql); };
+        sync.onUser = [&ran](const QString &code, const std::optional<UserSync::Texts> &was,
+                             const UserSync::Texts &now) { ran.add(code, was, now); };
         ShowProgressPanel(TabCtlProgress, true);
         // Pending events are handled once a frame rather than after every
         // user: that keeps the window painting and answering, while a pass of
@@ -698,11 +700,11 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
                 throw RunCancelled();
         });
         if (logged) {
-            run.added = counts.added;
-            run.updated = counts.updated;
-            run.same = counts.same;
+            run.added = ran.added;
+            run.updated = ran.changed;
+            run.same = ran.same;
             run.seconds = clock.elapsed() / 1000.0;
-            log.write(run, changes);
+            log.write(run, ran.changes);
         }
         session.CommitHrTrans();
     } catch (const std::exception &e) {
@@ -711,12 +713,13 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
         const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
         if (!cancelled)
             cause = reportSyncFailure(e);
+        const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&e);
         if (logged) {
             // After the rollback and in a transaction of its own, so that the
             // record of a failed run is not undone with the run.
             run.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
             run.seconds = clock.elapsed() / 1000.0;
-            run.cause = cause;
+            run.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), cause) : cause;
             try {
                 session.BeginHrTrans();
                 log.write(run);
@@ -727,7 +730,8 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
                                                 << data::LumoError::of(logFailure).message();
             }
         } else if (const QString note = noSyncLogNote(); !note.isEmpty()) {
-            showStatus(lblStatus->isVisible() ? lblStatus->Caption() + QStringLiteral("; ") + note : note);
+            lblSyncCounts->SetCaption(note);
+            lblSyncCounts->show();
         }
         return cancelled ? SyncCancelled : SyncFailed;
     }
@@ -736,13 +740,15 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
     reloadFailure = afterCommit([this, &area] {
         FUserSearch->usersChanged();
         LoadAreaTree();
-        ShowAreaUser(area, QString());
+        if (!area.isEmpty())
+            ShowAreaUser(area, QString());
     });
-    QString status = counts.line(clock.elapsed() / 1000.0);
+    QString counts = ran.runLine(clock.elapsed() / 1000.0);
     if (!logged)
         if (const QString note = noSyncLogNote(); !note.isEmpty())
-            status += QStringLiteral("; ") + note;
-    showStatus(status, false);
+            counts += QStringLiteral("; ") + note;
+    lblSyncCounts->SetCaption(counts);
+    lblSyncCounts->show();
     return SyncDone;
 }
 
@@ -787,9 +793,8 @@ QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
     return whole.cause();
 }
 
-void TUserInfoMagForm::showStatus(const QString &text, bool failure)
+void TUserInfoMagForm::showStatus(const QString &text)
 {
-    lblStatus->SetTextColor(failure ? QColor(Qt::red) : palette().color(QPalette::WindowText));
     lblStatus->SetCaption(text);
     lblStatus->setVisible(!text.isEmpty());
 }

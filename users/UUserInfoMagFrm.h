@@ -72,6 +72,7 @@ public:
     TcxTabControl *TabCtlProgress = nullptr;
     TcxProgressBar *ProBar = nullptr;
     TcxLabel *lblStatus = nullptr;  // status line: what the last command could not do
+    TcxLabel *lblSyncCounts = nullptr;  // what the last synchronisation did
     TcxLabel *LblProgress = nullptr;       // "已处理 n / N"
     TcxButton *BtnSyncCancel = nullptr;     // live while a run keeps the window busy
     data::ClientDataSet *CDSAreaData = nullptr;
@@ -152,9 +153,8 @@ private:
     // Logs why a synchronisation failed (and at which user) and names the user
     // on the status line; returns the cause in a person's words.
     QString reportSyncFailure(const std::exception &error);
-    // Shows text on the status line (in red when it tells of a failure); an
-    // empty text hides it.
-    void showStatus(const QString &text, bool failure = true);
+    // Shows text on the status line; an empty text hides it.
+    void showStatus(const QString &text);
     // Runs a reload after a committed change; returns the message that says the
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);

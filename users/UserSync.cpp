@@ -119,8 +119,8 @@ void UserSync::run(const std::function<void(int, int)> &progress)
         try {
             const std::optional<Texts> paired = pairing.find(code);
             const QString sql = statementFor(sourceColumns, paired ? &*paired : nullptr);
-            if (onStatement)
-                onStatement(sql);
+            if (onUser)
+                onUser(code, paired, textsOf(sourceColumns));
             if (!sql.isEmpty()) {
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,

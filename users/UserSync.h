@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "LumoError.h"
 
@@ -34,10 +35,6 @@ public:
     // after each user.
     void run(const std::function<void(int done, int total)> &progress);
 
-    // Told each user's statement before it runs: the insert, the update, or an
-    // empty text for a user left as it is. Lets a caller count the outcomes.
-    std::function<void(const QString &statement)> onStatement;
-
     // The columns the synchronisation reads, looked up once per dataset rather
     // than by name for every user.
     struct Columns
@@ -48,6 +45,11 @@ public:
     // The seven compared texts of a user, in the order they are compared.
     using Texts = std::array<QString, 7>;
     static Texts textsOf(const Columns &columns);
+
+    // Told each RCMS user before its statement runs, with the texts of the
+    // health-record user it pairs with (none for a new user): lets a caller
+    // count and log what the run does.
+    std::function<void(const QString &code, const std::optional<Texts> &was, const Texts &now)> onUser;
 
     // The statement for the current source user against the texts of the
     // health-record user it pairs with (none when null): the insert, the update,
