@@ -46,7 +46,7 @@ void benchPreview(int users)
         preview = SyncPreview::read(session);
         best = std::min(best, timer.nsecsElapsed() / 1e9);
     }
-    std::printf("preview %d users: %.3f s  (added %d, changed %d, same %d, changes listed %lld; best of 3)\n",
+    std::printf("preview %d users: %.3f s (target 2 s)  (added %d, changed %d, same %d, changes listed %lld; best of 3)\n",
                 files.summary.rcmsUsers, best, preview.added, preview.changed, preview.same,
                 static_cast<long long>(preview.changes.size()));
 }
@@ -70,7 +70,7 @@ void benchReferences(int areas, int users)
             for (const UserReference &r : found)
                 records += r.count;
         }
-        std::printf("references %d users: %.3f s  (user %s, %lld records; best of 3)\n", files.summary.hrUsers, best,
+        std::printf("references %d users: %.3f s (target 1 s)  (user %s, %lld records; best of 3)\n", files.summary.hrUsers, best,
                     qUtf8Printable(user), static_cast<long long>(records));
     }
 }

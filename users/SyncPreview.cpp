@@ -24,8 +24,13 @@ QString SyncPreview::columnCaption(Column column)
 
 SyncPreview SyncPreview::read(HostSession &session)
 {
-    std::unique_ptr<data::ClientDataSet> source = session.OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
-    std::unique_ptr<data::ClientDataSet> target = session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
+    // The synchronisation's tables with only the columns it compares: the
+    // health-record table's other columns (a time stamp) cost most of the
+    // reading and are never looked at.
+    const QString sql = QStringLiteral("Select UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, ContactType, "
+                                       "PassWord From p_User");
+    std::unique_ptr<data::ClientDataSet> source = session.OpenRcmsDataSet(sql);
+    std::unique_ptr<data::ClientDataSet> target = session.OpenHrQuery(sql);
     const UserSync::Columns sourceColumns(*source);
     const UserSync::Columns targetColumns(*target);
     // The run's own pairing, fed with what the run would write.
