@@ -84,9 +84,43 @@ void drawSync(QPainter &p)
     p.drawPath(lower);
 }
 
+// A magnifier: looking before synchronising.
+void drawMagnifier(QPainter &p)
+{
+    const QColor blue(30, 100, 200);
+    p.setPen(QPen(blue, 3.5));
+    p.setBrush(QColor(220, 235, 250));
+    p.drawEllipse(QRectF(4, 4, 17, 17));
+    p.setPen(QPen(blue, 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(20, 20), QPointF(27, 27));
+}
+
+// A sheet with lines: the record of past runs.
+void drawSheet(QPainter &p)
+{
+    p.setPen(QPen(QColor(90, 90, 90), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6, 3, 20, 26));
+    p.setPen(QPen(QColor(30, 100, 200), 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (int y = 10; y <= 22; y += 6)
+        p.drawLine(QPointF(10, y), QPointF(22, y));
+}
+
+// An "i" in a circle: information about a user's records.
+void drawInfo(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 100, 200));
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(14, 7.5, 4, 4));
+    p.drawRect(QRectF(14, 13.5, 4, 11));
+}
+
 } // namespace
 
 QList<QIcon> toolbarImages()
 {
-    return {drawIcon(drawPlus), drawIcon(drawPencil), drawIcon(drawCross), drawIcon(drawSync)};
+    return {drawIcon(drawPlus),      drawIcon(drawPencil), drawIcon(drawCross), drawIcon(drawSync),
+            drawIcon(drawMagnifier), drawIcon(drawSheet),  drawIcon(drawInfo)};
 }

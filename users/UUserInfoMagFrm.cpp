@@ -116,12 +116,12 @@ TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
     BtnEdit->OnClick = [this](QObject *s) { runCommand([&] { BtnEditClick(s); }); };
     BtnDel->OnClick = [this](QObject *s) { runCommand([&] { BtnDelClick(s); }); };
     BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };
-    BtnPreview = makeButton("BtnPreview", QStringLiteral("同步预览"), 257, 3, false);
+    BtnPreview = makeButton("BtnPreview", QStringLiteral("同步预览"), 257, 4, false);
     BtnPreview->OnClick = [this](QObject *s) { runCommand([&] { BtnPreviewClick(s); }); };
-    BtnSyncLog = makeButton("BtnSyncLog", QStringLiteral("同步记录"), 257, 3, false);
+    BtnSyncLog = makeButton("BtnSyncLog", QStringLiteral("同步记录"), 257, 5, false);
     BtnSyncLog->OnClick = [this](QObject *s) { runCommand([&] { BtnSyncLogClick(s); }); };
     // Read-only, so it goes with the right to delete, whose refusals it explains.
-    BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 2, true);
+    BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 6, true);
     BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };
 
     TabCtlMain = new TcxTabControl(this);
