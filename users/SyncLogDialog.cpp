@@ -60,9 +60,12 @@ SyncLogDialog::SyncLogDialog(SyncLog &log, QWidget *parent) : QDialog(parent), m
     layout->addWidget(new QLabel(QStringLiteral("同步记录 (最新在前):"), this));
     QTableView *runs = makeTable(this, "TblSyncRuns", m_runs);
     runs->setColumnHidden(0, true);
+    // Times, codes and columns read whole; a long cause or list of values ends the row.
+    runs->resizeColumnsToContents();
     layout->addWidget(runs, 1);
     layout->addWidget(new QLabel(QStringLiteral("所选同步改动的用户:"), this));
-    layout->addWidget(makeTable(this, "TblSyncChanges", m_changes), 1);
+    m_changesView = makeTable(this, "TblSyncChanges", m_changes);
+    layout->addWidget(m_changesView, 1);
     connect(runs->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showChanges(current.row()); });
 
@@ -89,4 +92,5 @@ void SyncLogDialog::showChanges(int row)
         }
     }
     fill(m_changes, packet, captions);
+    m_changesView->resizeColumnsToContents();
 }

@@ -22,4 +22,5 @@ private:
     SyncLog &m_log;
     QStandardItemModel *m_runs = nullptr;
     QStandardItemModel *m_changes = nullptr;
+    QTableView *m_changesView = nullptr;
 };
