@@ -28,6 +28,7 @@
 #include "HostDispatch.h"
 #include "LumoError.h"
 #include "PostgresDatabases.h"
+#include "Screenshot.h"
 #include "SearchCodes.h"
 #include "SessionFactory.h"
 #include "URCMSObjValueClass.h"
@@ -37,17 +38,6 @@ namespace {
 const QString kArea = QStringLiteral("41999");  // a five-digit area, as in the users' own examples
 const QString kUnit = QStringLiteral("T5001");
 const QString kPassword = QStringLiteral("5f1d7a3c9e2b48d06a7c3e91b4f8d2a6");
-
-// With LUMO_SCREENSHOT_DIR set (scripts/screenshots.sh), the windows are saved
-// as pictures along the way.
-void screenshot(QWidget *widget, const char *name)
-{
-    const QString dir = qEnvironmentVariable("LUMO_SCREENSHOT_DIR");
-    if (dir.isEmpty() || !widget)
-        return;
-    QApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
-}
 
 // Runs body once the next modal dialog is up, and closes that dialog whatever
 // happens inside, so that a failed check never leaves exec() waiting.

@@ -11,6 +11,7 @@
 
 #include "ClientDataSet.h"
 #include "FormFactory.h"
+#include "Screenshot.h"
 #include "TcxDBTreeList.h"
 #include "TcxGridDBTableView.h"
 #include "TdxBarManager.h"
@@ -81,6 +82,7 @@ void UsersReferences::theGridMenuOffersItWithTheRightToDelete()
         QTimer::singleShot(0, this, [&] {
             auto *dialog = w->findChild<UserReferencesDialog *>();
             QVERIFY(dialog);
+            screenshot(dialog, "references");
             summary = dialog->findChild<QLabel *>(QStringLiteral("LblReferencesSummary"))->text();
             auto *list = dialog->findChild<QTableWidget *>(QStringLiteral("TblReferences"));
             for (int r = 0; r < list->rowCount(); ++r)
