@@ -20,11 +20,17 @@ QIcon drawIcon(Draw draw)
     return QIcon(pixmap);
 }
 
-void drawPlus(QPainter &p)
+// The coloured disc under the round icons' white signs.
+void drawDisc(QPainter &p, const QColor &color)
 {
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(46, 139, 87));
+    p.setBrush(color);
     p.drawEllipse(QRectF(3, 3, 26, 26));
+}
+
+void drawPlus(QPainter &p)
+{
+    drawDisc(p, QColor(46, 139, 87));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(14, 8, 4, 16));
     p.drawRect(QRectF(8, 14, 16, 4));
@@ -52,9 +58,7 @@ void drawPencil(QPainter &p)
 
 void drawCross(QPainter &p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(200, 40, 40));
-    p.drawEllipse(QRectF(3, 3, 26, 26));
+    drawDisc(p, QColor(200, 40, 40));
     p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(11, 11), QPointF(21, 21));
     p.drawLine(QPointF(21, 11), QPointF(11, 21));
@@ -109,9 +113,7 @@ void drawSheet(QPainter &p)
 // An "i" in a circle: information about a user's records.
 void drawInfo(QPainter &p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(30, 100, 200));
-    p.drawEllipse(QRectF(3, 3, 26, 26));
+    drawDisc(p, QColor(30, 100, 200));
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(14, 7.5, 4, 4));
     p.drawRect(QRectF(14, 13.5, 4, 11));

@@ -7,10 +7,7 @@
 #include <QTableView>
 #include <QTableWidget>
 
-#include <memory>
-
 #include "ClientDataSet.h"
-#include "FormFactory.h"
 #include "Screenshot.h"
 #include "TcxDBTreeList.h"
 #include "TcxGridDBTableView.h"
@@ -19,6 +16,7 @@
 #include "UserDatabases.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
+#include "UserWindow.h"
 
 class UsersReferences : public QObject
 {
@@ -61,8 +59,7 @@ void UsersReferences::theGridMenuOffersItWithTheRightToDelete()
     UserDatabases db;
     db.hr(QStringLiteral("Insert Into TData_HypFolupVisit (RecordID, InpPerCode) Values ('h1', '51010100100001'),"
                          " ('h2', '51010100100001')"));
-    std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> w(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    w->show();
+    UserWindow w = openUserWindow();
     QVERIFY(w->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("510101001")));
     w->TreLstArea->SetFocusedRecordIndex(w->CDSAreaData->RecNo() - 1);
     w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003"));
@@ -100,8 +97,7 @@ void UsersReferences::theGridMenuOffersItWithTheRightToDelete()
 
     // Without the right to delete, neither the button nor the menu entry.
     db.grant({254, 255, 257});
-    std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> clerk(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    clerk->show();
+    UserWindow clerk = openUserWindow();
     QCOMPARE(clerk->BtnRefs->Visible(), TdxBarItemVisible::ivNever);
     QVERIFY(!clerk->ActReferences->isVisible());
 }

@@ -10,10 +10,8 @@
 #include <QTableView>
 
 #include <map>
-#include <memory>
 
 #include "ClientDataSet.h"
-#include "FormFactory.h"
 #include "Screenshot.h"
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
@@ -25,17 +23,9 @@
 #include "TdxBarManager.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
+#include "UserWindow.h"
 
 namespace {
-
-using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
-
-Window openWindow()
-{
-    Window w(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    w->show();
-    return w;
-}
 
 void click(TUserInfoMagForm &w, TdxBarLargeButton *button)
 {
@@ -149,7 +139,7 @@ void UsersSyncTrust::previewForetellsTheRunAndWritesNothing()
     const SyncPreview preview = SyncPreview::read(db.session());
     QVERIFY2(bytesOf(db.hrFile()) == hrBefore && bytesOf(db.rcmsFile()) == rcmsBefore, "the preview wrote");
 
-    Window w = openWindow();
+    UserWindow w = openUserWindow();
     click(*w, w->BtnSyh);
     QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
     const auto after = hrUsers(db);
@@ -193,7 +183,7 @@ void UsersSyncTrust::previewDialogFiltersByKindAndStartsTheRun()
 {
     UserDatabases db;
     generateDifferences(db);
-    Window w = openWindow();
+    UserWindow w = openUserWindow();
     QStringList kinds;
     QString password;
     QTimer::singleShot(0, this, [&] {
@@ -246,7 +236,7 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
         if (qstrcmp(slot, "ExecHrSql") == 0)
             QThread::msleep(2);
     });
-    Window w = openWindow();
+    UserWindow w = openUserWindow();
     QString progress;
     int lastDone = -1;
     connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int total) {
@@ -283,7 +273,7 @@ void UsersSyncTrust::aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges()
     UserDatabases db;
     generateDifferences(db);
     const SyncPreview preview = SyncPreview::read(db.session());
-    Window w = openWindow();
+    UserWindow w = openUserWindow();
     QVERIFY(w->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("510101002")));
     w->TreLstArea->SetFocusedRecordIndex(w->CDSAreaData->RecNo() - 1);
     click(*w, w->BtnSyh);
@@ -322,7 +312,7 @@ void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()
     UserDatabases db;
     db.hr(QStringLiteral("Drop Table TSys_UserSyncLog; Drop Table TSys_UserSyncLogDet"));
     db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, PassWord) Values ('n1', '一', 'a')"));
-    Window w = openWindow();
+    UserWindow w = openUserWindow();
     for (const QString &line : {QStringLiteral("新增 1 人, 更新 0 人, 未变 0 人, 用时 t 秒; 数据库中没有同步记录表, 不记录同步日志"),
                                 QStringLiteral("新增 0 人, 更新 0 人, 未变 1 人, 用时 t 秒")}) {
         click(*w, w->BtnSyh);
