@@ -1,5 +1,7 @@
 #include "TextRules.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isBlank(QChar c)
@@ -24,11 +26,16 @@ QString trimBlanks(const QString &text)
 
 QString asciiUpper(const QString &text)
 {
+    // Codes are mostly digits: the text is copied only when a letter changes.
+    const auto lower = std::find_if(text.cbegin(), text.cend(),
+                                    [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z'; });
+    if (lower == text.cend())
+        return text;
     QString result = text;
-    for (QChar &c : result) {
-        const char16_t u = c.unicode();
+    for (auto it = result.begin() + (lower - text.cbegin()); it != result.end(); ++it) {
+        const char16_t u = it->unicode();
         if (u >= u'a' && u <= u'z')
-            c = QChar(char16_t(u - (u'a' - u'A')));
+            *it = QChar(char16_t(u - (u'a' - u'A')));
     }
     return result;
 }

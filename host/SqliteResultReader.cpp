@@ -2,9 +2,11 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHashFunctions>
 #include <QRegularExpression>
 #include <QTime>
 
+#include <array>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -38,6 +40,49 @@ QVariant storedValue(sqlite3_stmt *statement, int column)
         return QVariant();
     }
 }
+
+// Texts that repeat down a column (unit codes, grades, contact types, short
+// search codes) are made once and shared: a value read again is a copy of the
+// one made before, which costs neither a conversion nor memory of its own.
+// Each column remembers a few recent short texts; a column whose texts do not
+// repeat stops looking after a while.
+class RepeatedTexts
+{
+public:
+    QVariant text(const char *bytes, int size)
+    {
+        if (!m_on || size > kLongest)
+            return QVariant(QString::fromUtf8(bytes, size));
+        const QByteArrayView view(bytes, size);
+        Slot &slot = m_slots[qHash(view) % m_slots.size()];
+        if (slot.filled && slot.bytes == view) {
+            ++m_hits;
+            return slot.value;
+        }
+        slot.bytes = view.toByteArray();
+        slot.value = QVariant(QString::fromUtf8(bytes, size));
+        slot.filled = true;
+        // Looking costs a copy of the bytes on a miss: not worth it where
+        // fewer than one text in four repeats.
+        if (++m_misses == kTrial && m_hits < kTrial / 3)
+            m_on = false;
+        return slot.value;
+    }
+
+private:
+    static constexpr int kLongest = 24;
+    static constexpr int kTrial = 512;
+    struct Slot
+    {
+        QByteArray bytes;
+        QVariant value;
+        bool filled = false;
+    };
+    std::array<Slot, 64> m_slots;
+    int m_hits = 0;
+    int m_misses = 0;
+    bool m_on = true;
+};
 
 QString textOf(const QVariant &stored)
 {
@@ -241,11 +286,18 @@ data::DataPacket readDataPacket(SqliteStatement &statement)
         declaredText[c] = !declarations[c].trimmed().isEmpty()
             && data::isTextType(data::fieldTypeFromDeclaration(declarations[c]));
     }
+    std::vector<RepeatedTexts> repeated(columns);
     while (statement.step()) {
         QVector<QVariant> row;
         row.reserve(columns);
         for (int c = 0; c < columns; ++c) {
-            QVariant value = storedValue(raw, c);
+            QVariant value;
+            if (declaredText[c] && sqlite3_column_type(raw, c) == SQLITE_TEXT) {
+                const auto *text = static_cast<const char *>(sqlite3_column_blob(raw, c));
+                value = repeated[c].text(text ? text : "", sqlite3_column_bytes(raw, c));
+            } else {
+                value = storedValue(raw, c);
+            }
             if (declaredText[c] && !value.isNull()) {
                 if (value.typeId() != QMetaType::QString)
                     value = QVariant(textOf(value));

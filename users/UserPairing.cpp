@@ -10,6 +10,11 @@ UserPairing::UserPairing(data::ClientDataSet &target, bool ignoreCase, bool igno
     , m_ignoreCase(ignoreCase)
     , m_ignoreTrailing(ignoreTrailingBlanks)
 {
+    const int rows = m_target.StoredRowCount();
+    m_byCode.reserve(rows);
+    // From the last row to the first, so that each code keeps its first row.
+    for (int row = rows - 1; row >= 0; --row)
+        m_byCode.insert(codeAt(row), row);
 }
 
 QString UserPairing::keyOf(const QString &code) const
@@ -17,27 +22,40 @@ QString UserPairing::keyOf(const QString &code) const
     return m_ignoreCase || m_ignoreTrailing ? UserSync::keyOf(code, m_ignoreCase, m_ignoreTrailing) : code;
 }
 
+QString UserPairing::codeAt(int storedRow) const
+{
+    const data::Field *field = m_targetColumns.userCode;
+    return field->textOf(m_target.storedValue(storedRow, field->Index()));
+}
+
+UserSync::Texts UserPairing::textsAt(int storedRow) const
+{
+    const auto text = [&](const data::Field *field) {
+        return field->textOf(m_target.storedValue(storedRow, field->Index()));
+    };
+    const UserSync::Columns &c = m_targetColumns;
+    return {text(c.userName), text(c.spell),    text(c.fiveStrokes), text(c.orgCode),
+            text(c.grade),    text(c.password), text(c.contactType)};
+}
+
 std::optional<UserSync::Texts> UserPairing::find(const QString &code)
 {
     const QString key = keyOf(code);
     if (auto w = m_written.constFind(key); w != m_written.cend())
         return *w;
-    FilterDataSet(&m_target, QStringLiteral("UserCode = ") + QuotedStr(code));
-    if (m_target.RecordCount() >= 1)
-        return UserSync::textsOf(m_targetColumns);
+    if (auto t = m_byCode.constFind(code); t != m_byCode.cend())
+        return textsAt(*t);
     if (!m_ignoreCase && !m_ignoreTrailing)
         return std::nullopt;
     if (!m_byKeyMade) {
-        m_target.SetFiltered(false);
-        for (m_target.First(); !m_target.Eof(); m_target.Next()) {
-            const QString k = keyOf(m_targetColumns.userCode->AsString());
-            if (!m_byKey.contains(k))
-                m_byKey.insert(k, UserSync::textsOf(m_targetColumns));
-        }
+        const int rows = m_target.StoredRowCount();
+        m_byKey.reserve(rows);
+        for (int row = rows - 1; row >= 0; --row)
+            m_byKey.insert(keyOf(codeAt(row)), row);
         m_byKeyMade = true;
     }
     if (auto t = m_byKey.constFind(key); t != m_byKey.cend())
-        return *t;
+        return textsAt(*t);
     return std::nullopt;
 }
 

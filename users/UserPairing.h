@@ -17,8 +17,8 @@
 class UserPairing
 {
 public:
-    // target: the health-record users (" Select * From p_User "); it is
-    // filtered while pairing.
+    // target: the health-record users (" Select * From p_User "); its rows
+    // are read where they are stored, and it must not change while pairing.
     UserPairing(data::ClientDataSet &target, bool ignoreCase, bool ignoreTrailingBlanks);
 
     // The texts of the user code pairs with, or nothing for a new user.
@@ -30,12 +30,19 @@ public:
     QString keyOf(const QString &code) const;
 
 private:
+    QString codeAt(int storedRow) const;
+    UserSync::Texts textsAt(int storedRow) const;
+
     data::ClientDataSet &m_target;
     const UserSync::Columns m_targetColumns;
     const bool m_ignoreCase;
     const bool m_ignoreTrailing;
-    // Health-record users by key, made on the first code the exact filter misses.
-    QHash<QString, UserSync::Texts> m_byKey;
+    // Health-record users as stored rows: the first row of each exact code
+    // (the row the filter "UserCode = 'x'" would find first), made in one pass
+    // rather than a filter per user; and by key, made on the first code the
+    // exact code misses.
+    QHash<QString, int> m_byCode;
+    QHash<QString, int> m_byKey;
     bool m_byKeyMade = false;
     QHash<QString, UserSync::Texts> m_written;
 };
