@@ -14,6 +14,10 @@
 // database (the call never happened) or after it (the answer was lost on the
 // way back). Every slot counts as a call, reads and transactions included. The
 // fields are copied from the real session when the object is made.
+//
+// beforeCall, when set, runs first with the slot's name ("ExecHrSql", ...) and
+// the statement: a hook that processes events and clicks stands for the event
+// passes a long statement or run lets through.
 class FaultySession : public HostSession
 {
 public:
@@ -28,6 +32,7 @@ public:
     void breakCall(int n, Fault fault = Fault::Before);
     // The slots called so far, in order.
     const QStringList &slotsCalled() const { return m_slots; }
+    std::function<void(const char *slot, const QString &sql)> beforeCall;
 
     data::DataPacket OpenRcmsData(const QString &sql) override;
     std::unique_ptr<data::ClientDataSet> OpenRcmsQuery(const QString &sql) override;
@@ -50,6 +55,8 @@ private:
     template <typename Call>
     auto pass(const char *slot, const QString &sql, Call call)
     {
+        if (beforeCall)
+            beforeCall(slot, sql);
         m_slots.append(QString::fromLatin1(slot));
         const bool broken = m_rule && m_rule(int(m_slots.size()), m_slots.last(), sql);
         if (broken && m_fault == Fault::Before)

@@ -2,7 +2,6 @@
 
 #include "CompositeSession.h"
 #include "DatabaseSchema.h"
-#include "HookedSession.h"
 #include "LumoError.h"
 #include "OdbcSession.h"
 #include "SessionBackends.h"
@@ -32,7 +31,7 @@ UserDatabases::UserDatabases()
     SqliteSession::createDatabases(hrFile(), rcmsFile());
     m_hrFile.emplace(SqliteDatabase::openExisting(hrFile(), databaseLabel(SchemaDatabase::HealthRecord)));
     m_rcmsFile.emplace(SqliteDatabase::openExisting(rcmsFile(), databaseLabel(SchemaDatabase::Rcms)));
-    std::unique_ptr<HostSession> inner;
+    std::unique_ptr<HostSession> &inner = m_inner;
     if (hrBackend() == QLatin1String("postgresql")) {
         m_server = std::make_unique<PostgresDatabases>();
         inner = std::make_unique<OdbcSession>(m_server->hr(), m_server->rcms(), 10);
@@ -43,7 +42,7 @@ UserDatabases::UserDatabases()
     } else {
         inner = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
     }
-    m_session = std::make_unique<HookedSession>(std::move(inner));
+    m_session = std::make_unique<FaultySession>(*inner);
     hr(QStringLiteral(
         "Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) Values "
         "('510101', '示范县', '5101', '5101'), ('510101001', '一乡', '510101', '51010101'), "
