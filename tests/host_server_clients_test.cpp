@@ -5,11 +5,13 @@
 
 #include <QElapsedTimer>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "ErrorMessages.h"
 #include "LumoError.h"
@@ -57,13 +59,18 @@ protected:
         if (!PostgresDatabases::available())
             GTEST_SKIP() << "no PostgreSQL test server (scripts/test.sh starts one)";
         server = std::make_unique<PostgresDatabases>();
-        server->exec(SchemaDatabase::HealthRecord,
-                     QStringLiteral("INSERT INTO P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) VALUES "
-                                    "('O1', '城关镇卫生院', '41000101', '341621101');"
-                                    "INSERT INTO p_User (UserCode, UserName, OrgCode, PassWord) VALUES "
-                                    "('34162110100001', '张三', 'O1', 'p1'), ('34162110100002', '李四', 'O1', 'p2'), "
-                                    "('34162110100003', '王五', 'O1', 'p3')"));
+        seed(*server);
         hrBefore = server->dump(SchemaDatabase::HealthRecord);
+    }
+
+    static void seed(PostgresDatabases &databases)
+    {
+        databases.exec(SchemaDatabase::HealthRecord,
+                       QStringLiteral("INSERT INTO P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) VALUES "
+                                      "('O1', '城关镇卫生院', '41000101', '341621101');"
+                                      "INSERT INTO p_User (UserCode, UserName, OrgCode, PassWord) VALUES "
+                                      "('34162110100001', '张三', 'O1', 'p1'), ('34162110100002', '李四', 'O1', 'p2'), "
+                                      "('34162110100003', '王五', 'O1', 'p3')"));
     }
 
     std::unique_ptr<OdbcSession> client(int timeoutSeconds = 10) const
@@ -166,6 +173,107 @@ TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNoth
     EXPECT_EQ(hrDump(), hrBefore);
     // The waiter's connection is usable once the lock is gone.
     EXPECT_EQ(waiter->GetHrValue(duplicateCount(QStringLiteral("34162110100001"))).toLongLong(), 1);
+}
+
+// One transaction of the given statements; the failure's message, empty on success.
+QString inTransaction(HostSession &session, const QStringList &statements)
+{
+    try {
+        session.BeginHrTrans();
+        for (const QString &statement : statements)
+            session.ExecHrSql(statement);
+        session.CommitHrTrans();
+        return QString();
+    } catch (const data::LumoError &e) {
+        session.RollbackHrTrans();
+        return e.message();
+    }
+}
+
+TEST_F(ServerClients, SynchronisingWhileOthersEditAndDeleteKeepsWhatEachClientWasTold)
+{
+    constexpr int kUsers = 30, kRounds = 12;
+    auto code = [](int i) { return QStringLiteral("341621102%1").arg(i, 5, 10, QLatin1Char('0')); };
+    auto newCode = [](int round) { return QStringLiteral("341621103%1").arg(round, 5, 10, QLatin1Char('0')); };
+    QStringList users;
+    for (int i = 0; i < kUsers; ++i)
+        users << QStringLiteral("('%1', '用户%2', 'O1')").arg(code(i)).arg(i);
+    const QString addUsers = QStringLiteral("INSERT INTO p_User (UserCode, UserName, OrgCode) VALUES ") + users.join(QLatin1Char(','));
+    server->exec(SchemaDatabase::HealthRecord, addUsers);
+
+    // A round rewrites every user and adds one; each fourth fails on its last
+    // statement (the added user again), after all the others were written.
+    auto round = [&](int r) {
+        QStringList statements;
+        for (int i = 0; i < kUsers; ++i)
+            statements << syncUpdate({code(i), QStringLiteral("同步%1").arg(r), QStringLiteral("tb"), {}, QStringLiteral("1"),
+                                      QStringLiteral("O1"), {}, QStringLiteral("r%1").arg(r)});
+        const QString add = syncInsert({newCode(r), QStringLiteral("新%1").arg(r), {}, {}, {}, QStringLiteral("O1"), {}, {}});
+        statements << add;
+        if (r % 4 == 3)
+            statements << add;
+        return statements;
+    };
+    // The editor writes a column the synchronisation leaves alone, on even
+    // users; each fifth value is too long for it and must fail. The deleter
+    // removes the odd users one by one.
+    auto edit = [&](int n) {
+        const QString value = n % 5 == 4 ? QStringLiteral("过长的录入人编码过长的录入人编码过长的录入人编码")
+                                         : QStringLiteral("e%1").arg(n);
+        return userUpdate(QStringLiteral(" P_User "), {QStringLiteral("UserCode"), QStringLiteral("InpPerCode")},
+                          {quoted(code(n % kUsers / 2 * 2)), quoted(value)}, code(n % kUsers / 2 * 2));
+    };
+
+    auto syncer = client(), editor = client(), deleter = client();
+    std::atomic<bool> syncing{true};
+    std::vector<bool> roundDone(kRounds + 1), editDone;
+    std::vector<int> deleted;
+    Barrier start(3);
+    std::thread editing([&] {
+        start.arriveAndWait();
+        for (int n = 0; syncing || n < kUsers; ++n)
+            editDone.push_back(inTransaction(*editor, {edit(n)}).isEmpty());
+    });
+    std::thread deleting([&] {
+        start.arriveAndWait();
+        for (int i = 1; i < kUsers; i += 2) {
+            if (inTransaction(*deleter, {deleteUser(code(i))}).isEmpty())
+                deleted.push_back(i);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    start.arriveAndWait();
+    for (int r = 1; r <= kRounds; ++r) {
+        const QString failure = inTransaction(*syncer, round(r));
+        roundDone[r] = failure.isEmpty();
+        EXPECT_EQ(failure.isEmpty(), r % 4 != 3) << failure.toStdString();
+    }
+    syncing = false;
+    editing.join();
+    deleting.join();
+    EXPECT_EQ(deleted.size(), size_t(kUsers / 2)) << "every deletion went through";
+
+    // What every client was told, replayed one client after the other on
+    // fresh databases, must give exactly the tables the three wrote at once:
+    // their changes meet on rows, never on columns, so the order does not
+    // matter.
+    PostgresDatabases replay;
+    seed(replay);
+    replay.exec(SchemaDatabase::HealthRecord, addUsers);
+    OdbcSession one(replay.hr(), replay.rcms(), 10);
+    for (int r = 1; r <= kRounds; ++r) {
+        if (roundDone[r])
+            ASSERT_EQ(inTransaction(one, round(r)), QString());
+    }
+    for (size_t n = 0; n < editDone.size(); ++n) {
+        if (editDone[n])
+            ASSERT_EQ(inTransaction(one, {edit(int(n))}), QString());
+        else
+            EXPECT_EQ(n % 5, 4u) << "only the values too long fail";
+    }
+    for (const int i : deleted)
+        ASSERT_EQ(inTransaction(one, {deleteUser(code(i))}), QString());
+    EXPECT_EQ(hrDump(), replay.dump(SchemaDatabase::HealthRecord));
 }
 
 // ---- a server that goes away ----------------------------------------------
