@@ -418,18 +418,21 @@ void UsersWindow::syncInsertsUpdatesAndLeavesOthersAlone()
 
 void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
 {
-    // The refusal is an SQLite trigger; the server's own refusals are tested
-    // with its many-clients and connection-loss tests.
-    if (UserDatabases::hrBackend() == QLatin1String("postgresql"))
-        QSKIP("the refusing trigger is written for SQLite");
     UserDatabases db;
     // Five RCMS users, each needing a statement; the database refuses the
     // third one's insert.
     db.rcms(QStringLiteral(
         "Insert Into p_User (UserCode, UserName, PassWord) Values "
         "('n1', '一', 'a'), ('51010100100001', '改名', 'p1'), ('n3', '三', 'c'), ('n4', '四', 'd'), ('n5', '五', 'e')"));
-    db.hr(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserCode = 'n3' "
-                         "Begin Select Raise(Abort, 'refused by the database'); End"));
+    if (UserDatabases::hrBackend() == QLatin1String("postgresql")) {
+        db.hr(QStringLiteral("Create Function refuse() Returns trigger Language plpgsql As $$ Begin "
+                             "If New.UserCode = 'n3' Then Raise Exception 'refused by the database'; End If; "
+                             "Return New; End $$; "
+                             "Create Trigger refuse Before Insert On p_User For Each Row Execute Function refuse()"));
+    } else {
+        db.hr(QStringLiteral("Create Trigger refuse Before Insert On p_User When New.UserCode = 'n3' "
+                             "Begin Select Raise(Abort, 'refused by the database'); End"));
+    }
     const QString before = db.hrUsers();
     Window w = openWindow();
     w->BtnSyhClick(w->BtnSyh);
