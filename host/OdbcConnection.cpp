@@ -134,30 +134,56 @@ void OdbcConnection::reconnectIfLost()
     m_lost = false;
 }
 
+int OdbcConnection::statementTimeout() const
+{
+    // PostgreSQL's driver cancels a statement at the timeout; others keep
+    // their own waiting rules (the SQLite driver its busy timeout).
+    return m_dialect == OdbcDialect::PostgreSql ? m_timeoutSeconds : 0;
+}
+
+void OdbcConnection::runStatement(const QString &text, const QString &context,
+                                  const std::function<void(OdbcStatement &)> &visit)
+{
+    try {
+        OdbcStatement statement(m_connection.get(), m_label, context, statementTimeout());
+        bool haveResult = statement.execute(text);
+        if (!haveResult)
+            haveResult = statement.nextResult();
+        while (haveResult) {
+            if (statement.columnCount() > 0)
+                visit(statement);
+            haveResult = statement.nextResult();
+        }
+    } catch (const data::LumoError &e) {
+        if (connectionDead())
+            failLost(e.message());
+        throw;
+    }
+}
+
+namespace {
+
+// When the text run is not what the module sent, both go in messages.
+QString contextOf(const QString &text, const QString &tsql)
+{
+    return text.trimmed() == tsql.trimmed() ? QString() : QStringLiteral("原语句: ") + tsql.trimmed();
+}
+
+} // namespace
+
 void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit)
 {
     reconnectIfLost();
-    const QStringList statements = odbcStatements(m_dialect, tsql);
-    for (const QString &text : statements) {
-        // When the text run is not what the module sent, both go in messages.
-        const QString context =
-            text.trimmed() == tsql.trimmed() ? QString() : QStringLiteral("原语句: ") + tsql.trimmed();
+    // A read sees what the transaction wrote before it. A write failing there
+    // is told by the commit: raised here, it would be taken for the read's.
+    sendBatch(qsizetype(m_batch.entries().size()));
+    for (const QString &text : odbcStatements(m_dialect, tsql)) {
         try {
-            // PostgreSQL's driver cancels a statement at the timeout; others
-            // keep their own waiting rules (the SQLite driver its busy timeout).
-            OdbcStatement statement(m_connection.get(), m_label, context,
-                                    m_dialect == OdbcDialect::PostgreSql ? m_timeoutSeconds : 0);
-            bool haveResult = statement.execute(text);
-            if (!haveResult)
-                haveResult = statement.nextResult();
-            while (haveResult) {
-                if (statement.columnCount() > 0)
-                    visit(statement);
-                haveResult = statement.nextResult();
-            }
-        } catch (const data::LumoError &e) {
-            if (connectionDead())
-                failLost(e.message());
+            runStatement(text, contextOf(text, tsql), visit);
+        } catch (const data::LumoError &) {
+            // The earlier failure first: it may be why the read failed.
+            if (!m_lost)
+                raiseKeptFailure();
             throw;
         }
     }
@@ -165,7 +191,69 @@ void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcState
 
 void OdbcConnection::execute(const QString &tsql)
 {
-    run(tsql, [](OdbcStatement &) {});
+    if (m_dialect != OdbcDialect::PostgreSql || m_depth == 0) {
+        run(tsql, [](OdbcStatement &) {});
+        return;
+    }
+    reconnectIfLost();
+    // The transaction failed already: nothing more of it goes to the server.
+    if (m_batchFailure)
+        return;
+    const qsizetype ownFrom = qsizetype(m_batch.entries().size());
+    for (const QString &text : odbcStatements(m_dialect, tsql))
+        m_batch.add(text, contextOf(text, tsql));
+    if (m_batch.isFull())
+        sendBatch(ownFrom);
+}
+
+void OdbcConnection::raiseKeptFailure() const
+{
+    if (m_batchFailure)
+        throw *m_batchFailure;
+}
+
+void OdbcConnection::sendBatch(qsizetype ownFrom)
+{
+    if (m_batch.isEmpty())
+        return;
+    const std::vector<OdbcBatch::Entry> entries = m_batch.entries();
+    const QString text = m_batch.text();
+    m_batch.clear();
+    try {
+        OdbcStatement statement(m_connection.get(), m_label, QString(), statementTimeout());
+        if (statement.executeQuietly(text))
+            return;
+        if (connectionDead())
+            failLost(odbcDiagnostics(SQL_HANDLE_STMT, statement.handle()));
+        // Which statement waited cannot be told without waiting once more.
+        if (statement.timedOut())
+            statement.fail(m_label + QStringLiteral("语句无法执行"));
+    } catch (const data::LumoError &e) {
+        if (ownFrom < 0 || m_lost)
+            throw;
+        m_batchFailure = e;
+        return;
+    }
+    // Back to where the request began (the driver may have gone back
+    // already, then this fails harmlessly), and again one by one: the first
+    // statement that fails is the one to name. When none does, the failure
+    // passed and the statements are written as they should be.
+    try {
+        runStatement(OdbcBatch::backToSavepoint(), QString(), [](OdbcStatement &) {});
+    } catch (const data::LumoError &) {
+        if (m_lost)
+            throw;
+    }
+    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+        try {
+            runStatement(entries[size_t(i)].statement, entries[size_t(i)].context, [](OdbcStatement &) {});
+        } catch (const data::LumoError &e) {
+            if (ownFrom < 0 || i >= ownFrom || m_lost)
+                throw;
+            m_batchFailure = e;
+            return;
+        }
+    }
 }
 
 void OdbcConnection::setAutocommit(bool on)
@@ -200,6 +288,8 @@ void OdbcConnection::commit()
     // A failing commit leaves the transaction open: the caller rolls it back.
     if (m_lost)
         failLost(QString());
+    sendBatch(-1);
+    raiseKeptFailure();
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_COMMIT))) {
         const QString details = odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get());
         if (connectionDead())
@@ -219,6 +309,8 @@ void OdbcConnection::commit()
 void OdbcConnection::rollback()
 {
     m_depth = 0;
+    m_batch.clear();
+    m_batchFailure.reset();
     // A cut connection has nothing left to roll back: the server did it.
     if (m_autocommit || m_lost)
         return;

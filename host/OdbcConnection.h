@@ -3,7 +3,10 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
+#include "LumoError.h"
+#include "OdbcBatch.h"
 #include "OdbcDialect.h"
 #include "OdbcHandles.h"
 
@@ -18,6 +21,16 @@ struct DatabaseLocation;
 // Transactions nest the way SQL Server's do: an inner begin/commit pair only
 // counts, the outermost commit writes, and a rollback ends them all. Outside
 // a transaction every statement commits on its own (autocommit).
+//
+// On PostgreSQL the statements a transaction executes without reading are
+// held and sent many to a request (a round trip each costs more than the
+// server's work for them), before the next read, before the commit and when
+// enough are held. A held statement that fails is found by running the
+// request's statements once more one by one, and its own error is raised:
+// by the call that sent it when it came from that call, else by the commit
+// (so no later statement or read is blamed for it; later writes are not sent
+// and reads go on). Either way the transaction can only be rolled back, as
+// after any failure on that server.
 //
 // A connection the server cut (stopped, restarted, the session ended) fails
 // its request with a message starting "<label>与数据库的连接已断开". The
@@ -43,6 +56,8 @@ public:
     // may read its rows or leave them. Results without columns (row counts)
     // are passed over.
     void run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit);
+    // Runs a text whose results are not wanted; within a transaction on
+    // PostgreSQL it may be held for a batch (see above).
     void execute(const QString &tsql);
 
     void begin();
@@ -63,6 +78,15 @@ private:
     bool connectionDead() const;
     [[noreturn]] void failLost(const QString &details);
     void setAutocommit(bool on);
+    int statementTimeout() const;
+    // One statement of the connection, its results handed to visit.
+    void runStatement(const QString &text, const QString &context,
+                      const std::function<void(OdbcStatement &)> &visit);
+    // Sends the held statements. A failure is raised, or kept for the commit
+    // when no statement from index `ownFrom` on failed (-1: raised in any case).
+    void sendBatch(qsizetype ownFrom);
+    // Raises the failure a batch kept, if any.
+    void raiseKeptFailure() const;
 
     OdbcEnvironmentHandle m_environment;  // declared first: freed last
     OdbcConnectionHandle m_connection;
@@ -75,4 +99,6 @@ private:
     bool m_lost = false;
     bool m_autocommit = true;
     int m_depth = 0;
+    OdbcBatch m_batch;
+    std::optional<data::LumoError> m_batchFailure;
 };

@@ -28,6 +28,30 @@ bool OdbcStatement::execute(const QString &sql)
     return true;
 }
 
+bool OdbcStatement::executeQuietly(const QString &sql)
+{
+    m_sql = sql;
+    SQLRETURN rc = SQLExecDirectW(handle(), toSqlWText(m_sql), SQL_NTS);
+    while (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+        rc = SQLMoreResults(handle());
+        if (rc == SQL_NO_DATA)
+            return true;
+    }
+    // A driver manager that saw no pending result calls the request out of sequence.
+    return sqlState() == QLatin1String("HY010");
+}
+
+QString OdbcStatement::sqlState() const
+{
+    return odbcSqlState(SQL_HANDLE_STMT, handle());
+}
+
+bool OdbcStatement::timedOut() const
+{
+    const QString state = sqlState();
+    return m_timeoutSeconds > 0 && (state == QLatin1String("HYT00") || state == QLatin1String("57014"));
+}
+
 bool OdbcStatement::nextResult()
 {
     const SQLRETURN rc = SQLMoreResults(handle());
@@ -100,8 +124,7 @@ void OdbcStatement::fail(const QString &what) const
     QString cause = odbcErrorCause(SQL_HANDLE_STMT, handle());
     // A statement the timeout cancelled: most often it waited on a record
     // another client holds, which the driver's own text does not say.
-    const QString state = odbcSqlState(SQL_HANDLE_STMT, handle());
-    if (m_timeoutSeconds > 0 && (state == QLatin1String("HYT00") || state == QLatin1String("57014"))) {
+    if (timedOut()) {
         text = m_label + QStringLiteral("数据库没有在%1秒内完成语句, 语句已取消 (所需的记录可能正被其他用户修改)")
                              .arg(m_timeoutSeconds);
     }

@@ -32,6 +32,14 @@ public:
     // Runs one text directly. Returns true when a result (rows or a row
     // count) is current, false when the driver says there is none.
     bool execute(const QString &sql);
+    // Runs a text of several statements and walks past all their results.
+    // False when the driver fails it: nothing is raised or logged, the
+    // diagnostics stay on the handle for sqlState() and fail().
+    bool executeQuietly(const QString &sql);
+    QString sqlState() const;
+    // Whether the failure was this statement's timeout.
+    bool timedOut() const;
+
     // Moves to the next result of a batch, discarding what is left of the
     // current one; false when there are no more.
     bool nextResult();

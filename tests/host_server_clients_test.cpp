@@ -150,6 +150,7 @@ TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNoth
     holder->BeginHrTrans();
     holder->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("占用"), {}, {}, {}, QStringLiteral("O1"),
                                   {}, QStringLiteral("x")}));
+    holder->GetHrValue(duplicateCount(QStringLiteral("x")));  // a read sends the held update: the row is locked
     QElapsedTimer clock;
     clock.start();
     waiter->BeginHrTrans();
@@ -159,6 +160,7 @@ TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNoth
         try {
             waiter->ExecHrSql(syncUpdate({QStringLiteral("34162110100001"), QStringLiteral("等待"), {}, {}, {},
                                           QStringLiteral("O1"), {}, QStringLiteral("y")}));
+            waiter->CommitHrTrans();  // the writes may wait in a batch until here
         } catch (const data::LumoError &e) {
             cause = e.cause();
             throw;
@@ -274,6 +276,49 @@ TEST_F(ServerClients, SynchronisingWhileOthersEditAndDeleteKeepsWhatEachClientWa
     for (const int i : deleted)
         ASSERT_EQ(inTransaction(one, {deleteUser(code(i))}), QString());
     EXPECT_EQ(hrDump(), replay.dump(SchemaDatabase::HealthRecord));
+}
+
+// A transaction's writes go to the server in batches; a failing one is still
+// named, and raised by the call that sent it or, when an earlier call did,
+// by the commit (never blamed on a later statement).
+TEST_F(ServerClients, AFailingStatementOfABatchIsNamedAndTheTransactionWritesNothing)
+{
+    constexpr int kStatements = 1200;
+    auto session = client();
+    const QString existing = QStringLiteral("34162110100002");
+    struct Case { int failAt; bool raisedByItsCall; };
+    for (const Case c : {Case{0, false}, Case{137, false}, Case{499, true}, Case{1199, false}}) {
+        SCOPED_TRACE(c.failAt);
+        int raisedAt = -1;
+        QString message;
+        try {
+            session->BeginHrTrans();
+            for (int i = 0; i < kStatements; ++i) {
+                raisedAt = i;
+                const QString code = i == c.failAt ? existing : QStringLiteral("3416211019%1").arg(i, 4, 10, QLatin1Char('0'));
+                session->ExecHrSql(syncInsert({code, QStringLiteral("批%1").arg(i), {}, {}, {}, QStringLiteral("O1"), {}, {}}));
+            }
+            raisedAt = kStatements;
+            session->CommitHrTrans();
+        } catch (const data::LumoError &e) {
+            message = e.message();
+            session->RollbackHrTrans();
+        }
+        EXPECT_EQ(raisedAt, c.raisedByItsCall ? c.failAt : kStatements) << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String("pk_p_user"))) << message.toStdString();
+        EXPECT_EQ(message.count(QStringLiteral("Insert Into")), 1) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("'%1', '批%2'").arg(existing).arg(c.failAt))) << message.toStdString();
+        EXPECT_EQ(hrDump(), hrBefore);
+    }
+    // Without a failure all of it is written, and a read in between sees it.
+    session->BeginHrTrans();
+    for (int i = 0; i < kStatements; ++i)
+        session->ExecHrSql(syncInsert({QStringLiteral("3416211019%1").arg(i, 4, 10, QLatin1Char('0')), {}, {}, {}, {},
+                                       QStringLiteral("O1"), {}, {}}));
+    EXPECT_EQ(session->GetHrValue(QStringLiteral("Select Count(*) From p_User")).toLongLong(), 3 + kStatements);
+    session->CommitHrTrans();
+    EXPECT_EQ(server->value(SchemaDatabase::HealthRecord, QStringLiteral("SELECT count(*) FROM p_User")).toLongLong(),
+              3 + kStatements);
 }
 
 // ---- a server that goes away ----------------------------------------------

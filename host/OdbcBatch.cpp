@@ -1,0 +1,49 @@
+#include "OdbcBatch.h"
+
+namespace {
+
+// Big enough that the round trips no longer count beside the server's work,
+// small enough that a request stays far below the server's limits.
+constexpr std::size_t kMaxStatements = 500;
+constexpr qsizetype kMaxChars = 512 * 1024;
+
+const QString &savepointName()
+{
+    static const QString name = QStringLiteral("lumo_batch");
+    return name;
+}
+
+} // namespace
+
+void OdbcBatch::add(QString statement, QString context)
+{
+    m_chars += statement.size();
+    m_entries.push_back({std::move(statement), std::move(context)});
+}
+
+bool OdbcBatch::isFull() const
+{
+    return m_entries.size() >= kMaxStatements || m_chars >= kMaxChars;
+}
+
+void OdbcBatch::clear()
+{
+    m_entries.clear();
+    m_chars = 0;
+}
+
+QString OdbcBatch::text() const
+{
+    QString text;
+    text.reserve(m_chars + qsizetype(m_entries.size()) * 2 + 64);
+    text += QStringLiteral("SAVEPOINT ") + savepointName();
+    for (const Entry &entry : m_entries)
+        text += QStringLiteral(";\n") + entry.statement;
+    text += QStringLiteral(";\nRELEASE SAVEPOINT ") + savepointName();
+    return text;
+}
+
+QString OdbcBatch::backToSavepoint()
+{
+    return QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepointName();
+}
