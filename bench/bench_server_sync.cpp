@@ -31,29 +31,18 @@
 #include <tuple>
 #include <vector>
 
+#include "BenchHost.h"
 #include "BenchSizes.h"
-#include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "HostConfig.h"
 #include "OdbcConnection.h"
 #include "OdbcSession.h"
 #include "TdxBarManager.h"
-#include "UGlobalValue.h"
 #include "UUserInfoMagFrm.h"
 
 namespace {
 
 constexpr int kRounds = 3;
-
-class SilentDispatch : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList messages;
-    Q_INVOKABLE void Prompt(const QString &text) { messages << text; }
-    Q_INVOKABLE int Confirm(const QString &) { return 1; }
-    Q_INVOKABLE QString MimeDecode(const QString &text) { return text; }
-};
 
 // A Unix socket in a folder of its own that passes every connection on to the
 // server's socket, holding what the client sends for `delay` first: each
@@ -271,23 +260,14 @@ double windowSync(const QString &folder, const QString &prefix)
 {
     OdbcSession session(location(folder, prefix + QStringLiteral("_hr"), "postgresql"),
                         location(folder, prefix + QStringLiteral("_rcms"), "postgresql"), 10);
-    SilentDispatch dispatch;
-    data::ClientDataSet rights;
-    session.HostDispatch = &dispatch;
-    session.AppPath = QStringLiteral("/nonexistent");
-    session.UserCode = QStringLiteral("admin");
-    session.RcmsAreaCode = QStringLiteral("51");
-    session.RightsData = &rights;
-    UGlobalValue::HostSessionRef = &session;
+    BenchHost host(session);
     std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
     QElapsedTimer timer;
     timer.start();
     window->BtnSyhClick(window->BtnSyh);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    window.reset();
-    UGlobalValue::HostSessionRef = nullptr;
-    if (dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
-        std::fprintf(stderr, "synchronisation failed: %s\n", qUtf8Printable(dispatch.messages.join(QLatin1Char(' '))));
+    if (host.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
+        std::fprintf(stderr, "synchronisation failed: %s\n", qUtf8Printable(host.dispatch.messages.join(QLatin1Char(' '))));
         std::exit(1);
     }
     return seconds;
@@ -350,4 +330,3 @@ int main(int argc, char **argv)
     return 0;
 }
 
-#include "bench_server_sync.moc"

@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchHost.h"
 #include "BenchSizes.h"
 #include "ClientDataSet.h"
 #include "DemoData.h"
@@ -41,17 +42,6 @@
 #include "UUserInfoMagFrm.h"
 
 namespace {
-
-// Answers every message without a dialog, so the run is not held up.
-class SilentDispatch : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList messages;
-    Q_INVOKABLE void Prompt(const QString &text) { messages << text; }
-    Q_INVOKABLE int Confirm(const QString &) { return 1; }
-    Q_INVOKABLE QString MimeDecode(const QString &text) { return text; }
-};
 
 long peakKilobytes()
 {
@@ -172,18 +162,8 @@ Times setBasedSync(const QString &hr, const QString &rcms)
 struct Host
 {
     SqliteSession session;
-    SilentDispatch dispatch;
-    data::ClientDataSet rights;
-    Host(const QString &hr, const QString &rcms) : session(hr, rcms)
-    {
-        session.HostDispatch = &dispatch;
-        session.AppPath = QStringLiteral("/nonexistent");
-        session.UserCode = QStringLiteral("admin");
-        session.RcmsAreaCode = QStringLiteral("51");
-        session.RightsData = &rights;
-        UGlobalValue::HostSessionRef = &session;
-    }
-    ~Host() { UGlobalValue::HostSessionRef = nullptr; }
+    BenchHost bench;
+    Host(const QString &hr, const QString &rcms) : session(hr, rcms), bench(session) {}
 };
 
 Times windowSync(const QString &hr, const QString &rcms)
@@ -193,8 +173,8 @@ Times windowSync(const QString &hr, const QString &rcms)
     const Stopwatch timer;
     window->BtnSyhClick(window->BtnSyh);
     const Times times = timer.elapsed();
-    if (host.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
-        std::fprintf(stderr, "synchronisation failed: %s\n", qUtf8Printable(host.dispatch.messages.join(QLatin1Char(' '))));
+    if (host.bench.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
+        std::fprintf(stderr, "synchronisation failed: %s\n", qUtf8Printable(host.bench.dispatch.messages.join(QLatin1Char(' '))));
         std::exit(1);
     }
     return times;
@@ -315,7 +295,7 @@ void benchFormShow(int areas, int usersInArea)
     sqlite3_close(h);
 
     Host host(hr, rcms);
-    host.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
+    host.bench.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
                                           {QStringLiteral("ModFunID"), data::FieldType::String, 10}},
                                          {{3, QStringLiteral("254")}}});
     std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
@@ -365,7 +345,7 @@ void benchDemoSet(int areas, int users)
     Host host(hr, rcms);
     host.session.UserCode = DemoData::AdminCode;
     host.session.RcmsAreaCode = demo.adminRcmsAreaCode;
-    host.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
+    host.bench.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
                                           {QStringLiteral("ModFunID"), data::FieldType::String, 10}},
                                          {{3, QStringLiteral("257")}}});
     std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
@@ -373,13 +353,13 @@ void benchDemoSet(int areas, int users)
     window->show();
     QCoreApplication::processEvents();
     const auto run = [&] {
-        host.dispatch.messages.clear();
+        host.bench.dispatch.messages.clear();
         const Stopwatch timer;
         window->BtnSyh->Click();
         const Times times = timer.elapsed();
-        if (host.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
+        if (host.bench.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
             std::fprintf(stderr, "demo synchronisation failed: %s\n",
-                         qUtf8Printable(host.dispatch.messages.join(QLatin1Char(' '))));
+                         qUtf8Printable(host.bench.dispatch.messages.join(QLatin1Char(' '))));
             std::exit(1);
         }
         return times;
@@ -417,4 +397,3 @@ int main(int argc, char **argv)
     return 0;
 }
 
-#include "bench_users_window.moc"
