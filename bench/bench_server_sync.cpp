@@ -35,6 +35,7 @@
 #include "BenchSizes.h"
 #include "FormFactory.h"
 #include "HostConfig.h"
+#include "LocalTimeZone.h"
 #include "OdbcConnection.h"
 #include "OdbcSession.h"
 #include "TdxBarManager.h"
@@ -314,6 +315,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    pinLocalTimeZone();  // as the host does
     QApplication app(argc, argv);
     if (serverConnection().isEmpty()) {
         std::fprintf(stderr, "no server: run it as bash scripts/postgres.sh %s\n", argv[0]);

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "DemoData.h"
+#include "LocalTimeZone.h"
 #include "LumoError.h"
 #include "SqliteSession.h"
 #include "SyncPreview.h"
@@ -81,6 +82,7 @@ void benchReferences(int areas, int users)
 
 int main(int argc, char **argv)
 {
+    pinLocalTimeZone();  // as the host does
     QApplication app(argc, argv);
     try {
         const int previewUsers = argc > 1 ? std::atoi(argv[1]) : 100000;

@@ -34,6 +34,7 @@
 #include "DemoData.h"
 #include "FormFactory.h"
 #include "HostDispatch.h"
+#include "LocalTimeZone.h"
 #include "SearchCodes.h"
 #include "SqliteSession.h"
 #include "TcxDBTreeList.h"
@@ -382,6 +383,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    pinLocalTimeZone();  // as the host does
     QApplication app(argc, argv);
     const QList<int> sizes = benchSizes(argc, argv);
     for (int n : sizes)

@@ -9,6 +9,7 @@
 #include "HostApplication.h"
 #include "HostConfig.h"
 #include "HostLog.h"
+#include "LocalTimeZone.h"
 
 int main(int argc, char **argv)
 {
@@ -31,6 +32,7 @@ int main(int argc, char **argv)
         break;
     }
 
+    pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumohost"));
     // Failures keep their statements and the driver's full text here; the

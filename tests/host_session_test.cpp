@@ -6,11 +6,14 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <ctime>
 #include <memory>
+#include <utility>
 #include <sqlite3.h>
 
 #include "ClientDataSet.h"
 #include "ErrorMessages.h"
+#include "LocalTimeZone.h"
 #include "LumoError.h"
 #include "ModuleSqlTexts.h"
 #include "SessionBackends.h"
@@ -561,3 +564,31 @@ TEST(SqliteSessionFiles, GuardSearchesIndexesOnly)
 }
 
 } // namespace
+
+// Naming the zone file in TZ keeps every local time where it was; a zone
+// someone chose is left alone.
+TEST(LocalTimeZone, PinningKeepsLocalTimesAndAChosenZone)
+{
+    const QByteArray saved = qgetenv("TZ");
+    const auto epochs = [] {
+        return std::pair{QDateTime(QDate(2024, 1, 15), QTime(8, 30)).toMSecsSinceEpoch(),
+                         QDateTime(QDate(2024, 7, 15), QTime(8, 30)).toMSecsSinceEpoch()};
+    };
+    qunsetenv("TZ");
+    tzset();
+    const auto unpinned = epochs();
+    pinLocalTimeZone();
+    EXPECT_EQ(qgetenv("TZ"), QByteArray(":/etc/localtime"));
+    EXPECT_EQ(epochs(), unpinned);
+
+    qputenv("TZ", "Asia/Shanghai");
+    pinLocalTimeZone();
+    EXPECT_EQ(qgetenv("TZ"), QByteArray("Asia/Shanghai"));
+    EXPECT_EQ(QDateTime(QDate(2024, 7, 15), QTime(8, 30)).offsetFromUtc(), 8 * 3600);
+
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    tzset();
+}
