@@ -4,8 +4,18 @@
 #include <QStringList>
 
 #include "ClientDataSet.h"
+#include "LocalTimeZone.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
+
+// Starts the process as the host starts: the time zone named once, and the
+// offscreen platform unless another is asked for. Before the application.
+inline void startAsTheHost()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    pinLocalTimeZone();
+}
 
 // Answers every message without a dialog, so the run is not held up.
 class SilentDispatch : public QObject

@@ -35,7 +35,6 @@
 #include "BenchSizes.h"
 #include "FormFactory.h"
 #include "HostConfig.h"
-#include "LocalTimeZone.h"
 #include "OdbcConnection.h"
 #include "OdbcSession.h"
 #include "TdxBarManager.h"
@@ -313,9 +312,7 @@ void benchSync(int n, std::chrono::microseconds delay)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    pinLocalTimeZone();  // as the host does
+    startAsTheHost();
     QApplication app(argc, argv);
     if (serverConnection().isEmpty()) {
         std::fprintf(stderr, "no server: run it as bash scripts/postgres.sh %s\n", argv[0]);

@@ -34,7 +34,6 @@
 #include "DemoData.h"
 #include "FormFactory.h"
 #include "HostDispatch.h"
-#include "LocalTimeZone.h"
 #include "SearchCodes.h"
 #include "SqliteSession.h"
 #include "TcxDBTreeList.h"
@@ -381,9 +380,7 @@ void benchDemoSet(int areas, int users)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    pinLocalTimeZone();  // as the host does
+    startAsTheHost();
     QApplication app(argc, argv);
     const QList<int> sizes = benchSizes(argc, argv);
     for (int n : sizes)
