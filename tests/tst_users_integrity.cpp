@@ -22,10 +22,11 @@
 #include "UUserInfoAddEditFrm.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
+#include "UserWindow.h"
 
 namespace {
 
-using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
+using Window = UserWindow;
 using Dialog = std::unique_ptr<TUserInfoAddEditForm, void (*)(QWidget *)>;
 
 const QString kSaved = QStringLiteral("数据保存成功!");
@@ -69,8 +70,7 @@ QString hrText(UserDatabases &db, const QString &sql)
 
 Window openWindowAt(const QString &area)
 {
-    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    window->show();
+    Window window = openUserWindow();
     if (window->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), area))
         window->TreLstArea->SetFocusedRecordIndex(window->CDSAreaData->RecNo() - 1);
     return window;

@@ -13,15 +13,15 @@
 #include "TdxBarManager.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
+#include "UserWindow.h"
 
 namespace {
 
-using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
+using Window = UserWindow;
 
 Window openWindow()
 {
-    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    window->show();
+    Window window = openUserWindow();
     QApplication::setActiveWindow(window.get());
     window->ShowAreaUser(QStringLiteral("510101001"), QStringLiteral("51010100100002"));
     window->grdvwGrdVwData->Focus();

@@ -20,16 +20,16 @@
 #include "TcxGridDataModel.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
+#include "UserWindow.h"
 #include "UserSearch.h"
 
 namespace {
 
-using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
+using Window = UserWindow;
 
 Window openWindow()
 {
-    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    window->show();
+    Window window = openUserWindow();
     QApplication::setActiveWindow(window.get());
     return window;
 }

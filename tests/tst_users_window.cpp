@@ -30,17 +30,11 @@
 #include "UUserInfoAddEditFrm.h"
 #include "UUserInfoMagFrm.h"
 #include "UserDatabases.h"
+#include "UserWindow.h"
 
 namespace {
 
-using Window = std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)>;
-
-Window openWindow()
-{
-    Window window(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    window->show();
-    return window;
-}
+using Window = UserWindow;
 
 bool selectArea(TUserInfoMagForm &w, const QString &code)
 {
@@ -153,7 +147,7 @@ void UsersWindow::initTestCase()
 void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QStringList codes = column(w->CDSAreaData, QStringLiteral("StaAreaCode"));
     codes.sort();
     QCOMPARE(codes, (QStringList{"510101", "510101001", "51010100101", "510101002"}));
@@ -171,7 +165,7 @@ void UsersWindow::treeHoldsTheStartingAreaAndEverythingBelowIt()
 void UsersWindow::selectingAnAreaListsItsUsersWithUnitNames()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QVERIFY(w->CDSUserData->Active());
     QStringList users = column(w->CDSUserData, QStringLiteral("UserCode"));
@@ -191,7 +185,7 @@ void UsersWindow::selectingAnAreaListsItsUsersWithUnitNames()
 void UsersWindow::anAreaWithoutUsersLeavesOnlyAdd()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101002")));
     QVERIFY(w->CDSUserData->IsEmpty());
     QCOMPARE(w->grdvwGrdVwData->FooterText(w->colUserCode), QStringLiteral("记录数: 0"));
@@ -204,12 +198,12 @@ void UsersWindow::rightsHidingEveryButtonHideTheBar()
 {
     UserDatabases db;
     db.grant({1, 2});
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(!shown(w->BtnAdd) && !shown(w->BtnEdit) && !shown(w->BtnDel) && !shown(w->BtnSyh));
     QVERIFY(!w->dxbrTool->Visible());
 
     db.grant({257});
-    Window w2 = openWindow();
+    Window w2 = openUserWindow();
     QVERIFY(w2->dxbrTool->Visible());
     QVERIFY(shown(w2->BtnSyh));
     QVERIFY(!shown(w2->BtnAdd));
@@ -218,7 +212,7 @@ void UsersWindow::rightsHidingEveryButtonHideTheBar()
 void UsersWindow::indicatorNumbersRowsFromOne()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QImage image(25, 20, QImage::Format_ARGB32);
     QPainter painter(&image);
@@ -280,7 +274,7 @@ void UsersWindow::deleteRefusedForEachReferencingTable()
                                   .fields.first()
                                   .name;
     db.hr(QStringLiteral("Insert Into %1 (%2, %3) Values ('K1', '51010100100002')").arg(table, keyColumn, column));
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100002")));
     const QString before = db.hrUsers();
@@ -295,7 +289,7 @@ void UsersWindow::deleteMatchesCodesByPrefix()
     UserDatabases db;
     db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode) Values ('01', '短码', 'A1'), ('012', '长码', 'A1')"));
     db.hr(QStringLiteral("Insert Into TData_AdmiRec (RecordID, InpPerCode) Values ('R1', '012')"));
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("01")));
     w->BtnDelClick(w->BtnDel);
@@ -306,7 +300,7 @@ void UsersWindow::deleteMatchesCodesByPrefix()
 void UsersWindow::deleteAsksAboutTheUserAndDeletes()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003")));
     db.dispatch.queueConfirm(1);
@@ -321,7 +315,7 @@ void UsersWindow::deleteAsksAboutTheUserAndDeletes()
 void UsersWindow::decliningChangesNothing()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     const QString before = db.hrUsers();
     db.dispatch.queueConfirm(0);
@@ -381,7 +375,7 @@ void UsersWindow::aDeleteAnsweredFalseIsAFailure()
 void UsersWindow::syncRequiresUnits()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     db.hr(QStringLiteral("Delete From P_YLFWDW"));
     db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('n1', '新')"));
     const QString before = db.hrUsers();
@@ -400,7 +394,7 @@ void UsersWindow::syncInsertsUpdatesAndLeavesOthersAlone()
         "('51010100100001', '张三', 'ZS', 'XD', 'A1', '3', '13800000001', 'p1'), "
         "('51010100100002', '李四', 'LS', 'SL', 'A2', '3', '13800000002', 'changed'), "
         "('51010100100009', 'O''Neil', 'ON', 'KN', 'A1', '3', 'x''y', 'p9')"));
-    Window w = openWindow();
+    Window w = openUserWindow();
     w->BtnSyhClick(w->BtnSyh);
     QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
     QVERIFY(!w->TabCtlProgress->isVisible());
@@ -434,7 +428,7 @@ void UsersWindow::syncFailureOnTheThirdUserRollsEverythingBack()
                              "Begin Select Raise(Abort, 'refused by the database'); End"));
     }
     const QString before = db.hrUsers();
-    Window w = openWindow();
+    Window w = openUserWindow();
     w->BtnSyhClick(w->BtnSyh);
     QCOMPARE(db.dispatch.prompts().size(), 1);
     QVERIFY(db.dispatch.prompts().first().startsWith(QStringLiteral("同步农合用户信息数据失败!原因:")));
@@ -503,7 +497,7 @@ void UsersWindow::nothingActsWhileASynchronisationRuns()
     // The window inside a host main window that refuses to close while it is
     // busy (made first, so that the window is freed before it).
     QMainWindow host;
-    Window w = openWindow();
+    Window w = openUserWindow();
     w->setWindowFlags(Qt::Widget);
     host.setCentralWidget(w.get());
     HostCloseGuard guard(&host, w.get());
@@ -571,7 +565,7 @@ void UsersWindow::nothingActsWhileASynchronisationRuns()
 void UsersWindow::escapeNeverHidesTheWindow()
 {
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     for (QWidget *target : {static_cast<QWidget *>(w->TreLstArea->treeView()),
                             static_cast<QWidget *>(w->grdvwGrdVwData->tableView()), static_cast<QWidget *>(w.get())}) {
@@ -588,7 +582,7 @@ void UsersWindow::theWindowOpensOnTheLoginsOwnArea()
     db.hr(QStringLiteral("Delete From P_XZQH Where AreaCode = '510101'"));
     db.hr(QStringLiteral("Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) "
                          "Values ('510101', '示范县', '5101', '5101')"));
-    Window w = openWindow();
+    Window w = openUserWindow();
     QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[510101] 示范县"));
     QCOMPARE(column(w->CDSUserData, QStringLiteral("UserCode")), QStringList{QStringLiteral("admin")});
 }
@@ -597,7 +591,7 @@ void UsersWindow::codesAndNamesShowWhole()
 {
     UserDatabases db;
     db.hr(QStringLiteral("Update P_XZQH Set AreaName = '一个名字很长很长的行政村' Where AreaCode = '51010100101'"));
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QTableView *grid = w->grdvwGrdVwData->tableView();
@@ -623,7 +617,7 @@ void UsersWindow::aLockedDatabaseIsReportedAsBusy()
     if (UserDatabases::hrBackend() != QLatin1String("sqlite"))
         QSKIP("the busy cause is the SQLite session's");
     UserDatabases db;
-    Window w = openWindow();
+    Window w = openUserWindow();
     QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QVERIFY(w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100003")));
     const QString before = db.hrUsers();
