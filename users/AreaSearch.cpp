@@ -7,6 +7,8 @@
 
 #include "ClientDataSet.h"
 #include "HostCall.h"
+#include "SearchBoxKeys.h"
+#include "WaitCursor.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
 
@@ -89,11 +91,7 @@ void AreaSearch::readInitials()
     if (m_initialsVersion == m_areas->contentVersion())
         return;
     // The host's pinyin codes, asked once per area list.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore
-    {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+    const WaitCursor waiting;
     m_initials.clear();
     const int rows = m_areas->RecordCount();
     const int nameColumn = m_areas->FieldByName(QStringLiteral("AreaName"))->Index();
@@ -105,17 +103,10 @@ void AreaSearch::readInitials()
 
 bool AreaSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_edit && event->type() == QEvent::ShortcutOverride
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        event->accept();
+    if (watched == m_edit && emptiesOnEscape(m_edit, event, true))
         return true;
-    }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape) {
-            m_edit->clear();
-            return true;
-        }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             findNext();
             return true;

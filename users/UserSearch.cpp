@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "ClientDataSet.h"
+#include "SearchBoxKeys.h"
+#include "WaitCursor.h"
 #include "TcxGridDBTableView.h"
 #include "UserDirectory.h"
 #include "UserMatch.h"
@@ -202,11 +204,7 @@ void UserSearch::searchEveryArea(const QString &typed)
         return;
     }
     if (!m_directory->loaded()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct Restore
-        {
-            ~Restore() { QApplication::restoreOverrideCursor(); }
-        } restore;
+        const WaitCursor waiting;
         m_directory->load(m_startArea());
     }
     m_directory->search(typed);
@@ -233,19 +231,10 @@ QString UserSearch::footerText(const QString &summary) const
 
 bool UserSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_edit && event->type() == QEvent::ShortcutOverride
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        // The box takes Escape before any shortcut of the window could.
-        event->accept();
+    if (watched == m_edit && emptiesOnEscape(m_edit, event, false))
         return true;
-    }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            // Escape empties the box and goes no further.
-            m_edit->clear();
-            return true;
-        }
         if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && m_results->isVisible()
             && m_model->rowCount() > 0) {
             const int current = m_results->currentIndex().row();
