@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ColumnStore.h"
 #include "EqualityIndex.h"
 #include "FilterExpression.h"
 #include "LumoError.h"
@@ -44,7 +45,7 @@ struct ClientDataSet::Impl
     explicit Impl(ClientDataSet *owner) : q(owner) {}
 
     ClientDataSet *q;
-    QVector<QVector<QVariant>> rows;   // stored rows, in load/append order
+    ColumnStore rows;                  // stored rows, in load/append order
     bool viewActive = false;           // false: every stored row is visible, in order
     std::vector<int> view;             // stored rows visible through the filter
     QVector<QVariant> buffer;          // edit buffer of the current row
@@ -56,8 +57,17 @@ struct ClientDataSet::Impl
     RowOrder rowOrder;
     EqualityIndex index;
     QHash<QString, int> columnByName;  // case-folded name -> column
+    // The current record's values as currentValue hands them out, made from
+    // the store when first asked for on a record.
+    struct CurrentValue
+    {
+        int row = -1;
+        quint64 version = 0;
+        QVariant value;
+    };
+    mutable std::vector<CurrentValue> current;
 
-    int visibleCount() const { return viewActive ? int(view.size()) : rows.size(); }
+    int visibleCount() const { return viewActive ? int(view.size()) : rows.rowCount(); }
     int physical(int viewIndex) const { return viewActive ? view[viewIndex] : viewIndex; }
     bool editing() const
     {
@@ -118,6 +128,7 @@ struct ClientDataSet::Impl
                 q->m_fields.push_back(std::make_unique<Field>(q, i, names[i], defs[i].type, defs[i].size));
         }
         columnByName.clear();
+        current.assign(std::size_t(names.size()), CurrentValue());
         for (int i = 0; i < names.size(); ++i)
             columnByName.insert(names[i].toCaseFolded(), i);
     }
@@ -148,7 +159,7 @@ struct ClientDataSet::Impl
         // The index narrows the search; the expression and the program's own
         // filter still decide.
         const auto visible = [&](int row) {
-            return row != insertRow && (!expression || filter->matches(rows[row])) && (!rowFilter || rowFilter(row));
+            return row != insertRow && (!expression || filter->matches(rows, row)) && (!rowFilter || rowFilter(row));
         };
         std::vector<int> result;
         if (candidates) {
@@ -157,7 +168,7 @@ struct ClientDataSet::Impl
                     result.push_back(row);
             }
         } else {
-            for (int row = 0; row < rows.size(); ++row) {
+            for (int row = 0; row < rows.rowCount(); ++row) {
                 if (visible(row))
                     result.push_back(row);
             }
@@ -215,7 +226,7 @@ struct ClientDataSet::Impl
 
     void removeStoredRow(int row)
     {
-        rows.remove(row);
+        rows.removeRow(row);
         if (viewActive) {
             auto it = std::find(view.begin(), view.end(), row);
             if (it != view.end())
@@ -237,12 +248,16 @@ struct ClientDataSet::Impl
         buffer.clear();
         insertRow = -1;
         defineFields(packet.fields);
-        rows = std::move(packet.rows);
         const int columns = int(q->m_fields.size());
+        rows.reset(columns);
         std::vector<bool> textColumn(columns);
         for (int c = 0; c < columns; ++c)
             textColumn[c] = isTextType(q->m_fields[c]->DataType());
-        for (auto &row : rows) {
+        // Each row of the packet goes once it is stored, so that a large load
+        // never holds the packet and the store whole at once.
+        QVector<QVector<QVariant>> packetRows = std::move(packet.rows);
+        for (auto &packetRow : packetRows) {
+            QVector<QVariant> row = std::move(packetRow);
             if (row.size() != columns)
                 row.resize(columns);
             for (int c = 0; c < columns; ++c) {
@@ -255,7 +270,56 @@ struct ClientDataSet::Impl
                 else if (v.isValid())
                     v = QVariant();
             }
+            rows.appendRow(row);
         }
+        rows.squeeze();
+        changed();
+        index.clear();
+        q->m_state = DataSetState::Browse;
+    }
+
+    // A column a reader filled with its field's stored form (texts for a text
+    // field, integers for an integer one...) is taken as it is; any other is
+    // converted value by value, as a packet's rows are.
+    static bool inStoredForm(FieldType type, int kind)
+    {
+        if (kind == 0)
+            return true;
+        if (isTextType(type))
+            return kind == QMetaType::QString;
+        if (isBytesType(type))
+            return kind == QMetaType::QByteArray;
+        if (isIntegerType(type))
+            return kind == QMetaType::LongLong;
+        switch (type) {
+        case FieldType::Boolean: return kind == QMetaType::Bool;
+        case FieldType::Date: return kind == QMetaType::QDate;
+        case FieldType::DateTime: return kind == QMetaType::QDateTime;
+        case FieldType::Time: return kind == QMetaType::QTime;
+        default: return false;
+        }
+    }
+
+    void load(ColumnPacket &&packet)
+    {
+        buffer.clear();
+        insertRow = -1;
+        defineFields(packet.fields);
+        const int columns = int(q->m_fields.size());
+        if (packet.rows.columnCount() != columns)
+            throw LumoError(QStringLiteral("数据包有 %1 列, 字段有 %2 个").arg(packet.rows.columnCount()).arg(columns));
+        rows = std::move(packet.rows);
+        for (int c = 0; c < columns; ++c) {
+            const Field &field = *q->m_fields[c];
+            if (rows.uniform(c) && inStoredForm(field.DataType(), rows.kindOf(c)))
+                continue;
+            const QVector<QVariant> values = rows.takeColumn(c);
+            for (int row = 0; row < values.size(); ++row) {
+                if (!isNullValue(values[row]))
+                    rows.set(row, c, field.normalise(values[row]));
+            }
+        }
+        rows.squeeze();
         changed();
         index.clear();
         q->m_state = DataSetState::Browse;
@@ -273,12 +337,23 @@ void ClientDataSet::SetData(const DataPacket &packet)
 
 void ClientDataSet::SetData(DataPacket &&packet)
 {
+    load([&] { d->load(std::move(packet)); });
+}
+
+void ClientDataSet::SetData(ColumnPacket &&packet)
+{
+    load([&] { d->load(std::move(packet)); });
+}
+
+template <typename Load>
+void ClientDataSet::load(Load &&loadRows)
+{
     const DataSetState before = m_state;
     try {
-        d->load(std::move(packet));
+        loadRows();
     } catch (...) {
         // A value that does not fit its column leaves nothing half loaded.
-        d->rows.clear();
+        d->rows.reset(0);
         m_fields.clear();
         d->columnByName.clear();
         d->view.clear();
@@ -318,10 +393,10 @@ DataPacket ClientDataSet::Data() const
     DataPacket packet;
     for (const auto &f : m_fields)
         packet.fields.append(FieldDef{f->FieldName(), f->DataType(), f->Size()});
-    packet.rows.reserve(d->rows.size());
-    for (int r = 0; r < d->rows.size(); ++r) {
+    packet.rows.reserve(d->rows.rowCount());
+    for (int r = 0; r < d->rows.rowCount(); ++r) {
         if (r != d->insertRow)  // an appended record exists only once it is posted
-            packet.rows.append(d->rows[r]);
+            packet.rows.append(d->rows.row(r));
     }
     return packet;
 }
@@ -334,7 +409,7 @@ void ClientDataSet::CreateDataSet(const QVector<FieldDef> &fields)
 void ClientDataSet::Close()
 {
     const bool wasActive = Active();
-    d->rows.clear();
+    d->rows.reset(0);
     d->buffer.clear();
     d->insertRow = -1;
     d->view.clear();
@@ -468,8 +543,8 @@ void ClientDataSet::Append()
 {
     d->checkBrowse();
     d->cursorBeforeInsert = m_cursor;
-    d->rows.append(d->emptyRow());
-    d->insertRow = d->rows.size() - 1;
+    d->rows.appendRow(d->emptyRow());
+    d->insertRow = d->rows.rowCount() - 1;
     if (d->viewActive)
         d->view.push_back(d->insertRow);  // visible while it is being filled in
     d->changed();
@@ -492,7 +567,7 @@ void ClientDataSet::Edit()
         Append();
         return;
     }
-    d->buffer = d->rows[d->physical(m_cursor)];
+    d->buffer = d->rows.row(d->physical(m_cursor));
     d->setState(DataSetState::Edit);
 }
 
@@ -501,13 +576,13 @@ void ClientDataSet::Post()
     if (!d->editing())
         return;
     const int row = m_state == DataSetState::Insert ? d->insertRow : d->physical(m_cursor);
-    d->rows[row] = d->buffer;
+    d->rows.setRow(row, d->buffer);
     d->buffer.clear();
     d->insertRow = -1;
     d->changed();
     const int oldCursor = m_cursor;
     // A posted record that no longer passes the filter leaves the view.
-    if (d->viewActive && d->filter && !d->filter->matches(d->rows[row])) {
+    if (d->viewActive && d->filter && !d->filter->matches(d->rows, row)) {
         auto it = std::find(d->view.begin(), d->view.end(), row);
         if (it != d->view.end())
             d->view.erase(it);
@@ -638,12 +713,22 @@ int ClientDataSet::StoredRowCount() const
 {
     if (!Active())
         return 0;
-    return d->rows.size() - (d->insertRow >= 0 ? 1 : 0);
+    return d->rows.rowCount() - (d->insertRow >= 0 ? 1 : 0);
 }
 
-const QVariant &ClientDataSet::storedValue(int storedRow, int column) const
+QVariant ClientDataSet::storedValue(int storedRow, int column) const
 {
-    return d->rows[storedRow][column];
+    return d->rows.value(storedRow, column);
+}
+
+QStringView ClientDataSet::storedText(int storedRow, int column) const
+{
+    return d->rows.text(storedRow, column);
+}
+
+std::size_t ClientDataSet::storedBytes() const
+{
+    return d->rows.bytes();
 }
 
 bool ClientDataSet::Locate(const QString &keyFields, const QVariant &keyValues, LocateOptions options)
@@ -704,11 +789,11 @@ bool ClientDataSet::Locate(const QString &keyFields, const QVariant &keyValues, 
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     const int count = d->visibleCount();
     for (int v = 0; v < count; ++v) {
-        const QVector<QVariant> &row = d->rows[d->physical(v)];
+        const int row = d->physical(v);
         bool all = true;
         for (int i = 0; all && i < prepared.size(); ++i) {
             const Key &k = prepared[i];
-            const QVariant &value = row[k.column];
+            const QVariant value = d->rows.value(row, k.column);
             if (k.isNull) {
                 all = isNullValue(value);
                 continue;
@@ -751,7 +836,7 @@ QVariant ClientDataSet::valueAt(int row, int column) const
         return QVariant();
     if (row == m_cursor && d->editing())
         return d->buffer.value(column);
-    return d->rows[d->physical(row)][column];
+    return d->rows.value(d->physical(row), column);
 }
 
 int ClientDataSet::rowOfView(int viewIndex) const
@@ -768,7 +853,14 @@ const QVariant &ClientDataSet::currentValue(int column) const
         return none;
     if (d->editing())
         return column < d->buffer.size() ? d->buffer.at(column) : none;
-    return d->rows.at(d->physical(m_cursor)).at(column);
+    const int row = d->physical(m_cursor);
+    Impl::CurrentValue &cached = d->current[std::size_t(column)];
+    if (cached.row != row || cached.version != m_contentVersion) {
+        cached.value = d->rows.value(row, column);
+        cached.row = row;
+        cached.version = m_contentVersion;
+    }
+    return cached.value;
 }
 
 void ClientDataSet::setCurrentValue(int column, const QVariant &value)

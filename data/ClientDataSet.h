@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
 #include <QVector>
 
@@ -17,6 +18,7 @@
 namespace data {
 
 class FilterExpression;
+struct ColumnPacket;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
@@ -47,6 +49,9 @@ public:
     // an earlier column's name (case-insensitively) are renamed Name_1, Name_2...
     void SetData(const DataPacket &packet);
     void SetData(DataPacket &&packet);
+    // The same from rows a reader stored as the dataset stores them, taken
+    // over without a copy.
+    void SetData(ColumnPacket &&packet);
     DataPacket Data() const;  // current field definitions (renamed) and all rows
 
     // Defines fields on an empty, closed dataset and opens it with no rows.
@@ -104,7 +109,12 @@ public:
     bool HasRowFilter() const;
     // The rows held, whatever filters hide; an appended, unposted row is not counted.
     int StoredRowCount() const;
-    const QVariant &storedValue(int storedRow, int column) const;
+    QVariant storedValue(int storedRow, int column) const;
+    // A value stored as text, read in place without a copy (valid until the
+    // dataset next changes); a null view for a null or a value of another kind.
+    QStringView storedText(int storedRow, int column) const;
+    // The heap the stored rows take.
+    std::size_t storedBytes() const;
 
     // Locate: finds the first visible row whose fields (";"-separated names)
     // match values (one value, or a QVariantList for several fields) and makes
@@ -126,7 +136,8 @@ public:
     // Changes every time the stored rows change (Append, Post, Delete, SetData...).
     quint64 contentVersion() const { return m_contentVersion; }
 
-    // Used by Field. The reference is valid until the dataset next changes.
+    // Used by Field. The reference is valid until the dataset next changes or
+    // the cursor moves.
     const QVariant &currentValue(int column) const;
     void setCurrentValue(int column, const QVariant &value);
 
@@ -137,6 +148,9 @@ signals:
     void stateChanged();         // browse/edit/insert/inactive
 
 private:
+    template <typename Load>
+    void load(Load &&loadRows);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     std::vector<std::unique_ptr<Field>> m_fields;

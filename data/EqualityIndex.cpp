@@ -1,5 +1,6 @@
 #include "EqualityIndex.h"
 
+#include "ColumnStore.h"
 #include "ValueConversion.h"
 
 namespace data {
@@ -41,11 +42,11 @@ std::vector<int> EqualityIndex::KeyIndex<Key>::rowsOf(const Key &key) const
 void EqualityIndex::buildText(KeyIndex<QString> &index, const Rows &rows, int column, FieldType type)
 {
     index.head.clear();
-    index.head.reserve(rows.size());
-    index.next.assign(rows.size(), -1);
+    index.head.reserve(rows.rowCount());
+    index.next.assign(std::size_t(rows.rowCount()), -1);
     // Walking backwards and pushing in front keeps every chain in row order.
-    for (int row = rows.size() - 1; row >= 0; --row) {
-        const QVariant &v = rows[row].at(column);
+    for (int row = rows.rowCount() - 1; row >= 0; --row) {
+        const QVariant v = rows.value(row, column);
         if (isNullValue(v))
             continue;
         const QString key = isTextType(type) ? v.toString() : valueText(v, type);
@@ -57,9 +58,9 @@ void EqualityIndex::buildText(KeyIndex<QString> &index, const Rows &rows, int co
 void EqualityIndex::buildNumber(KeyIndex<double> &index, const Rows &rows, int column, FieldType type)
 {
     index.head.clear();
-    index.next.assign(rows.size(), -1);
-    for (int row = rows.size() - 1; row >= 0; --row) {
-        const QVariant &v = rows[row].at(column);
+    index.next.assign(std::size_t(rows.rowCount()), -1);
+    for (int row = rows.rowCount() - 1; row >= 0; --row) {
+        const QVariant v = rows.value(row, column);
         if (isNullValue(v))
             continue;
         double key = 0;

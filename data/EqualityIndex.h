@@ -25,7 +25,7 @@ namespace data {
 class EqualityIndex
 {
 public:
-    using Rows = QVector<QVector<QVariant>>;
+    using Rows = ColumnStore;
 
     // nullopt when the field's type is not indexed (booleans, dates): the
     // caller then evaluates every row.

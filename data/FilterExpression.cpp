@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "ColumnStore.h"
 #include "Decimal.h"
 #include "Field.h"
 #include "LumoError.h"
@@ -488,7 +489,25 @@ void setExact(Value &v, const QString &text)
         v.decimal = Decimal::parse(text);
 }
 
-Value valueOf(const Operand &o, const QVector<QVariant> &row)
+// A row of values as a packet holds it, or a stored row of a dataset.
+QVariant cellOf(const QVector<QVariant> &row, int column)
+{
+    return row.at(column);
+}
+
+struct StoredRow
+{
+    const ColumnStore &store;
+    int row;
+};
+
+QVariant cellOf(const StoredRow &row, int column)
+{
+    return row.store.value(row.row, column);
+}
+
+template <typename Row>
+Value valueOf(const Operand &o, const Row &row)
 {
     Value v;
     switch (o.kind) {
@@ -507,7 +526,7 @@ Value valueOf(const Operand &o, const QVector<QVariant> &row)
     case Operand::Kind::Field:
         break;
     }
-    const QVariant &raw = row.at(o.column);
+    const QVariant raw = cellOf(row, o.column);
     if (isNullValue(raw))
         return v;
     if (isTextType(o.type)) {
@@ -655,11 +674,13 @@ Truth truthOf(bool b)
     return b ? Truth::True : Truth::False;
 }
 
-Truth evaluate(const Node &node, const QVector<QVariant> &row);
+template <typename Row>
+Truth evaluate(const Node &node, const Row &row);
 
 // "or" ends at the first true side, "and" at the first false one; otherwise an
 // unknown side makes the whole unknown.
-Truth joined(const Node &node, const QVector<QVariant> &row, Truth decisive)
+template <typename Row>
+Truth joined(const Node &node, const Row &row, Truth decisive)
 {
     const Truth left = evaluate(*node.left, row);
     if (left == decisive)
@@ -670,7 +691,8 @@ Truth joined(const Node &node, const QVector<QVariant> &row, Truth decisive)
     return left;
 }
 
-Truth evaluate(const Node &node, const QVector<QVariant> &row)
+template <typename Row>
+Truth evaluate(const Node &node, const Row &row)
 {
     switch (node.kind) {
     case Node::Kind::Or:
@@ -789,6 +811,11 @@ void FilterExpression::bind(const std::vector<std::unique_ptr<Field>> &fields)
 bool FilterExpression::matches(const QVector<QVariant> &row) const
 {
     return !m_root || evaluate(*m_root, row) == Truth::True;
+}
+
+bool FilterExpression::matches(const ColumnStore &store, int row) const
+{
+    return !m_root || evaluate(*m_root, StoredRow{store, row}) == Truth::True;
 }
 
 std::vector<FilterExpression::EqualityTerm> FilterExpression::equalityTerms() const

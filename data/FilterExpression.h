@@ -13,6 +13,8 @@
 
 namespace data {
 
+class ColumnStore;
+
 class Field;
 
 // A parsed filter text of the original's dialect: comparisons of fields with
@@ -65,6 +67,7 @@ public:
 
     // Evaluates the bound expression on one row of stored values.
     bool matches(const QVector<QVariant> &row) const;
+    bool matches(const ColumnStore &store, int row) const;
 
     std::vector<EqualityTerm> equalityTerms() const;
 

@@ -2,11 +2,9 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHashFunctions>
 #include <QRegularExpression>
 #include <QTime>
 
-#include <array>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -40,49 +38,6 @@ QVariant storedValue(sqlite3_stmt *statement, int column)
         return QVariant();
     }
 }
-
-// Texts that repeat down a column (unit codes, grades, contact types, short
-// search codes) are made once and shared: a value read again is a copy of the
-// one made before, which costs neither a conversion nor memory of its own.
-// Each column remembers a few recent short texts; a column whose texts do not
-// repeat stops looking after a while.
-class RepeatedTexts
-{
-public:
-    QVariant text(const char *bytes, int size)
-    {
-        if (!m_on || size > kLongest)
-            return QVariant(QString::fromUtf8(bytes, size));
-        const QByteArrayView view(bytes, size);
-        Slot &slot = m_slots[qHash(view) % m_slots.size()];
-        if (slot.filled && slot.bytes == view) {
-            ++m_hits;
-            return slot.value;
-        }
-        slot.bytes = view.toByteArray();
-        slot.value = QVariant(QString::fromUtf8(bytes, size));
-        slot.filled = true;
-        // Looking costs a copy of the bytes on a miss: not worth it where
-        // fewer than one text in four repeats.
-        if (++m_misses == kTrial && m_hits < kTrial / 3)
-            m_on = false;
-        return slot.value;
-    }
-
-private:
-    static constexpr int kLongest = 24;
-    static constexpr int kTrial = 512;
-    struct Slot
-    {
-        QByteArray bytes;
-        QVariant value;
-        bool filled = false;
-    };
-    std::array<Slot, 64> m_slots;
-    int m_hits = 0;
-    int m_misses = 0;
-    bool m_on = true;
-};
 
 QString textOf(const QVariant &stored)
 {
@@ -213,12 +168,11 @@ std::optional<QVariant> convert(data::FieldType type, const QVariant &stored)
 }
 
 // A column without a declared type takes the type its values call for.
-data::FieldType typeFromValues(const QVector<QVector<QVariant>> &rows, int column)
+data::FieldType typeFromValues(const QVector<QVariant> &values)
 {
     bool anyInt = false, anyReal = false, anyOther = false;
     bool fitsInt32 = true;
-    for (const auto &row : rows) {
-        const QVariant &v = row.at(column);
+    for (const QVariant &v : values) {
         switch (v.typeId()) {
         case QMetaType::LongLong: {
             anyInt = true;
@@ -252,11 +206,59 @@ int declaredSize(const QString &declaration)
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-bool allConvert(data::FieldType type, const QVector<QVector<QVariant>> &rows, int column)
+// "yyyy-MM-dd hh:mm[:ss[.zzz]]" (or with '/' and 'T'), the form databases
+// write: read without making a QDateTime, which would look up the time zone.
+std::optional<std::pair<QDate, QTime>> plainLocalDateTime(QStringView text)
 {
-    for (const auto &row : rows) {
-        if (!convert(type, row.at(column)))
-            return false;
+    const auto digits = [text](qsizetype from, qsizetype count) {
+        int n = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            n = n * 10 + (c - u'0');
+        }
+        return n;
+    };
+    const qsizetype size = text.size();
+    if (size != 16 && size != 19 && size != 23)
+        return std::nullopt;
+    const QChar dateMark = text[4];
+    if ((dateMark != u'-' && dateMark != u'/') || text[7] != dateMark || (text[10] != u' ' && text[10] != u'T')
+        || text[13] != u':' || (size > 16 && text[16] != u':') || (size == 23 && text[19] != u'.'))
+        return std::nullopt;
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2), hour = digits(11, 2),
+              minute = digits(14, 2), second = size > 16 ? digits(17, 2) : 0, msec = size == 23 ? digits(20, 3) : 0;
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || msec < 0)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, msec);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return std::make_pair(date, time);
+}
+
+// Stores a column's values in the form of its type; false, and the column as
+// it was, when one of them does not fit.
+bool storeAs(data::FieldType type, data::ColumnStore &rows, int column)
+{
+    const QVector<QVariant> values = rows.takeColumn(column);
+    const int count = int(values.size());
+    for (int row = 0; row < count; ++row) {
+        const QVariant &v = values[row];
+        if (type == data::FieldType::DateTime && v.typeId() == QMetaType::QString) {
+            if (const auto plain = plainLocalDateTime(static_cast<const QString *>(v.constData())->trimmed())) {
+                rows.setLocalDateTime(row, column, plain->first, plain->second);
+                continue;
+            }
+        }
+        if (const auto converted = convert(type, v)) {
+            rows.set(row, column, *converted);
+            continue;
+        }
+        for (int r = 0; r < count; ++r)
+            rows.set(r, column, values[r]);
+        return false;
     }
     return true;
 }
@@ -269,43 +271,44 @@ QString declaredType(sqlite3_stmt *statement, int column)
 
 } // namespace
 
-data::DataPacket readDataPacket(SqliteStatement &statement)
+data::ColumnPacket readColumnPacket(SqliteStatement &statement)
 {
     sqlite3_stmt *raw = statement.handle();
     const int columns = sqlite3_column_count(raw);
-    data::DataPacket packet;
+    data::ColumnPacket packet;
     packet.fields.resize(columns);
+    packet.rows.reset(columns);
     QVector<QString> declarations(columns);
     // A declared text column takes every value as it is read (any value has a
     // text); the other columns need all their values before their type is known.
     std::vector<bool> declaredText(columns);
-    std::vector<int> longest(columns, 0);
+    std::vector<qsizetype> longest(columns, 0);
     for (int c = 0; c < columns; ++c) {
         packet.fields[c].name = QString::fromUtf8(sqlite3_column_name(raw, c));
         declarations[c] = declaredType(raw, c);
         declaredText[c] = !declarations[c].trimmed().isEmpty()
             && data::isTextType(data::fieldTypeFromDeclaration(declarations[c]));
     }
-    std::vector<RepeatedTexts> repeated(columns);
+    data::ColumnStore &rows = packet.rows;
     while (statement.step()) {
-        QVector<QVariant> row;
-        row.reserve(columns);
+        const int row = rows.appendNullRow();
         for (int c = 0; c < columns; ++c) {
-            QVariant value;
-            if (declaredText[c] && sqlite3_column_type(raw, c) == SQLITE_TEXT) {
+            const int stored = sqlite3_column_type(raw, c);
+            if (stored == SQLITE_NULL)
+                continue;
+            if (stored == SQLITE_TEXT) {
+                // Read as bytes: asking for text makes SQLite copy every value
+                // just to add a terminating zero. An empty text has no pointer.
                 const auto *text = static_cast<const char *>(sqlite3_column_blob(raw, c));
-                value = repeated[c].text(text ? text : "", sqlite3_column_bytes(raw, c));
+                rows.setUtf8(row, c, text ? text : "", sqlite3_column_bytes(raw, c));
+            } else if (declaredText[c]) {
+                rows.set(row, c, QVariant(textOf(storedValue(raw, c))));
             } else {
-                value = storedValue(raw, c);
+                rows.set(row, c, storedValue(raw, c));
             }
-            if (declaredText[c] && !value.isNull()) {
-                if (value.typeId() != QMetaType::QString)
-                    value = QVariant(textOf(value));
-                longest[c] = qMax(longest[c], int(static_cast<const QString *>(value.constData())->size()));
-            }
-            row.push_back(std::move(value));
+            if (declaredText[c])
+                longest[c] = qMax(longest[c], rows.text(row, c).size());
         }
-        packet.rows.push_back(std::move(row));
     }
 
     for (int c = 0; c < columns; ++c) {
@@ -313,27 +316,31 @@ data::DataPacket readDataPacket(SqliteStatement &statement)
         const QString &declaration = declarations[c];
         if (declaredText[c]) {
             field.type = data::fieldTypeFromDeclaration(declaration);
-            field.size = qMax(declaredSize(declaration), longest[c]);
+            field.size = qMax(declaredSize(declaration), int(longest[c]));
             continue;
         }
-        data::FieldType type = declaration.trimmed().isEmpty() ? typeFromValues(packet.rows, c)
+        data::FieldType type = declaration.trimmed().isEmpty() ? typeFromValues(rows.columnValues(c))
                                                                : data::fieldTypeFromDeclaration(declaration);
-        if (!allConvert(type, packet.rows, c)) {
-            type = (data::isIntegerType(type) && allConvert(data::FieldType::Float, packet.rows, c))
-                ? data::FieldType::Float
-                : data::FieldType::String;
+        if (!storeAs(type, rows, c)) {
+            type = data::isIntegerType(type) && storeAs(data::FieldType::Float, rows, c) ? data::FieldType::Float
+                                                                                         : data::FieldType::String;
+            if (type == data::FieldType::String)
+                storeAs(type, rows, c);
         }
         field.type = type;
-        int longestText = 0;
-        for (auto &row : packet.rows) {
-            row[c] = *convert(type, row.at(c));
-            if (data::isTextType(type))
-                longestText = qMax(longestText, int(row.at(c).toString().size()));
+        if (data::isTextType(type)) {
+            qsizetype longestText = 0;
+            for (int row = 0; row < rows.rowCount(); ++row)
+                longestText = qMax(longestText, rows.text(row, c).size());
+            field.size = qMax(declaredSize(declaration), int(longestText));
         }
-        if (data::isTextType(type))
-            field.size = qMax(declaredSize(declaration), longestText);
     }
     return packet;
+}
+
+data::DataPacket readDataPacket(SqliteStatement &statement)
+{
+    return readColumnPacket(statement).toDataPacket();
 }
 
 QVariant readFirstValue(SqliteStatement &statement)

@@ -2,6 +2,7 @@
 
 #include <QVariant>
 
+#include "ColumnStore.h"
 #include "DataPacket.h"
 
 class SqliteStatement;
@@ -17,6 +18,7 @@ class SqliteStatement;
 // values are numbers, anything else to String.
 
 // Steps the statement to its end.
+data::ColumnPacket readColumnPacket(SqliteStatement &statement);
 data::DataPacket readDataPacket(SqliteStatement &statement);
 
 // First column of the first row, typed like a packet value; a NULL is a null

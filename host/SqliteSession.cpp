@@ -57,15 +57,20 @@ void SqliteSession::createDatabases(const QString &hrFile, const QString &rcmsFi
 
 data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
 {
+    return openRows(db, sql).toDataPacket();
+}
+
+data::ColumnPacket SqliteSession::openRows(SqliteDatabase &db, const QString &sql)
+{
     const Translated t = translate(sql);
-    data::DataPacket packet;
+    data::ColumnPacket packet;
     bool haveResult = false;
     // The packet is the first result set; statements around it still run.
     db.forEachStatement(
         t.text,
         [&](SqliteStatement &statement) {
             if (!haveResult && statement.columnCount() > 0) {
-                packet = readDataPacket(statement);
+                packet = readColumnPacket(statement);
                 haveResult = true;
             } else {
                 statement.drain();
@@ -79,7 +84,9 @@ data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
 
 std::unique_ptr<data::ClientDataSet> SqliteSession::openDataSet(SqliteDatabase &db, const QString &sql)
 {
-    return clientDataSetFromPacket(openData(db, sql));
+    auto dataSet = std::make_unique<data::ClientDataSet>();
+    dataSet->SetData(openRows(db, sql));
+    return dataSet;
 }
 
 QVariant SqliteSession::value(SqliteDatabase &db, const QString &sql)

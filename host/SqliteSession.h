@@ -5,6 +5,10 @@
 #include "SqliteDatabase.h"
 #include "URCMSObjValueClass.h"
 
+namespace data {
+struct ColumnPacket;
+}
+
 // The host session on two SQLite files: the health-record database and the
 // RCMS database. Every statement the module sends is T-SQL; it is translated
 // (translateTsqlToSqlite) before SQLite prepares it. A failing statement raises
@@ -46,6 +50,7 @@ public:
 
 private:
     static data::DataPacket openData(SqliteDatabase &db, const QString &sql);
+    static data::ColumnPacket openRows(SqliteDatabase &db, const QString &sql);
     static std::unique_ptr<data::ClientDataSet> openDataSet(SqliteDatabase &db, const QString &sql);
     static QVariant value(SqliteDatabase &db, const QString &sql);
     static bool execute(SqliteDatabase &db, const QString &sql);

@@ -34,7 +34,7 @@ SyncPreview SyncPreview::read(HostSession &session)
     const UserSync::Columns sourceColumns(*source);
     const UserSync::Columns targetColumns(*target);
     // The run's own pairing, fed with what the run would write.
-    UserPairing pairing(*target, session.HrCodesIgnoreCase, session.HrCodesIgnoreTrailingBlanks);
+    UserPairing pairing(*target, *source, session.HrCodesIgnoreCase, session.HrCodesIgnoreTrailingBlanks);
 
     SyncPreview preview;
     QSet<QString> sourceKeys;
@@ -44,7 +44,7 @@ SyncPreview SyncPreview::read(HostSession &session)
         sourceKeys.insert(pairing.keyOf(code));
         const UserSync::Texts now = UserSync::textsOf(sourceColumns);
         if (preview.add(code, pairing.find(code), now))
-            pairing.wrote(code, now);
+            pairing.wroteCurrent(code);
     }
     target->SetFiltered(false);
     for (target->First(); !target->Eof(); target->Next())

@@ -4,9 +4,12 @@
 #include "TextRules.h"
 #include "UGlobalFunUnt.h"
 
-UserPairing::UserPairing(data::ClientDataSet &target, bool ignoreCase, bool ignoreTrailingBlanks)
+UserPairing::UserPairing(data::ClientDataSet &target, data::ClientDataSet &source, bool ignoreCase,
+                         bool ignoreTrailingBlanks)
     : m_target(target)
     , m_targetColumns(target)
+    , m_source(source)
+    , m_sourceColumns(source)
     , m_ignoreCase(ignoreCase)
     , m_ignoreTrailing(ignoreTrailingBlanks)
 {
@@ -28,12 +31,12 @@ QString UserPairing::codeAt(int storedRow) const
     return field->textOf(m_target.storedValue(storedRow, field->Index()));
 }
 
-UserSync::Texts UserPairing::textsAt(int storedRow) const
+UserSync::Texts UserPairing::textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &c,
+                                     int storedRow)
 {
     const auto text = [&](const data::Field *field) {
-        return field->textOf(m_target.storedValue(storedRow, field->Index()));
+        return field->textOf(dataSet.storedValue(storedRow, field->Index()));
     };
-    const UserSync::Columns &c = m_targetColumns;
     return {text(c.userName), text(c.spell),    text(c.fiveStrokes), text(c.orgCode),
             text(c.grade),    text(c.password), text(c.contactType)};
 }
@@ -42,24 +45,34 @@ std::optional<UserSync::Texts> UserPairing::find(const QString &code)
 {
     const QString key = keyOf(code);
     if (auto w = m_written.constFind(key); w != m_written.cend())
-        return *w;
+        return textsAt(m_source, m_sourceColumns, *w);
     if (auto t = m_byCode.constFind(code); t != m_byCode.cend())
-        return textsAt(*t);
+        return textsAt(m_target, m_targetColumns, *t);
     if (!m_ignoreCase && !m_ignoreTrailing)
         return std::nullopt;
     if (!m_byKeyMade) {
         const int rows = m_target.StoredRowCount();
-        m_byKey.reserve(rows);
-        for (int row = rows - 1; row >= 0; --row)
-            m_byKey.insert(keyOf(codeAt(row)), row);
+        for (int row = rows - 1; row >= 0; --row) {
+            const QString stored = codeAt(row);
+            const QString folded = keyOf(stored);
+            if (folded != stored)
+                m_byFoldedKey.insert(folded, row);
+        }
         m_byKeyMade = true;
     }
-    if (auto t = m_byKey.constFind(key); t != m_byKey.cend())
-        return textsAt(*t);
-    return std::nullopt;
+    // The first row of the key: among the codes that fold to it, or the code
+    // that already is it.
+    int row = -1;
+    if (auto t = m_byFoldedKey.constFind(key); t != m_byFoldedKey.cend())
+        row = *t;
+    if (auto t = m_byCode.constFind(key); t != m_byCode.cend() && (row < 0 || *t < row))
+        row = *t;
+    if (row < 0)
+        return std::nullopt;
+    return textsAt(m_target, m_targetColumns, row);
 }
 
-void UserPairing::wrote(const QString &code, const UserSync::Texts &texts)
+void UserPairing::wroteCurrent(const QString &code)
 {
-    m_written.insert(keyOf(code), texts);
+    m_written.insert(keyOf(code), m_source.rowOfView(m_source.currentIndex()));
 }

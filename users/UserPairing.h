@@ -17,32 +17,39 @@
 class UserPairing
 {
 public:
-    // target: the health-record users (" Select * From p_User "); its rows
-    // are read where they are stored, and it must not change while pairing.
-    UserPairing(data::ClientDataSet &target, bool ignoreCase, bool ignoreTrailingBlanks);
+    // target: the health-record users (" Select * From p_User "), source:
+    // the RCMS users; their rows are read where they are stored, and neither
+    // may change while pairing.
+    UserPairing(data::ClientDataSet &target, data::ClientDataSet &source, bool ignoreCase,
+                bool ignoreTrailingBlanks);
 
     // The texts of the user code pairs with, or nothing for a new user.
     std::optional<UserSync::Texts> find(const QString &code);
-    // What the run wrote for code: a later RCMS user of the same key pairs with it.
-    void wrote(const QString &code, const UserSync::Texts &texts);
+    // The run wrote the source's current user: a later RCMS user of the same
+    // key pairs with it.
+    void wroteCurrent(const QString &code);
 
     // A user code as the database's key compares it.
     QString keyOf(const QString &code) const;
 
 private:
     QString codeAt(int storedRow) const;
-    UserSync::Texts textsAt(int storedRow) const;
+    static UserSync::Texts textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &columns,
+                                   int storedRow);
 
     data::ClientDataSet &m_target;
     const UserSync::Columns m_targetColumns;
+    data::ClientDataSet &m_source;
+    const UserSync::Columns m_sourceColumns;
     const bool m_ignoreCase;
     const bool m_ignoreTrailing;
     // Health-record users as stored rows: the first row of each exact code
     // (the row the filter "UserCode = 'x'" would find first), made in one pass
-    // rather than a filter per user; and by key, made on the first code the
-    // exact code misses.
+    // rather than a filter per user; and, made on the first code the exact
+    // code misses, the first row of each key that differs from its code (a
+    // code that is its own key is found among the exact codes).
     QHash<QString, int> m_byCode;
-    QHash<QString, int> m_byKey;
+    QHash<QString, int> m_byFoldedKey;
     bool m_byKeyMade = false;
-    QHash<QString, UserSync::Texts> m_written;
+    QHash<QString, int> m_written;  // key -> the source's stored row
 };

@@ -66,10 +66,8 @@ public:
         for (int i = 0; i < 6; ++i) {
             if (s.columns[i] < 0)
                 continue;
-            const QVariant &value = m_users->storedValue(row, s.columns[i]);
             // Text is read in place: no copy per row and keystroke.
-            if (value.typeId() == QMetaType::QString)
-                text[i] = *static_cast<const QString *>(value.constData());
+            text[i] = m_users->storedText(row, s.columns[i]);
         }
         const bool found = userMatches(m_typed, text[0], text[1], text[2], text[3]) || unitMatches(m_typed, text[4], text[5]);
         s.kept[row] = found;

@@ -108,7 +108,7 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     std::unique_ptr<data::ClientDataSet> source = m_session.OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
     std::unique_ptr<data::ClientDataSet> target = m_session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
     const Columns sourceColumns(*source);
-    UserPairing pairing(*target, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks);
+    UserPairing pairing(*target, *source, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks);
 
     source->First();
     const int total = source->RecordCount();
@@ -125,7 +125,7 @@ void UserSync::run(const std::function<void(int, int)> &progress)
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,
                                           QStringLiteral("数据库未执行同步语句"));
-                pairing.wrote(code, textsOf(sourceColumns));
+                pairing.wroteCurrent(code);
             }
         } catch (const data::LumoError &e) {
             throw UserSyncFailure(code, e.message(), e.cause());

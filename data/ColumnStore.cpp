@@ -1,0 +1,411 @@
+#include "ColumnStore.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHashFunctions>
+#include <QStringDecoder>
+#include <QTime>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace data {
+
+namespace {
+
+constexpr qint64 kMsecsPerDay = 86400000;
+// Texts longer than this are rarely repeated codes; they are not looked for.
+constexpr qsizetype kLongestShared = 24;
+// After this many texts not found among the recent ones, a column that found
+// fewer than a third stops looking: the look costs more than it saves.
+constexpr int kSharingTrial = 512;
+
+std::uint64_t span(std::size_t offset, qsizetype length)
+{
+    return (std::uint64_t(offset) << 32) | std::uint64_t(length);
+}
+
+std::size_t spanOffset(std::uint64_t word)
+{
+    return std::size_t(word >> 32);
+}
+
+qsizetype spanLength(std::uint64_t word)
+{
+    return qsizetype(word & 0xffffffffu);
+}
+
+bool fitsSpan(std::size_t used, qsizetype length)
+{
+    return used + std::size_t(length) <= std::numeric_limits<std::uint32_t>::max();
+}
+
+bool compactKind(int type)
+{
+    switch (type) {
+    case QMetaType::QString:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+    case QMetaType::QTime:
+    case QMetaType::QByteArray:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void ColumnStore::reset(int columns)
+{
+    m_columns.clear();
+    m_columns.resize(std::size_t(columns));
+    m_rows = 0;
+}
+
+std::uint64_t ColumnStore::storedText(Column &c, QStringView text)
+{
+    const std::size_t offset = c.chars.size();
+    c.chars.insert(c.chars.end(), text.utf16(), text.utf16() + text.size());
+    return keptOrShared(c, offset);
+}
+
+// The characters from offset to the end are a new text: kept there, or given
+// back when the same text was stored a moment ago.
+std::uint64_t ColumnStore::keptOrShared(Column &c, std::size_t offset)
+{
+    const qsizetype length = qsizetype(c.chars.size() - offset);
+    const std::uint64_t word = span(offset, length);
+    if (!c.sharing || length > kLongestShared)
+        return word;
+    const QStringView text(c.chars.data() + offset, length);
+    const std::size_t slot = qHash(text) % c.recent.size();
+    if (c.recentSet[slot]) {
+        const std::uint64_t recent = c.recent[slot];
+        if (spanLength(recent) == length
+            && std::memcmp(c.chars.data() + spanOffset(recent), text.utf16(), std::size_t(length) * 2) == 0) {
+            ++c.hits;
+            c.chars.resize(offset);
+            return recent;
+        }
+    }
+    c.recent[slot] = word;
+    c.recentSet[slot] = true;
+    if (++c.misses == kSharingTrial && c.hits < kSharingTrial / 3)
+        c.sharing = false;
+    return word;
+}
+
+void ColumnStore::clearCell(Column &c, int row)
+{
+    if (c.states[row] == State::Aside)
+        c.aside.remove(row);
+    c.words[row] = 0;
+    c.states[row] = State::Null;
+}
+
+bool ColumnStore::takesCompactly(Column &c, int type)
+{
+    if (c.kind == 0 && compactKind(type))
+        c.kind = type;
+    return c.kind == type;
+}
+
+void ColumnStore::put(Column &c, int row, const QVariant &value)
+{
+    clearCell(c, row);
+    if (!value.isValid())
+        return;
+    const int type = value.typeId();
+    std::uint64_t word = 0;
+    bool compact = takesCompactly(c, type) && !value.isNull();
+    if (compact) {
+        switch (type) {
+        case QMetaType::QString: {
+            const QString &s = *static_cast<const QString *>(value.constData());
+            compact = !s.isNull() && fitsSpan(c.chars.size(), s.size());
+            if (compact)
+                word = storedText(c, s);
+            break;
+        }
+        case QMetaType::LongLong:
+            word = std::uint64_t(*static_cast<const qint64 *>(value.constData()));
+            break;
+        case QMetaType::Double:
+            std::memcpy(&word, value.constData(), sizeof word);
+            break;
+        case QMetaType::Bool:
+            word = *static_cast<const bool *>(value.constData()) ? 1 : 0;
+            break;
+        case QMetaType::QDate: {
+            const QDate &d = *static_cast<const QDate *>(value.constData());
+            compact = d.isValid();
+            word = std::uint64_t(d.toJulianDay());
+            break;
+        }
+        case QMetaType::QDateTime: {
+            // A local date and time kept as its day and time of day: no time
+            // zone is looked up to store it, only when it is read.
+            const QDateTime &dt = *static_cast<const QDateTime *>(value.constData());
+            compact = dt.isValid() && dt.timeSpec() == Qt::LocalTime;
+            if (compact)
+                word = std::uint64_t(dt.date().toJulianDay() * kMsecsPerDay + dt.time().msecsSinceStartOfDay());
+            break;
+        }
+        case QMetaType::QTime: {
+            const QTime &t = *static_cast<const QTime *>(value.constData());
+            compact = t.isValid();
+            word = std::uint64_t(t.msecsSinceStartOfDay());
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray &b = *static_cast<const QByteArray *>(value.constData());
+            compact = !b.isNull() && fitsSpan(c.bytes.size(), b.size());
+            if (compact) {
+                word = span(c.bytes.size(), b.size());
+                c.bytes.insert(c.bytes.end(), b.cbegin(), b.cend());
+            }
+            break;
+        }
+        default:
+            compact = false;
+        }
+    }
+    if (compact) {
+        c.words[row] = word;
+        c.states[row] = State::Compact;
+    } else {
+        c.aside.insert(row, value);
+        c.states[row] = State::Aside;
+    }
+}
+
+QVariant ColumnStore::read(const Column &c, int row)
+{
+    switch (c.states[row]) {
+    case State::Null:
+        return QVariant();
+    case State::Aside:
+        return c.aside.value(row);
+    case State::Compact:
+        break;
+    }
+    const std::uint64_t word = c.words[row];
+    switch (c.kind) {
+    case QMetaType::QString:
+        return QVariant(QString(reinterpret_cast<const QChar *>(c.chars.data() + spanOffset(word)), spanLength(word)));
+    case QMetaType::LongLong:
+        return QVariant(qint64(word));
+    case QMetaType::Double:
+    {
+        double d = 0;
+        std::memcpy(&d, &word, sizeof d);
+        return QVariant(d);
+    }
+    case QMetaType::Bool:
+        return QVariant(word != 0);
+    case QMetaType::QDate:
+        return QVariant(QDate::fromJulianDay(qint64(word)));
+    case QMetaType::QDateTime: {
+        const qint64 msecs = qint64(word);
+        const qint64 day = msecs / kMsecsPerDay - (msecs % kMsecsPerDay < 0 ? 1 : 0);
+        return QVariant(QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(msecs - day * kMsecsPerDay))));
+    }
+    case QMetaType::QTime:
+        return QVariant(QTime::fromMSecsSinceStartOfDay(int(word)));
+    case QMetaType::QByteArray:
+        return QVariant(QByteArray(c.bytes.data() + spanOffset(word), spanLength(word)));
+    default:
+        return QVariant();
+    }
+}
+
+QVariant ColumnStore::value(int row, int column) const
+{
+    return read(m_columns[std::size_t(column)], row);
+}
+
+bool ColumnStore::isNull(int row, int column) const
+{
+    const Column &c = m_columns[std::size_t(column)];
+    switch (c.states[row]) {
+    case State::Null:
+        return true;
+    case State::Aside: {
+        const QVariant v = c.aside.value(row);
+        return !v.isValid() || v.isNull();
+    }
+    case State::Compact:
+        break;
+    }
+    return false;
+}
+
+QStringView ColumnStore::text(int row, int column) const
+{
+    const Column &c = m_columns[std::size_t(column)];
+    if (c.states[row] == State::Compact && c.kind == QMetaType::QString) {
+        const std::uint64_t word = c.words[row];
+        if (spanLength(word) == 0)
+            return QStringView(u"");
+        return QStringView(c.chars.data() + spanOffset(word), spanLength(word));
+    }
+    if (c.states[row] == State::Aside) {
+        const auto it = c.aside.constFind(row);
+        if (it->typeId() == QMetaType::QString)
+            return *static_cast<const QString *>(it->constData());
+    }
+    return QStringView();
+}
+
+QVector<QVariant> ColumnStore::row(int row) const
+{
+    QVector<QVariant> values;
+    values.reserve(columnCount());
+    for (const Column &c : m_columns)
+        values.append(read(c, row));
+    return values;
+}
+
+void ColumnStore::appendRow(const QVector<QVariant> &values)
+{
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        Column &c = m_columns[i];
+        c.words.push_back(0);
+        c.states.push_back(State::Null);
+        if (qsizetype(i) < values.size())
+            put(c, m_rows, values[qsizetype(i)]);
+    }
+    ++m_rows;
+}
+
+int ColumnStore::appendNullRow()
+{
+    for (Column &c : m_columns) {
+        c.words.push_back(0);
+        c.states.push_back(State::Null);
+    }
+    return m_rows++;
+}
+
+void ColumnStore::set(int row, int column, const QVariant &value)
+{
+    put(m_columns[std::size_t(column)], row, value);
+}
+
+void ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
+{
+    Column &c = m_columns[std::size_t(column)];
+    clearCell(c, row);
+    if (!takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
+        put(c, row, QVariant(QString::fromUtf8(utf8, size)));
+        return;
+    }
+    // Decoded straight onto the end of the column's characters.
+    const std::size_t offset = c.chars.size();
+    bool ascii = true;
+    for (qsizetype i = 0; ascii && i < size; ++i)
+        ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
+    if (ascii) {
+        c.chars.resize(offset + std::size_t(size));
+        std::copy(utf8, utf8 + size, c.chars.begin() + std::ptrdiff_t(offset));
+    } else {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        c.chars.resize(offset + std::size_t(decoder.requiredSpace(size)));
+        const QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(c.chars.data() + offset), QByteArrayView(utf8, size));
+        c.chars.resize(std::size_t(reinterpret_cast<const char16_t *>(end) - c.chars.data()));
+    }
+    c.words[row] = keptOrShared(c, offset);
+    c.states[row] = State::Compact;
+}
+
+void ColumnStore::setLocalDateTime(int row, int column, QDate date, QTime time)
+{
+    Column &c = m_columns[std::size_t(column)];
+    clearCell(c, row);
+    if (!date.isValid() || !time.isValid() || !takesCompactly(c, QMetaType::QDateTime)) {
+        put(c, row, QVariant(QDateTime(date, time)));
+        return;
+    }
+    c.words[row] = std::uint64_t(date.toJulianDay() * kMsecsPerDay + time.msecsSinceStartOfDay());
+    c.states[row] = State::Compact;
+}
+
+QVector<QVariant> ColumnStore::columnValues(int column) const
+{
+    const Column &c = m_columns[std::size_t(column)];
+    QVector<QVariant> values;
+    values.reserve(m_rows);
+    for (int row = 0; row < m_rows; ++row)
+        values.append(read(c, row));
+    return values;
+}
+
+QVector<QVariant> ColumnStore::takeColumn(int column)
+{
+    QVector<QVariant> values = columnValues(column);
+    Column &c = m_columns[std::size_t(column)];
+    c = Column();
+    c.words.assign(std::size_t(m_rows), 0);
+    c.states.assign(std::size_t(m_rows), State::Null);
+    return values;
+}
+
+void ColumnStore::setRow(int row, const QVector<QVariant> &values)
+{
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        put(m_columns[i], row, qsizetype(i) < values.size() ? values[qsizetype(i)] : QVariant());
+}
+
+void ColumnStore::removeRow(int row)
+{
+    for (Column &c : m_columns) {
+        c.words.erase(c.words.begin() + row);
+        c.states.erase(c.states.begin() + row);
+        if (c.aside.isEmpty())
+            continue;
+        QHash<int, QVariant> shifted;
+        for (auto it = c.aside.cbegin(); it != c.aside.cend(); ++it) {
+            if (it.key() != row)
+                shifted.insert(it.key() > row ? it.key() - 1 : it.key(), it.value());
+        }
+        c.aside = std::move(shifted);
+    }
+    --m_rows;
+}
+
+void ColumnStore::squeeze()
+{
+    for (Column &c : m_columns) {
+        c.words.shrink_to_fit();
+        c.states.shrink_to_fit();
+        c.chars.shrink_to_fit();
+        c.bytes.shrink_to_fit();
+    }
+}
+
+std::size_t ColumnStore::bytes() const
+{
+    std::size_t total = m_columns.capacity() * sizeof(Column);
+    for (const Column &c : m_columns) {
+        total += c.words.capacity() * sizeof(std::uint64_t) + c.states.capacity() + c.chars.capacity() * 2
+            + c.bytes.capacity() + std::size_t(c.aside.size()) * (sizeof(int) + sizeof(QVariant) + 16);
+    }
+    return total;
+}
+
+DataPacket ColumnPacket::toDataPacket() const
+{
+    DataPacket packet;
+    packet.fields = fields;
+    packet.rows.reserve(rows.rowCount());
+    for (int row = 0; row < rows.rowCount(); ++row)
+        packet.rows.append(rows.row(row));
+    return packet;
+}
+
+} // namespace data
