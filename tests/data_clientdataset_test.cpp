@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "ClientDataSet.h"
+#include "ColumnStore.h"
 #include "DataSource.h"
 #include "LumoError.h"
 #include "data_fixtures.h"
@@ -435,4 +436,52 @@ TEST(DataClientDataSet, ValueAtAndRowOfViewFollowTheFilter)
     EXPECT_EQ(ds.rowOfView(2), -1);
     EXPECT_FALSE(ds.valueAt(2, 0).isValid());
     EXPECT_FALSE(ds.valueAt(0, 9).isValid());
+}
+
+// --- the stored rows ----------------------------------------------------------
+
+// Whatever kind a value has, and whatever came before it in its column, it
+// reads back as it was stored, also after rows around it are replaced or go.
+TEST(DataColumnStore, ValuesReadBackExactlyAsStored)
+{
+    const QDateTime utc(QDate(2024, 1, 5), QTime(9, 30), Qt::UTC);
+    const QVector<QVector<QVariant>> rows = {
+        {QStringLiteral("U1"), qint64(-7), 2.5, true, QDate(2024, 2, 29), QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15, 123)), QTime(23, 59), QByteArray("\0\1", 2)},
+        {QString(), QVariant(), QVariant(), false, QVariant(), utc, QVariant(), QByteArray()},
+        {QStringLiteral(""), QStringLiteral("七"), qint64(3), QStringLiteral("x"), QDate(), QVariant(), QTime(0, 0), QByteArray("")},
+        {QStringLiteral("U1"), qint64(1) << 40, -0.0, QVariant(), QDate(1, 1, 1), QDateTime(QDate(1899, 12, 30), QTime(0, 0)), QVariant(), QVariant()},
+        {QStringLiteral("中文代码很长的一段文字, 比共享的最长的文字还要更长一些"), qint64(0), 1e300, true, QDate(9999, 12, 31), QVariant(), QTime(12, 0, 0, 1), QByteArray(3, '\xff')},
+    };
+    ColumnStore store;
+    store.reset(8);
+    for (const auto &row : rows)
+        store.appendRow(row);
+    QVector<QVector<QVariant>> expected = rows;
+    const auto check = [&](const char *when) {
+        ASSERT_EQ(store.rowCount(), expected.size()) << when;
+        for (int r = 0; r < expected.size(); ++r) {
+            for (int c = 0; c < 8; ++c) {
+                const QVariant v = store.value(r, c);
+                EXPECT_EQ(v.typeId(), expected[r][c].typeId()) << when << " row " << r << " column " << c;
+                EXPECT_EQ(v, expected[r][c]) << when << " row " << r << " column " << c;
+                if (expected[r][c].typeId() == QMetaType::QString)
+                    EXPECT_EQ(v.toString().isNull(), expected[r][c].toString().isNull()) << when << " row " << r;
+            }
+            const QVariant &text = expected[r][0];
+            EXPECT_EQ(store.text(r, 0).toString(), text.toString());
+            EXPECT_EQ(store.text(r, 0).isNull(), text.toString().isNull()) << when << " row " << r;
+        }
+    };
+    check("loaded");
+    store.setRow(1, rows[0]);
+    expected[1] = rows[0];
+    check("replaced");
+    store.removeRow(0);
+    expected.removeAt(0);
+    check("removed");
+    store.setUtf8(0, 0, "\xe4\xb8\xad\xff", 4);
+    expected[0][0] = QString::fromUtf8("\xe4\xb8\xad\xff", 4);
+    store.setLocalDateTime(1, 5, QDate(2024, 3, 1), QTime(8, 0));
+    expected[1][5] = QDateTime(QDate(2024, 3, 1), QTime(8, 0));
+    check("set one by one");
 }

@@ -493,6 +493,47 @@ TEST(SqliteSessionFiles, ValuesThatDoNotFitTheDeclaredTypeWidenTheColumn)
     EXPECT_EQ(p.rows.at(0).at(3), QVariant(true));
 }
 
+// Date-times written the usual way are read without the general parser; the
+// packet and the dataset must give what that parser gives, for every form.
+TEST(SqliteSessionFiles, DateTimeTextsReadAsTheGeneralParserReadsThem)
+{
+    const QDateTime local(QDate(2024, 1, 5), QTime(9, 30, 15));
+    const struct
+    {
+        const char *stored;
+        QDateTime expected;
+    } cases[] = {
+        {"2024-01-05 09:30:15", local},
+        {"2024/01/05T09:30:15", local},
+        {" 2024-01-05 09:30:15 ", local},
+        {"2024-01-05 09:30", QDateTime(QDate(2024, 1, 5), QTime(9, 30))},
+        {"2024-01-05 09:30:15.123", QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15, 123))},
+        {"2024-01-05 09:30:15.5", QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15, 500))},
+        {"2024-01-05", QDateTime(QDate(2024, 1, 5), QTime(0, 0))},
+        {"2024-01-05T09:30:15Z", QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15), Qt::UTC)},
+    };
+    QString sql = QStringLiteral("CREATE TABLE Stamps (n int, d datetime);");
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        sql += QStringLiteral("INSERT INTO Stamps VALUES (%1, '%2');").arg(i).arg(QLatin1String(cases[i].stored));
+    TempDatabases files;
+    files.hr(sql);
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const data::DataPacket packet = session.OpenHrData(QStringLiteral("Select d From Stamps Order By n"));
+    const std::unique_ptr<data::ClientDataSet> dataSet =
+        session.OpenHrQuery(QStringLiteral("Select d From Stamps Order By n"));
+    ASSERT_EQ(packet.fields.at(0).type, data::FieldType::DateTime);
+    ASSERT_EQ(dataSet->RecordCount(), int(std::size(cases)));
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QDateTime fromPacket = packet.rows.at(i).at(0).toDateTime();
+        dataSet->SetRecNo(i + 1);
+        const QDateTime fromDataSet = dataSet->FieldAt(0)->AsDateTime();
+        for (const QDateTime &read : {fromPacket, fromDataSet}) {
+            EXPECT_EQ(read, cases[i].expected) << cases[i].stored;
+            EXPECT_EQ(read.timeSpec(), cases[i].expected.timeSpec()) << cases[i].stored;
+        }
+    }
+}
+
 TEST(SqliteSessionFiles, TextColumnsKeepEmptyTextsAndTakeTheTextOfOtherValues)
 {
     // A blob keeps its type in a text column; SQLite converts numbers itself.
