@@ -383,8 +383,10 @@ int main(int argc, char **argv)
     startAsTheHost();
     QApplication app(argc, argv);
     const QList<int> sizes = benchSizes(argc, argv);
+    // BENCH_ROUNDS=1 for a profiler's run.
+    const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 5;
     for (int n : sizes)
-        benchSync(n, 5);
+        benchSync(n, qMax(1, rounds));
     benchDataSetCost(sizes.isEmpty() ? 100000 : sizes.last());
     benchFormShow(100000, 10000);
     // BENCH_DEMO_SIZE=areas,users runs the demo set at another size (0,0: not at all).

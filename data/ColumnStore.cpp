@@ -305,19 +305,20 @@ void ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
         put(c, row, QVariant(QString::fromUtf8(utf8, size)));
         return;
     }
-    // Decoded straight onto the end of the column's characters.
+    // Decoded onto the end of the column's characters.
     const std::size_t offset = c.chars.size();
     bool ascii = true;
     for (qsizetype i = 0; ascii && i < size; ++i)
         ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
     if (ascii) {
-        c.chars.resize(offset + std::size_t(size));
-        std::copy(utf8, utf8 + size, c.chars.begin() + std::ptrdiff_t(offset));
+        c.chars.insert(c.chars.end(), utf8, utf8 + size);
     } else {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        c.chars.resize(offset + std::size_t(decoder.requiredSpace(size)));
-        const QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(c.chars.data() + offset), QByteArrayView(utf8, size));
-        c.chars.resize(std::size_t(reinterpret_cast<const char16_t *>(end) - c.chars.data()));
+        if (m_decoded.size() < std::size_t(decoder.requiredSpace(size)))
+            m_decoded.resize(std::size_t(decoder.requiredSpace(size)));
+        const QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(m_decoded.data()), QByteArrayView(utf8, size));
+        const auto *first = static_cast<const char16_t *>(m_decoded.data());
+        c.chars.insert(c.chars.end(), first, reinterpret_cast<const char16_t *>(end));
     }
     c.words[row] = keptOrShared(c, offset);
     c.states[row] = State::Compact;
