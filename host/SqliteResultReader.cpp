@@ -1,10 +1,12 @@
 #include "SqliteResultReader.h"
 
 #include <QDate>
+#include <QHashFunctions>
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QTime>
 
+#include <array>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -38,6 +40,99 @@ QVariant storedValue(sqlite3_stmt *statement, int column)
         return QVariant();
     }
 }
+
+// Texts that repeat down a column (unit codes, grades, contact types, short
+// search codes) are made once and shared: a value read again is a copy of the
+// one made before, which costs neither a conversion nor memory of its own.
+// Each column remembers a few recent short texts; a column whose texts do not
+// repeat stops looking after a while.
+class RepeatedTexts
+{
+public:
+    QVariant text(const char *bytes, int size)
+    {
+        if (!m_on || size > kLongest)
+            return QVariant(QString::fromUtf8(bytes, size));
+        const QByteArrayView view(bytes, size);
+        Slot &slot = m_slots[qHash(view) % m_slots.size()];
+        if (slot.filled && slot.bytes == view) {
+            ++m_hits;
+            return slot.value;
+        }
+        slot.bytes = view.toByteArray();
+        slot.value = QVariant(QString::fromUtf8(bytes, size));
+        slot.filled = true;
+        // Looking costs a copy of the bytes on a miss: not worth it where
+        // fewer than one text in four repeats.
+        if (++m_misses == kTrial && m_hits < kTrial / 3)
+            m_on = false;
+        return slot.value;
+    }
+
+private:
+    static constexpr int kLongest = 24;
+    static constexpr int kTrial = 512;
+    struct Slot
+    {
+        QByteArray bytes;
+        QVariant value;
+        bool filled = false;
+    };
+    std::array<Slot, 64> m_slots;
+    int m_hits = 0;
+    int m_misses = 0;
+    bool m_on = true;
+};
+
+// The rows of a data packet as the reader fills them: the same calls as a
+// column store's, each value a QVariant of its own.
+class PacketRows
+{
+public:
+    PacketRows(QVector<QVector<QVariant>> &rows, int columns) : m_rows(rows), m_columns(columns), m_repeated(columns) {}
+
+    int rowCount() const { return int(m_rows.size()); }
+    int appendNullRow()
+    {
+        m_rows.append(QVector<QVariant>(m_columns));
+        return rowCount() - 1;
+    }
+    void set(int row, int column, const QVariant &value) { m_rows[row][column] = value; }
+    void setUtf8(int row, int column, const char *utf8, qsizetype size)
+    {
+        m_rows[row][column] = m_repeated[column].text(utf8, int(size));
+    }
+    void setLocalDateTime(int row, int column, QDate date, QTime time)
+    {
+        m_rows[row][column] = QVariant(QDateTime(date, time));
+    }
+    QStringView text(int row, int column) const
+    {
+        const QVariant &v = m_rows.at(row).at(column);
+        return v.typeId() == QMetaType::QString ? QStringView(*static_cast<const QString *>(v.constData()))
+                                                 : QStringView();
+    }
+    QVector<QVariant> columnValues(int column) const
+    {
+        QVector<QVariant> values;
+        values.reserve(m_rows.size());
+        for (const auto &row : m_rows)
+            values.append(row.at(column));
+        return values;
+    }
+    QVector<QVariant> takeColumn(int column)
+    {
+        QVector<QVariant> values = columnValues(column);
+        for (auto &row : m_rows)
+            row[column] = QVariant();
+        return values;
+    }
+
+private:
+    QVector<QVector<QVariant>> &m_rows;
+    int m_columns;
+    std::vector<RepeatedTexts> m_repeated;
+};
 
 QString textOf(const QVariant &stored)
 {
@@ -240,8 +335,34 @@ std::optional<std::pair<QDate, QTime>> plainLocalDateTime(QStringView text)
 
 // Stores a column's values in the form of its type; false, and the column as
 // it was, when one of them does not fit.
-bool storeAs(data::FieldType type, data::ColumnStore &rows, int column)
+// Whether a column that holds only values of kind already is in the form of
+// type, as convert would leave every value of it.
+bool storedAsIs(data::FieldType type, int kind)
 {
+    if (data::isIntegerType(type))
+        return kind == QMetaType::LongLong;
+    if (type == data::FieldType::Float)
+        return kind == QMetaType::Double;
+    if (data::isBytesType(type))
+        return kind == QMetaType::QByteArray;
+    return false;
+}
+
+bool inStoredForm(const PacketRows &, data::FieldType, int)
+{
+    return false;  // a packet's rows do not tell; each value is looked at
+}
+
+bool inStoredForm(const data::ColumnStore &rows, data::FieldType type, int column)
+{
+    return rows.uniform(column) && (rows.kindOf(column) == 0 || storedAsIs(type, rows.kindOf(column)));
+}
+
+template <typename Rows>
+bool storeAs(data::FieldType type, Rows &rows, int column)
+{
+    if (inStoredForm(rows, type, column))
+        return true;
     const QVector<QVariant> values = rows.takeColumn(column);
     const int count = int(values.size());
     for (int row = 0; row < count; ++row) {
@@ -269,27 +390,25 @@ QString declaredType(sqlite3_stmt *statement, int column)
     return declared ? QString::fromUtf8(declared) : QString();
 }
 
-} // namespace
-
-data::ColumnPacket readColumnPacket(SqliteStatement &statement)
+// Reads the statement's rows into rows (a column store or a packet's rows),
+// and their columns' definitions into fields.
+template <typename Rows>
+void readRows(SqliteStatement &statement, QVector<data::FieldDef> &fields, Rows &rows)
 {
     sqlite3_stmt *raw = statement.handle();
     const int columns = sqlite3_column_count(raw);
-    data::ColumnPacket packet;
-    packet.fields.resize(columns);
-    packet.rows.reset(columns);
+    fields.resize(columns);
     QVector<QString> declarations(columns);
     // A declared text column takes every value as it is read (any value has a
     // text); the other columns need all their values before their type is known.
     std::vector<bool> declaredText(columns);
     std::vector<qsizetype> longest(columns, 0);
     for (int c = 0; c < columns; ++c) {
-        packet.fields[c].name = QString::fromUtf8(sqlite3_column_name(raw, c));
+        fields[c].name = QString::fromUtf8(sqlite3_column_name(raw, c));
         declarations[c] = declaredType(raw, c);
         declaredText[c] = !declarations[c].trimmed().isEmpty()
             && data::isTextType(data::fieldTypeFromDeclaration(declarations[c]));
     }
-    data::ColumnStore &rows = packet.rows;
     while (statement.step()) {
         const int row = rows.appendNullRow();
         for (int c = 0; c < columns; ++c) {
@@ -312,7 +431,7 @@ data::ColumnPacket readColumnPacket(SqliteStatement &statement)
     }
 
     for (int c = 0; c < columns; ++c) {
-        data::FieldDef &field = packet.fields[c];
+        data::FieldDef &field = fields[c];
         const QString &declaration = declarations[c];
         if (declaredText[c]) {
             field.type = data::fieldTypeFromDeclaration(declaration);
@@ -335,12 +454,24 @@ data::ColumnPacket readColumnPacket(SqliteStatement &statement)
             field.size = qMax(declaredSize(declaration), int(longestText));
         }
     }
+}
+
+} // namespace
+
+data::ColumnPacket readColumnPacket(SqliteStatement &statement)
+{
+    data::ColumnPacket packet;
+    packet.rows.reset(sqlite3_column_count(statement.handle()));
+    readRows(statement, packet.fields, packet.rows);
     return packet;
 }
 
 data::DataPacket readDataPacket(SqliteStatement &statement)
 {
-    return readColumnPacket(statement).toDataPacket();
+    data::DataPacket packet;
+    PacketRows rows(packet.rows, sqlite3_column_count(statement.handle()));
+    readRows(statement, packet.fields, rows);
+    return packet;
 }
 
 QVariant readFirstValue(SqliteStatement &statement)

@@ -55,22 +55,18 @@ void SqliteSession::createDatabases(const QString &hrFile, const QString &rcmsFi
     }
 }
 
-data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
-{
-    return openRows(db, sql).toDataPacket();
-}
-
-data::ColumnPacket SqliteSession::openRows(SqliteDatabase &db, const QString &sql)
+// The first result set of the text, read by read; statements around it still run.
+template <typename Read>
+auto SqliteSession::firstResult(SqliteDatabase &db, const QString &sql, Read read)
 {
     const Translated t = translate(sql);
-    data::ColumnPacket packet;
+    decltype(read(std::declval<SqliteStatement &>())) result;
     bool haveResult = false;
-    // The packet is the first result set; statements around it still run.
     db.forEachStatement(
         t.text,
         [&](SqliteStatement &statement) {
             if (!haveResult && statement.columnCount() > 0) {
-                packet = readColumnPacket(statement);
+                result = read(statement);
                 haveResult = true;
             } else {
                 statement.drain();
@@ -79,13 +75,18 @@ data::ColumnPacket SqliteSession::openRows(SqliteDatabase &db, const QString &sq
         t.context);
     if (!haveResult)
         throw data::LumoError(db.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + sql.trimmed());
-    return packet;
+    return result;
+}
+
+data::DataPacket SqliteSession::openData(SqliteDatabase &db, const QString &sql)
+{
+    return firstResult(db, sql, readDataPacket);
 }
 
 std::unique_ptr<data::ClientDataSet> SqliteSession::openDataSet(SqliteDatabase &db, const QString &sql)
 {
     auto dataSet = std::make_unique<data::ClientDataSet>();
-    dataSet->SetData(openRows(db, sql));
+    dataSet->SetData(firstResult(db, sql, readColumnPacket));
     return dataSet;
 }
 

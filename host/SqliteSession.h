@@ -5,10 +5,6 @@
 #include "SqliteDatabase.h"
 #include "URCMSObjValueClass.h"
 
-namespace data {
-struct ColumnPacket;
-}
-
 // The host session on two SQLite files: the health-record database and the
 // RCMS database. Every statement the module sends is T-SQL; it is translated
 // (translateTsqlToSqlite) before SQLite prepares it. A failing statement raises
@@ -50,7 +46,8 @@ public:
 
 private:
     static data::DataPacket openData(SqliteDatabase &db, const QString &sql);
-    static data::ColumnPacket openRows(SqliteDatabase &db, const QString &sql);
+    template <typename Read>
+    static auto firstResult(SqliteDatabase &db, const QString &sql, Read read);
     static std::unique_ptr<data::ClientDataSet> openDataSet(SqliteDatabase &db, const QString &sql);
     static QVariant value(SqliteDatabase &db, const QString &sql);
     static bool execute(SqliteDatabase &db, const QString &sql);

@@ -1,5 +1,7 @@
 #include "TcxDBTreeListModel.h"
 
+#include <deque>
+
 #include <QHash>
 
 #include "ClientDataSet.h"
@@ -55,16 +57,29 @@ void TcxDBTreeListModel::build()
     // repeated key).
     QVector<int> parentOf(rows, -1);
     if (keyField && parentField) {
-        QHash<QString, int> rowByKey;
+        // Keys the dataset stores as text are read where they are stored;
+        // others are made once and kept for as long as the hash needs them.
+        std::deque<QString> made;
+        const bool editing = ds->State() != data::DataSetState::Browse;
+        const auto keyAt = [&](int row, int column) -> QStringView {
+            if (!editing || row != ds->currentIndex()) {
+                const QStringView stored = ds->storedText(ds->rowOfView(row), column);
+                if (!stored.isNull())
+                    return stored;
+            }
+            made.push_back(TcxLookupIndex::keyText(ds->valueAt(row, column)));
+            return made.back();
+        };
+        QHash<QStringView, int> rowByKey;
         rowByKey.reserve(rows);
         for (int row = 0; row < rows; ++row) {
-            const QString key = TcxLookupIndex::keyText(ds->valueAt(row, keyField->Index()));
+            const QStringView key = keyAt(row, keyField->Index());
             if (!key.isNull() && !rowByKey.contains(key))
                 rowByKey.insert(key, row);
         }
         const QString root = TcxLookupIndex::keyText(m_treeList->RootValue());
         for (int row = 0; row < rows; ++row) {
-            const QString parent = TcxLookupIndex::keyText(ds->valueAt(row, parentField->Index()));
+            const QStringView parent = keyAt(row, parentField->Index());
             if (parent.isNull() || (!root.isNull() && parent == root))
                 continue;
             const int parentRow = rowByKey.value(parent, -1);
