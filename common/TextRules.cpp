@@ -66,7 +66,7 @@ QString QuotedStr(const QString &text)
     return quoted;
 }
 
-void AppendQuoted(QString &statement, const QString &text)
+void AppendQuoted(QString &statement, QStringView text)
 {
     // Sized once and written in place (resize grows the capacity
     // geometrically): statements are built from many quoted values.
