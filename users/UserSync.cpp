@@ -15,9 +15,12 @@ class StatementText
 {
 public:
     StatementText() { m_text.reserve(400); }
-    StatementText &operator<<(QLatin1String fixed)
+    // Fixed texts are UTF-16 literals (u"..."): appended as they are, with
+    // no conversion per piece.
+    template <size_t N>
+    StatementText &operator<<(const char16_t (&fixed)[N])
     {
-        m_text += fixed;
+        m_text.append(reinterpret_cast<const QChar *>(fixed), qsizetype(N - 1));
         return *this;
     }
     StatementText &operator<<(const QString &value)
@@ -73,25 +76,24 @@ QString UserSync::statementFor(const QString &userCode, const Texts &now, const 
                   &password = now[5], &contactType = now[6];
     if (!target) {
         StatementText sql;
-        sql << QLatin1String(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
-                             "ContactType,Password )  Values ( ")
-            << userCode << QLatin1String(", ") << userName << QLatin1String(", ") << spell << QLatin1String(", ")
-            << fiveStrokes << QLatin1String(", ") << grade << QLatin1String(", ") << orgCode << QLatin1String(", ")
-            << contactType << QLatin1String(", ") << password << QLatin1String(")");
+        sql << u" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
+               u"ContactType,Password )  Values ( "
+            << userCode << u", " << userName << u", " << spell << u", " << fiveStrokes << u", " << grade << u", "
+            << orgCode << u", " << contactType << u", " << password << u")";
         return sql.take();
     }
     // Compared as exact texts, in this order; the first difference decides.
     if (*target == now)
         return QString();
     StatementText sql;
-    sql << QLatin1String(" Update p_User  Set UserName = ") << userName << QLatin1String(", ")
-        << QLatin1String("     Spell = ") << spell << QLatin1String(", ")
-        << QLatin1String("     FiveStrokes = ") << fiveStrokes << QLatin1String(", ")
-        << QLatin1String("     OrgCode = ") << orgCode << QLatin1String(", ")
-        << QLatin1String("     Grade = ") << grade << QLatin1String(", ")
-        << QLatin1String("     Password = ") << password << QLatin1String(", ")
-        << QLatin1String("     ContactType = ") << contactType
-        << QLatin1String(" Where UserCode = ") << userCode;
+    sql << u" Update p_User  Set UserName = " << userName << u", "
+        << u"     Spell = " << spell << u", "
+        << u"     FiveStrokes = " << fiveStrokes << u", "
+        << u"     OrgCode = " << orgCode << u", "
+        << u"     Grade = " << grade << u", "
+        << u"     Password = " << password << u", "
+        << u"     ContactType = " << contactType
+        << u" Where UserCode = " << userCode;
     return sql.take();
 }
 
