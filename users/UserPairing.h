@@ -30,6 +30,7 @@ public:
     QString keyOf(const QString &code) const;
 
 private:
+    QString textAt(int storedRow, const data::Field *field) const;
     QString codeAt(int storedRow) const;
     UserSync::Texts textsAt(int storedRow) const;
 
