@@ -850,6 +850,13 @@ bool wordMayNeedTranslation(const char16_t *text, qsizetype n, qsizetype &i, int
         return true;
     if (word.size() < 3 || word.size() > 6)
         return false;
+    // Every keyword below starts with one of these letters.
+    switch (word[0].unicode() | 0x20) {
+    case u'd': case u'i': case u's': case u't': case u'u': case u'w':
+        break;
+    default:
+        return false;
+    }
     for (const char *keyword : {"with", "isnull", "top", "delete"}) {
         if (isKeyword(word, keyword))
             return true;
