@@ -846,8 +846,8 @@ bool wordMayNeedTranslation(const char16_t *text, qsizetype n, qsizetype &i, int
     const QStringView word(text + from, i - from);
     if (word.size() == 1 && (word[0] == QLatin1Char('n') || word[0] == QLatin1Char('N')))
         return i < n && text[i] == u'\'';
-    if (isBinaryLiteral(word))
-        return true;
+    if (word[0] == u'0')
+        return isBinaryLiteral(word);
     if (word.size() < 3 || word.size() > 6)
         return false;
     // Every keyword below starts with one of these letters.
@@ -906,7 +906,10 @@ bool mayNeedTranslation(const QString &tsql)
         const char16_t u = text[i];
         switch (leadOf(u)) {
         case Lead::Other:
-            ++i;
+            // Blanks and punctuation come in runs between the words.
+            do
+                ++i;
+            while (i < n && text[i] < 128 && kAsciiLead[text[i]] == Lead::Other);
             break;
         case Lead::Rewrite:
             return true;
