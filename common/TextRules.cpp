@@ -66,18 +66,25 @@ QString QuotedStr(const QString &text)
     return quoted;
 }
 
-void AppendQuoted(QString &statement, const QString &text)
+void AppendQuoted(QString &statement, QStringView text)
 {
     // Sized once and written in place (resize grows the capacity
     // geometrically): statements are built from many quoted values.
     const qsizetype start = statement.size();
-    statement.resize(start + text.size() + text.count(u'\'') + 2);
+    const qsizetype quotes = text.count(u'\'');
+    statement.resize(start + text.size() + quotes + 2);
     QChar *out = statement.data() + start;
     *out++ = u'\'';
-    for (const QChar c : text) {
-        *out++ = c;
-        if (c == u'\'')
-            *out++ = u'\'';
+    if (quotes == 0) {
+        // Most values hold no quote: copied whole.
+        std::copy(text.begin(), text.end(), out);
+        out += text.size();
+    } else {
+        for (const QChar c : text) {
+            *out++ = c;
+            if (c == u'\'')
+                *out++ = u'\'';
+        }
     }
     *out = u'\'';
 }

@@ -23,4 +23,4 @@ QStringList splitFieldList(const QString &text);
 // values are written into statements that are not built field by field.
 QString QuotedStr(const QString &text);
 // The same, appended to a statement being built.
-void AppendQuoted(QString &statement, const QString &text);
+void AppendQuoted(QString &statement, QStringView text);

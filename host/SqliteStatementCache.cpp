@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "LumoError.h"
 #include "SqliteStatement.h"
@@ -39,8 +40,11 @@ bool isWriteKeyword(const char *word, qsizetype length)
 qsizetype endOfQuoted(const char *s, qsizetype n, qsizetype from, char close, bool *doubled = nullptr)
 {
     for (qsizetype j = from + 1; j < n; ++j) {
-        if (s[j] != close)
-            continue;
+        // Literals are most of a write statement's bytes: found with memchr.
+        const void *at = std::memchr(s + j, close, size_t(n - j));
+        if (!at)
+            return -1;
+        j = static_cast<const char *>(at) - s;
         if (close != ']' && j + 1 < n && s[j + 1] == close) {
             if (doubled)
                 *doubled = true;
@@ -76,9 +80,15 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
     }();
 
     ParameterisedSql out;
-    out.shape.reserve(n);
+    // The shape is never longer than the text: written in place, cut to size at the end.
+    out.shape.resize(n);
+    char *shape = out.shape.data();
     out.values.reserve(16);
     qsizetype copied = 0;  // start of the text not yet copied into the shape
+    const auto copyTo = [&](qsizetype to) {
+        std::memcpy(shape, s + copied, size_t(to - copied));
+        shape += to - copied;
+    };
     while (i < n) {
         const char c = s[i];
         if (!special[static_cast<unsigned char>(c)]) {
@@ -97,7 +107,8 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
             // Without doubled quotes the value is the literal's own bytes.
             QByteArray value = doubled ? QByteArray(s + i + 1, end - i - 2).replace("''", "'")
                                        : QByteArray::fromRawData(s + i + 1, end - i - 2);
-            out.shape.append(s + copied, i - copied).append('?');
+            copyTo(i);
+            *shape++ = '?';
             out.values.push_back(std::move(value));
             i = copied = end;
         } else if (c == '"' || c == '`' || c == '[') {
@@ -121,7 +132,8 @@ std::optional<ParameterisedSql> parameteriseLiterals(const QByteArray &utf8)
             ++i;
         }
     }
-    out.shape.append(s + copied, n - copied);
+    copyTo(n);
+    out.shape.truncate(shape - out.shape.constData());
     return out;
 }
 

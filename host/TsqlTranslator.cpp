@@ -800,13 +800,6 @@ private:
 
 namespace {
 
-// Whether any rule could act on the text: a table hint, a function or literal
-// prefix to rewrite, a Top, a + to turn into ||, a Delete without From, or a
-// second statement to separate. Most statements of the module need none of that
-// (the synchronisation sends tens of thousands of plain inserts and updates), and
-// one pass over the characters is far cheaper than tokenising them. The look is
-// deliberately coarse: a word inside a literal or a name also sends the text the
-// full way.
 // The word spelled like the lower-case ASCII keyword, in any case.
 bool isKeyword(QStringView word, const char *keyword)
 {
@@ -818,56 +811,130 @@ bool isKeyword(QStringView word, const char *keyword)
     return k == word.size();
 }
 
-bool mayNeedTranslation(const QString &tsql)
-{
-    // What an ASCII character can start: nothing, a word, or a rewrite.
-    enum : quint8 { Other, Word, Rewrite };
-    static const auto asciiClass = [] {
-        std::array<quint8, 128> table{};
-        for (int c = 0; c < 128; ++c) {
-            if (isWordPart(QChar(c)))
-                table[c] = Word;
-        }
-        // U+0000 only ever stands in a literal the translation rewrites.
-        table['+'] = table[';'] = table[0] = Rewrite;
-        return table;
-    }();
-    const auto classOf = [](char16_t u) { return u < 128 ? asciiClass[u] : (QChar(u).isLetterOrNumber() ? Word : Other); };
+// What a character can start for the quick looks below: nothing, a word, a
+// rewrite, a literal, or (by itself or with the next character) a name or a
+// comment. U+0000 only ever stands in a literal the translation rewrites.
+enum class Lead : quint8 { Other, Word, Rewrite, Quote, NameOrComment };
 
+constexpr std::array<Lead, 128> kAsciiLead = [] {
+    std::array<Lead, 128> table{};
+    // The ASCII characters isWordPart takes.
+    for (int c = 0; c < 128; ++c) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '#'
+            || c == '@' || c == '$')
+            table[c] = Lead::Word;
+    }
+    table['+'] = table[';'] = table[0] = Lead::Rewrite;
+    table['\''] = Lead::Quote;
+    table['['] = table['"'] = table['-'] = table['/'] = Lead::NameOrComment;
+    return table;
+}();
+
+inline Lead leadOf(char16_t u)
+{
+    return u < 128 ? kAsciiLead[u] : (QChar(u).isLetterOrNumber() ? Lead::Word : Lead::Other);
+}
+
+// Reads the run of word characters at i (moving i past it), compared whole:
+// the tokeniser never splits one, so a keyword inside a longer run is no
+// keyword to it either. True when a rule acts on it; counts the statements.
+bool wordMayNeedTranslation(const char16_t *text, qsizetype n, qsizetype &i, int &statements)
+{
+    const qsizetype from = i;
+    while (i < n && leadOf(text[i]) == Lead::Word)
+        ++i;
+    const QStringView word(text + from, i - from);
+    if (word.size() == 1 && (word[0] == QLatin1Char('n') || word[0] == QLatin1Char('N')))
+        return i < n && text[i] == u'\'';
+    if (word[0] == u'0')
+        return isBinaryLiteral(word);
+    if (word.size() < 3 || word.size() > 6)
+        return false;
+    // Every keyword below starts with one of these letters.
+    switch (word[0].unicode() | 0x20) {
+    case u'd': case u'i': case u's': case u't': case u'u': case u'w':
+        break;
+    default:
+        return false;
+    }
+    for (const char *keyword : {"with", "isnull", "top", "delete"}) {
+        if (isKeyword(word, keyword))
+            return true;
+    }
+    if (isKeyword(word, "select") || isKeyword(word, "insert") || isKeyword(word, "update"))
+        return ++statements > 1;
+    return false;
+}
+
+// Whether any rule could act on the text: a table hint, a function or literal
+// prefix to rewrite, a Top, a + to turn into ||, a Delete without From, or a
+// second statement to separate. Most statements of the module need none of that
+// (the synchronisation sends tens of thousands of plain inserts and updates), and
+// one pass over the characters is far cheaper than tokenising them. This look is
+// deliberately coarse: a word inside a literal, a name or a comment also sends
+// the text the full way.
+bool mayNeedTranslationAnywhere(const QString &tsql)
+{
     const auto *const text = reinterpret_cast<const char16_t *>(tsql.constData());
     const qsizetype n = tsql.size();
     int statements = 0;
     qsizetype i = 0;
     while (i < n) {
-        const quint8 kind = classOf(text[i]);
-        if (kind == Rewrite)
+        const Lead lead = leadOf(text[i]);
+        if (lead == Lead::Rewrite)
             return true;
-        if (kind == Other) {
+        if (lead != Lead::Word)
             ++i;
-            continue;
-        }
-        // A run of word characters, compared whole: the tokeniser never splits
-        // one, so a keyword inside a longer run is no keyword to it either.
-        const qsizetype from = i;
-        while (i < n && classOf(text[i]) == Word)
-            ++i;
-        const QStringView word(text + from, i - from);
-        if (word.size() == 1 && (word[0] == QLatin1Char('n') || word[0] == QLatin1Char('N'))) {
-            if (i < n && text[i] == u'\'')
-                return true;
-            continue;
-        }
-        if (isBinaryLiteral(word))
+        else if (wordMayNeedTranslation(text, n, i, statements))
             return true;
-        if (word.size() < 3 || word.size() > 6)
-            continue;
-        for (const char *keyword : {"with", "isnull", "top", "delete"}) {
-            if (isKeyword(word, keyword))
+    }
+    return statements != 1;
+}
+
+// The same look with the literals passed over: no rule rewrites what a literal
+// holds (but U+0000), and the values are most of what the synchronisation's
+// statements carry. A literal starts at every quote outside names and
+// comments; a text holding a name or a comment, whose quotes start none, is
+// left to the coarse look.
+bool mayNeedTranslation(const QString &tsql)
+{
+    const auto *const text = reinterpret_cast<const char16_t *>(tsql.constData());
+    const qsizetype n = tsql.size();
+    int statements = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t u = text[i];
+        switch (leadOf(u)) {
+        case Lead::Other:
+            // Blanks and punctuation come in runs between the words.
+            do
+                ++i;
+            while (i < n && text[i] < 128 && kAsciiLead[text[i]] == Lead::Other);
+            break;
+        case Lead::Rewrite:
+            return true;
+        case Lead::NameOrComment:
+            if (u == u'[' || u == u'"' || (i + 1 < n && text[i + 1] == (u == u'-' ? u'-' : u'*')))
+                return mayNeedTranslationAnywhere(tsql);
+            ++i;
+            break;
+        case Lead::Quote:
+            // To the closing quote; a doubled quote stands for itself.
+            for (++i;; i += 2) {
+                while (i < n && text[i] != u'\'' && text[i] != 0)
+                    ++i;
+                // U+0000 is rewritten; an unterminated literal is left to the tokens.
+                if (i == n || text[i] == 0)
+                    return true;
+                if (i + 1 == n || text[i + 1] != u'\'')
+                    break;
+            }
+            ++i;
+            break;
+        case Lead::Word:
+            if (wordMayNeedTranslation(text, n, i, statements))
                 return true;
-        }
-        if (isKeyword(word, "select") || isKeyword(word, "insert") || isKeyword(word, "update")) {
-            if (++statements > 1)
-                return true;
+            break;
         }
     }
     return statements != 1;

@@ -178,6 +178,11 @@ TEST(TranslatorReading, QuickLookAndTokensAgreeAndASecondPassChangesNothing)
         QStringLiteral("Select 'a'N'b' From T"), QStringLiteral("Select 'a' + char(13) + N'b' From T"),
         QStringLiteral("Insert Into T Values ('x' + 'y') Insert Into T Values ('z')"),
         QStringLiteral("Select Top 2 Top 1 a From T"), QStringLiteral("Select Top 2 Distinct Top 1 a From T"),
+        // Quotes in names and comments start no literal: what follows them is read.
+        QStringLiteral("Insert Into [a'b] Values (1) Delete T /* ' */"),
+        QStringLiteral("Update T Set a = 'it''s top' /* ' */ Delete T Where b = ''"),
+        QStringLiteral("Update T Set a = 1 -- it's\nDelete T Where b = 2 -- '"),
+        QStringLiteral("Insert Into \"it's\" Values (1) Select Top 1 a From \"T'\""),
     };
     for (const QString &text : texts) {
         const QString out = translateTsqlToSqlite(text);

@@ -13,6 +13,7 @@
 
 #include "ClientDataSet.h"
 #include "Screenshot.h"
+#include "SyncLog.h"
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
@@ -127,6 +128,8 @@ private slots:
     void aStoppedRunChangesNothingAndIsLogged();
     void aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges();
     void withoutTheLogTablesTheRunWorksAndSaysSoOnce();
+    void theLogKeepsOneRowPerChangedUser_data();
+    void theLogKeepsOneRowPerChangedUser();
 };
 
 void UsersSyncTrust::previewForetellsTheRunAndWritesNothing()
@@ -322,6 +325,65 @@ void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()
                  line);
     }
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'n1'")).toInt(), 1);
+}
+
+using Changes = QVector<SyncPreview::Change>;
+
+void UsersSyncTrust::theLogKeepsOneRowPerChangedUser_data()
+{
+    QTest::addColumn<Changes>("changes");
+    QTest::addColumn<int>("statements");
+    QTest::addColumn<QStringList>("rows");  // code|kind|columns|old values|new values, by code
+    const auto update = [](const QString &code, SyncPreview::Column column, const QString &was, const QString &now) {
+        return SyncPreview::Change{false, code, QString(), column, was, now};
+    };
+    const auto add = [](const QString &code) { return SyncPreview::Change{true, code, QString(), SyncPreview::Name, {}, {}}; };
+
+    QTest::newRow("quotes") << Changes{update(QStringLiteral("o'neil"), SyncPreview::Name, QStringLiteral("it's"),
+                                              QStringLiteral("''"))}
+                            << 1 << QStringList{QStringLiteral("o'neil|更新|姓名|姓名=it's|姓名=''")};
+    QTest::newRow("several columns, the password's values never kept")
+        << Changes{add(QStringLiteral("a1")), update(QStringLiteral("u1"), SyncPreview::Name, QStringLiteral("甲"), QStringLiteral("乙")),
+                   update(QStringLiteral("u1"), SyncPreview::Password, QStringLiteral("secret"), QStringLiteral("other")),
+                   update(QStringLiteral("u1"), SyncPreview::Contact, QStringLiteral("1"), QStringLiteral("2")),
+                   update(QStringLiteral("u2"), SyncPreview::Password, QStringLiteral("s"), QStringLiteral("t"))}
+        << 1
+        << QStringList{QStringLiteral("a1|新增|||"), QStringLiteral("u1|更新|姓名,密码,联系方式|姓名=甲; 联系方式=1|姓名=乙; 联系方式=2"),
+                       QStringLiteral("u2|更新|密码||")};
+    const QString longName(2500, QChar(0x957F));
+    QTest::newRow("values past 2000 characters cut with an ellipsis")
+        << Changes{update(QStringLiteral("L"), SyncPreview::Name, longName, QStringLiteral("x'"))} << 1
+        << QStringList{QStringLiteral("L|更新|姓名|姓名=") + longName.left(1996) + QChar(0x2026) + QStringLiteral("|姓名=x'")};
+    Changes many;
+    QStringList manyRows;
+    for (int i = 0; i <= 200; ++i) {
+        many << add(QStringLiteral("n%1").arg(i, 3, 10, QLatin1Char('0')));
+        manyRows << QStringLiteral("n%1|新增|||").arg(i, 3, 10, QLatin1Char('0'));
+    }
+    QTest::newRow("201 users in two statements") << many << 2 << manyRows;
+}
+
+void UsersSyncTrust::theLogKeepsOneRowPerChangedUser()
+{
+    QFETCH(Changes, changes);
+    QFETCH(int, statements);
+    QFETCH(QStringList, rows);
+    UserDatabases db;
+    SyncLog log(db.session());
+    SyncLog::Run run;
+    run.started = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+    run.login = QStringLiteral("t");
+    log.write(run, changes);
+    QCOMPARE(SyncLog::changeStatements(QStringLiteral("id"), changes).size(), statements);
+    QStringList stored;
+    for (const auto &r : db.session().OpenHrData(QStringLiteral("Select UserCode, ChangeKind, ChangedColumns, OldValues, "
+                                                                "NewValues From TSys_UserSyncLogDet Order By UserCode")).rows) {
+        QStringList texts;
+        for (const QVariant &v : r)
+            texts << v.toString();
+        stored << texts.join(QLatin1Char('|'));
+    }
+    QCOMPARE(stored, rows);
 }
 
 QTEST_MAIN(UsersSyncTrust)

@@ -17,6 +17,18 @@ QString fitted(const QString &text, int size)
     return text.size() <= size ? text : text.left(size - 1) + QChar(0x2026);
 }
 
+// The fitted text quoted onto the statement, without a copy of the text.
+void appendFitted(QString &statement, const QString &text, int size)
+{
+    if (text.size() <= size) {
+        AppendQuoted(statement, text);
+        return;
+    }
+    AppendQuoted(statement, QStringView(text).left(size - 1));
+    // The ellipsis goes inside the closing quote.
+    statement.insert(statement.size() - 1, QChar(0x2026));
+}
+
 } // namespace
 
 QString SyncLog::resultText(Result result)
@@ -53,48 +65,69 @@ QString SyncLog::runStatement(const QString &logId, const Run &run)
 
 QStringList SyncLog::changeStatements(const QString &logId, const QVector<SyncPreview::Change> &changes)
 {
-    // One row per user: the changes of a user come one after another.
-    struct UserRow
-    {
-        QString code;
-        bool added = false;
-        QStringList columns, oldValues, newValues;
-    };
-    QVector<UserRow> users;
-    for (const SyncPreview::Change &c : changes) {
-        if (users.isEmpty() || users.last().code != c.userCode)
-            users.append({c.userCode, c.added, {}, {}, {}});
-        if (c.added)
-            continue;
-        UserRow &row = users.last();
-        const QString column = SyncPreview::columnCaption(c.column);
-        row.columns << column;
-        if (c.column != SyncPreview::Password) {
-            row.oldValues << column + QLatin1Char('=') + c.oldValue;
-            row.newValues << column + QLatin1Char('=') + c.newValue;
-        }
-    }
+    static const QLatin1String head("Insert Into TSys_UserSyncLogDet (LogID, UserCode, ChangeKind, ChangedColumns, "
+                                    "OldValues, NewValues) Values ");
+    static const QString addedKind = QStringLiteral("新增"), updatedKind = QStringLiteral("更新");
     QStringList statements;
     QString sql;
+    // A user's three lists, reused from user to user so that a large run
+    // allocates them once rather than per user and piece.
+    QString columns, oldValues, newValues;
     int rows = 0;
-    for (const UserRow &u : std::as_const(users)) {
-        if (rows == 0)
-            sql = QStringLiteral("Insert Into TSys_UserSyncLogDet (LogID, UserCode, ChangeKind, ChangedColumns, "
-                                 "OldValues, NewValues) Values ");
-        else
-            sql += QStringLiteral(", ");
-        sql += QLatin1Char('(') + QuotedStr(logId) + QStringLiteral(", ") + QuotedStr(u.code) + QStringLiteral(", ")
-            + QuotedStr(u.added ? QStringLiteral("新增") : QStringLiteral("更新")) + QStringLiteral(", ")
-            + QuotedStr(fitted(u.columns.join(QLatin1Char(',')), 100)) + QStringLiteral(", ")
-            + QuotedStr(fitted(u.oldValues.join(QStringLiteral("; ")), 2000)) + QStringLiteral(", ")
-            + QuotedStr(fitted(u.newValues.join(QStringLiteral("; ")), 2000)) + QLatin1Char(')');
+    // One row per user: the changes of a user come one after another.
+    for (auto c = changes.cbegin(); c != changes.cend();) {
+        const QString &code = c->userCode;
+        const bool added = c->added;
+        columns.truncate(0);
+        oldValues.truncate(0);
+        newValues.truncate(0);
+        for (; c != changes.cend() && c->userCode == code; ++c) {
+            if (c->added)
+                continue;
+            const QString column = SyncPreview::columnCaption(c->column);
+            if (!columns.isEmpty())
+                columns += QLatin1Char(',');
+            columns += column;
+            if (c->column == SyncPreview::Password)
+                continue;
+            if (!oldValues.isEmpty()) {
+                oldValues += QLatin1String("; ");
+                newValues += QLatin1String("; ");
+            }
+            oldValues += column;
+            oldValues += QLatin1Char('=');
+            oldValues += c->oldValue;
+            newValues += column;
+            newValues += QLatin1Char('=');
+            newValues += c->newValue;
+        }
+        if (rows == 0) {
+            sql = QString();
+            sql.reserve(head.size() + kRowsPerStatement * 160);
+            sql += head;
+        } else {
+            sql += QLatin1String(", ");
+        }
+        sql += QLatin1Char('(');
+        AppendQuoted(sql, logId);
+        sql += QLatin1String(", ");
+        AppendQuoted(sql, code);
+        sql += QLatin1String(", ");
+        AppendQuoted(sql, added ? addedKind : updatedKind);
+        sql += QLatin1String(", ");
+        appendFitted(sql, columns, 100);
+        sql += QLatin1String(", ");
+        appendFitted(sql, oldValues, 2000);
+        sql += QLatin1String(", ");
+        appendFitted(sql, newValues, 2000);
+        sql += QLatin1Char(')');
         if (++rows == kRowsPerStatement) {
-            statements << sql;
+            statements << std::move(sql);
             rows = 0;
         }
     }
     if (rows > 0)
-        statements << sql;
+        statements << std::move(sql);
     return statements;
 }
 

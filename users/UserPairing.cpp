@@ -25,18 +25,25 @@ QString UserPairing::keyOf(const QString &code) const
     return m_ignoreCase || m_ignoreTrailing ? UserSync::keyOf(code, m_ignoreCase, m_ignoreTrailing) : code;
 }
 
+QString UserPairing::textAt(const data::ClientDataSet &dataSet, int storedRow, const data::Field *field)
+{
+    const QVariant value = dataSet.storedValue(storedRow, field->Index());
+    // A stored text is its own text, as the field reads it; the field's
+    // conversion is for the other types.
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString *>(value.constData());
+    return field->textOf(value);
+}
+
 QString UserPairing::codeAt(int storedRow) const
 {
-    const data::Field *field = m_targetColumns.userCode;
-    return field->textOf(m_target.storedValue(storedRow, field->Index()));
+    return textAt(m_target, storedRow, m_targetColumns.userCode);
 }
 
 UserSync::Texts UserPairing::textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &c,
                                      int storedRow)
 {
-    const auto text = [&](const data::Field *field) {
-        return field->textOf(dataSet.storedValue(storedRow, field->Index()));
-    };
+    const auto text = [&](const data::Field *field) { return textAt(dataSet, storedRow, field); };
     return {text(c.userName), text(c.spell),    text(c.fiveStrokes), text(c.orgCode),
             text(c.grade),    text(c.password), text(c.contactType)};
 }

@@ -33,6 +33,7 @@ public:
     QString keyOf(const QString &code) const;
 
 private:
+    static QString textAt(const data::ClientDataSet &dataSet, int storedRow, const data::Field *field);
     QString codeAt(int storedRow) const;
     static UserSync::Texts textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &columns,
                                    int storedRow);

@@ -9,20 +9,23 @@
 
 namespace {
 
-// Appends the pieces of a statement: fixed texts as they are, fields as quoted
-// values, into one string that grows once or twice rather than per piece.
+// Appends the pieces of a statement: fixed texts as they are, values quoted,
+// into one string that grows once or twice rather than per piece.
 class StatementText
 {
 public:
     StatementText() { m_text.reserve(400); }
-    StatementText &operator<<(QLatin1String fixed)
+    // Fixed texts are UTF-16 literals (u"..."): appended as they are, with
+    // no conversion per piece.
+    template <size_t N>
+    StatementText &operator<<(const char16_t (&fixed)[N])
     {
-        m_text += fixed;
+        m_text.append(reinterpret_cast<const QChar *>(fixed), qsizetype(N - 1));
         return *this;
     }
-    StatementText &operator<<(const data::Field *field)
+    StatementText &operator<<(const QString &value)
     {
-        AppendQuoted(m_text, field->AsString());
+        AppendQuoted(m_text, value);
         return *this;
     }
     QString take() { return std::move(m_text); }
@@ -67,39 +70,30 @@ QString UserSync::keyOf(const QString &userCode, bool ignoreCase, bool ignoreTra
     return ignoreCase ? asciiUpper(key) : key;
 }
 
-QString UserSync::statementFor(const Columns &s, const Texts *target)
+QString UserSync::statementFor(const QString &userCode, const Texts &now, const Texts *target)
 {
+    const QString &userName = now[0], &spell = now[1], &fiveStrokes = now[2], &orgCode = now[3], &grade = now[4],
+                  &password = now[5], &contactType = now[6];
     if (!target) {
         StatementText sql;
-        sql << QLatin1String(" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
-                             "ContactType,Password )  Values ( ")
-            << s.userCode << QLatin1String(", ") << s.userName << QLatin1String(", ") << s.spell
-            << QLatin1String(", ") << s.fiveStrokes << QLatin1String(", ") << s.grade << QLatin1String(", ")
-            << s.orgCode << QLatin1String(", ") << s.contactType << QLatin1String(", ") << s.password
-            << QLatin1String(")");
+        sql << u" Insert Into p_User ( UserCode, UserName, Spell, FiveStrokes, Grade,    OrgCode, "
+               u"ContactType,Password )  Values ( "
+            << userCode << u", " << userName << u", " << spell << u", " << fiveStrokes << u", " << grade << u", "
+            << orgCode << u", " << contactType << u", " << password << u")";
         return sql.take();
     }
     // Compared as exact texts, in this order; the first difference decides.
-    const data::Field *const compared[] = {s.userName, s.spell,    s.fiveStrokes, s.orgCode,
-                                           s.grade,    s.password, s.contactType};
-    bool differs = false;
-    for (std::size_t i = 0; i < target->size(); ++i) {
-        if (target->at(i) != compared[i]->AsString()) {
-            differs = true;
-            break;
-        }
-    }
-    if (!differs)
+    if (*target == now)
         return QString();
     StatementText sql;
-    sql << QLatin1String(" Update p_User  Set UserName = ") << s.userName << QLatin1String(", ")
-        << QLatin1String("     Spell = ") << s.spell << QLatin1String(", ")
-        << QLatin1String("     FiveStrokes = ") << s.fiveStrokes << QLatin1String(", ")
-        << QLatin1String("     OrgCode = ") << s.orgCode << QLatin1String(", ")
-        << QLatin1String("     Grade = ") << s.grade << QLatin1String(", ")
-        << QLatin1String("     Password = ") << s.password << QLatin1String(", ")
-        << QLatin1String("     ContactType = ") << s.contactType
-        << QLatin1String(" Where UserCode = ") << s.userCode;
+    sql << u" Update p_User  Set UserName = " << userName << u", "
+        << u"     Spell = " << spell << u", "
+        << u"     FiveStrokes = " << fiveStrokes << u", "
+        << u"     OrgCode = " << orgCode << u", "
+        << u"     Grade = " << grade << u", "
+        << u"     Password = " << password << u", "
+        << u"     ContactType = " << contactType
+        << u" Where UserCode = " << userCode;
     return sql.take();
 }
 
@@ -117,10 +111,13 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     while (!source->Eof()) {
         const QString code = sourceColumns.userCode->AsString();
         try {
+            // The user's texts are read once and serve the statement, the
+            // caller and the pairing alike.
+            const Texts now = textsOf(sourceColumns);
             const std::optional<Texts> paired = pairing.find(code);
-            const QString sql = statementFor(sourceColumns, paired ? &*paired : nullptr);
+            const QString sql = statementFor(code, now, paired ? &*paired : nullptr);
             if (onUser)
-                onUser(code, paired, textsOf(sourceColumns));
+                onUser(code, paired, now);
             if (!sql.isEmpty()) {
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,

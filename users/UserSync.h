@@ -51,10 +51,10 @@ public:
     // count and log what the run does.
     std::function<void(const QString &code, const std::optional<Texts> &was, const Texts &now)> onUser;
 
-    // The statement for the current source user against the texts of the
-    // health-record user it pairs with (none when null): the insert, the update,
-    // or empty when the seven compared texts are equal.
-    static QString statementFor(const Columns &source, const Texts *target);
+    // The statement for a source user (its code and texts) against the texts
+    // of the health-record user it pairs with (none when null): the insert, the
+    // update, or empty when the seven compared texts are equal.
+    static QString statementFor(const QString &userCode, const Texts &now, const Texts *target);
 
     // A user code as the database's key compares it.
     static QString keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks);
