@@ -249,7 +249,8 @@ struct ClientDataSet::Impl
         insertRow = -1;
         defineFields(packet.fields);
         const int columns = int(q->m_fields.size());
-        rows.reset(columns);
+        // The packet's texts are made already: taken over, not copied.
+        rows.reset(columns, ColumnStore::Texts::Shared);
         std::vector<bool> textColumn(columns);
         for (int c = 0; c < columns; ++c)
             textColumn[c] = isTextType(q->m_fields[c]->DataType());

@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHashFunctions>
 #include <QStringDecoder>
 #include <QTime>
 
@@ -41,6 +40,17 @@ bool fitsSpan(std::size_t used, qsizetype length)
     return used + std::size_t(length) <= std::numeric_limits<std::uint32_t>::max();
 }
 
+// Where a short text is looked for among the recent ones: any spread will do,
+// the texts are compared whole; cheaper than a full hash of every character.
+std::size_t recentSlot(QStringView text)
+{
+    const qsizetype n = text.size();
+    if (n == 0)
+        return 0;
+    return std::size_t(n) * 31 + text[0].unicode() * 7 + text[n / 2].unicode() * 3 + text[n - 1].unicode()
+        + (n > 3 ? text[n - 2].unicode() * 5 : 0);
+}
+
 bool compactKind(int type)
 {
     switch (type) {
@@ -60,10 +70,13 @@ bool compactKind(int type)
 
 } // namespace
 
-void ColumnStore::reset(int columns)
+void ColumnStore::reset(int columns, Texts texts)
 {
     m_columns.clear();
     m_columns.resize(std::size_t(columns));
+    for (Column &c : m_columns)
+        c.shared = texts == Texts::Shared;
+    m_texts = texts;
     m_rows = 0;
 }
 
@@ -83,7 +96,7 @@ std::uint64_t ColumnStore::keptOrShared(Column &c, std::size_t offset)
     if (!c.sharing || length > kLongestShared)
         return word;
     const QStringView text(c.chars.data() + offset, length);
-    const std::size_t slot = qHash(text) % c.recent.size();
+    const std::size_t slot = recentSlot(text) % c.recent.size();
     if (c.recentSet[slot]) {
         const std::uint64_t recent = c.recent[slot];
         if (spanLength(recent) == length
@@ -127,9 +140,13 @@ void ColumnStore::put(Column &c, int row, const QVariant &value)
         switch (type) {
         case QMetaType::QString: {
             const QString &s = *static_cast<const QString *>(value.constData());
-            compact = !s.isNull() && fitsSpan(c.chars.size(), s.size());
-            if (compact)
+            compact = !s.isNull() && (c.shared || fitsSpan(c.chars.size(), s.size()));
+            if (compact && c.shared) {
+                word = c.strings.size();
+                c.strings.push_back(s);
+            } else if (compact) {
                 word = storedText(c, s);
+            }
             break;
         }
         case QMetaType::LongLong:
@@ -197,6 +214,8 @@ QVariant ColumnStore::read(const Column &c, int row)
     const std::uint64_t word = c.words[row];
     switch (c.kind) {
     case QMetaType::QString:
+        if (c.shared)
+            return QVariant(c.strings[word]);
         return QVariant(QString(reinterpret_cast<const QChar *>(c.chars.data() + spanOffset(word)), spanLength(word)));
     case QMetaType::LongLong:
         return QVariant(qint64(word));
@@ -250,6 +269,8 @@ QStringView ColumnStore::text(int row, int column) const
     const Column &c = m_columns[std::size_t(column)];
     if (c.states[row] == State::Compact && c.kind == QMetaType::QString) {
         const std::uint64_t word = c.words[row];
+        if (c.shared)
+            return c.strings[word];
         if (spanLength(word) == 0)
             return QStringView(u"");
         return QStringView(c.chars.data() + spanOffset(word), spanLength(word));
@@ -301,7 +322,7 @@ void ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
 {
     Column &c = m_columns[std::size_t(column)];
     clearCell(c, row);
-    if (!takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
+    if (c.shared || !takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
         put(c, row, QVariant(QString::fromUtf8(utf8, size)));
         return;
     }
@@ -351,6 +372,7 @@ QVector<QVariant> ColumnStore::takeColumn(int column)
     QVector<QVariant> values = columnValues(column);
     Column &c = m_columns[std::size_t(column)];
     c = Column();
+    c.shared = m_texts == Texts::Shared;
     c.words.assign(std::size_t(m_rows), 0);
     c.states.assign(std::size_t(m_rows), State::Null);
     return values;
@@ -385,6 +407,7 @@ void ColumnStore::squeeze()
         c.words.shrink_to_fit();
         c.states.shrink_to_fit();
         c.chars.shrink_to_fit();
+        c.strings.shrink_to_fit();
         c.bytes.shrink_to_fit();
     }
 }
@@ -393,7 +416,10 @@ std::size_t ColumnStore::bytes() const
 {
     std::size_t total = m_columns.capacity() * sizeof(Column);
     for (const Column &c : m_columns) {
+        for (const QString &text : c.strings)
+            total += std::size_t(text.capacity()) * 2 + 16;
         total += c.words.capacity() * sizeof(std::uint64_t) + c.states.capacity() + c.chars.capacity() * 2
+            + c.strings.capacity() * sizeof(QString)
             + c.bytes.capacity() + std::size_t(c.aside.size()) * (sizeof(int) + sizeof(QVariant) + 16);
     }
     return total;

@@ -26,7 +26,11 @@ namespace data {
 class DATA_EXPORT ColumnStore
 {
 public:
-    void reset(int columns);  // no rows, the given number of columns
+    // How a store keeps its texts: packed into one buffer per column (the
+    // least memory), or as the QStrings it is given, shared with whoever made
+    // them (no copy where a packet's texts are taken over).
+    enum class Texts { Packed, Shared };
+    void reset(int columns, Texts texts = Texts::Packed);  // no rows, the given number of columns
     int rowCount() const { return m_rows; }
     int columnCount() const { return int(m_columns.size()); }
 
@@ -70,7 +74,9 @@ private:
         int kind = 0;  // the QMetaType held compactly; 0 until the first value
         std::vector<std::uint64_t> words;
         std::vector<State> states;
-        std::vector<char16_t> chars;  // texts, one after another
+        bool shared = false;          // texts kept as QStrings
+        std::vector<char16_t> chars;  // packed texts, one after another
+        std::vector<QString> strings; // shared texts; a cell's word is its index
         std::vector<char> bytes;      // byte arrays, one after another
         QHash<int, QVariant> aside;   // row -> a value of another kind
         // Recently stored texts, to store a repeated one (a unit code, a
@@ -90,6 +96,7 @@ private:
 
     std::vector<Column> m_columns;
     int m_rows = 0;
+    Texts m_texts = Texts::Packed;
     std::vector<char16_t> m_decoded;  // room to decode a text that is not ASCII
 };
 

@@ -441,8 +441,15 @@ TEST(DataClientDataSet, ValueAtAndRowOfViewFollowTheFilter)
 // --- the stored rows ----------------------------------------------------------
 
 // Whatever kind a value has, and whatever came before it in its column, it
-// reads back as it was stored, also after rows around it are replaced or go.
-TEST(DataColumnStore, ValuesReadBackExactlyAsStored)
+// reads back as it was stored, also after rows around it are replaced or go,
+// with texts packed or shared.
+class DataColumnStore : public testing::TestWithParam<ColumnStore::Texts>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Texts, DataColumnStore, testing::Values(ColumnStore::Texts::Packed, ColumnStore::Texts::Shared));
+
+TEST_P(DataColumnStore, ValuesReadBackExactlyAsStored)
 {
     const QDateTime utc(QDate(2024, 1, 5), QTime(9, 30), Qt::UTC);
     const QVector<QVector<QVariant>> rows = {
@@ -453,7 +460,7 @@ TEST(DataColumnStore, ValuesReadBackExactlyAsStored)
         {QStringLiteral("中文代码很长的一段文字, 比共享的最长的文字还要更长一些"), qint64(0), 1e300, true, QDate(9999, 12, 31), QVariant(), QTime(12, 0, 0, 1), QByteArray(3, '\xff')},
     };
     ColumnStore store;
-    store.reset(8);
+    store.reset(8, GetParam());
     for (const auto &row : rows)
         store.appendRow(row);
     QVector<QVector<QVariant>> expected = rows;
