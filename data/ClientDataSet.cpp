@@ -251,6 +251,7 @@ struct ClientDataSet::Impl
         const int columns = int(q->m_fields.size());
         // The packet's texts are made already: taken over, not copied.
         rows.reset(columns, ColumnStore::Texts::Shared);
+        rows.reserve(int(packet.rows.size()));
         std::vector<bool> textColumn(columns);
         for (int c = 0; c < columns; ++c)
             textColumn[c] = isTextType(q->m_fields[c]->DataType());

@@ -135,12 +135,14 @@ void ColumnStore::put(Column &c, int row, const QVariant &value)
         return;
     const int type = value.typeId();
     std::uint64_t word = 0;
-    bool compact = takesCompactly(c, type) && !value.isNull();
+    // A null QString is a value of its own kind: a shared column keeps it as it
+    // is; a packed one puts it aside.
+    bool compact = takesCompactly(c, type) && (type == QMetaType::QString || !value.isNull());
     if (compact) {
         switch (type) {
         case QMetaType::QString: {
             const QString &s = *static_cast<const QString *>(value.constData());
-            compact = !s.isNull() && (c.shared || fitsSpan(c.chars.size(), s.size()));
+            compact = c.shared || (!s.isNull() && fitsSpan(c.chars.size(), s.size()));
             if (compact && c.shared) {
                 word = c.strings.size();
                 c.strings.push_back(s);
@@ -401,13 +403,24 @@ void ColumnStore::removeRow(int row)
     --m_rows;
 }
 
+void ColumnStore::reserve(int rows)
+{
+    for (Column &c : m_columns) {
+        c.words.reserve(std::size_t(m_rows + rows));
+        c.states.reserve(std::size_t(m_rows + rows));
+        if (c.shared)
+            c.strings.reserve(std::size_t(m_rows + rows));
+    }
+}
+
 void ColumnStore::squeeze()
 {
     for (Column &c : m_columns) {
         c.words.shrink_to_fit();
         c.states.shrink_to_fit();
         c.chars.shrink_to_fit();
-        c.strings.shrink_to_fit();
+        if (c.strings.capacity() > c.strings.size() + c.strings.size() / 8)
+            c.strings.shrink_to_fit();
         c.bytes.shrink_to_fit();
     }
 }

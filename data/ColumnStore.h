@@ -62,6 +62,8 @@ public:
     int kindOf(int column) const { return m_columns[std::size_t(column)].kind; }
     bool uniform(int column) const { return m_columns[std::size_t(column)].aside.isEmpty(); }
 
+    // Room for rows more rows, so that a load of known size never moves them.
+    void reserve(int rows);
     // Gives back the room kept for growth, once a load is complete.
     void squeeze();
     // The bytes the store holds on the heap.
