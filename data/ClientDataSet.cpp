@@ -274,6 +274,11 @@ struct ClientDataSet::Impl
             }
             rows.appendRow(row);
         }
+        loaded();
+    }
+
+    void loaded()
+    {
         rows.squeeze();
         changed();
         index.clear();
@@ -321,10 +326,7 @@ struct ClientDataSet::Impl
                     rows.set(row, c, field.normalise(values[row]));
             }
         }
-        rows.squeeze();
-        changed();
-        index.clear();
-        q->m_state = DataSetState::Browse;
+        loaded();
     }
 };
 
@@ -726,11 +728,6 @@ QVariant ClientDataSet::storedValue(int storedRow, int column) const
 QStringView ClientDataSet::storedText(int storedRow, int column) const
 {
     return d->rows.text(storedRow, column);
-}
-
-std::size_t ClientDataSet::storedBytes() const
-{
-    return d->rows.bytes();
 }
 
 bool ClientDataSet::Locate(const QString &keyFields, const QVariant &keyValues, LocateOptions options)

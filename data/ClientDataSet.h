@@ -113,8 +113,6 @@ public:
     // A value stored as text, read in place without a copy (valid until the
     // dataset next changes); a null view for a null or a value of another kind.
     QStringView storedText(int storedRow, int column) const;
-    // The heap the stored rows take.
-    std::size_t storedBytes() const;
 
     // Locate: finds the first visible row whose fields (";"-separated names)
     // match values (one value, or a QVariantList for several fields) and makes

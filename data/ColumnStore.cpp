@@ -250,22 +250,6 @@ QVariant ColumnStore::value(int row, int column) const
     return read(m_columns[std::size_t(column)], row);
 }
 
-bool ColumnStore::isNull(int row, int column) const
-{
-    const Column &c = m_columns[std::size_t(column)];
-    switch (c.states[row]) {
-    case State::Null:
-        return true;
-    case State::Aside: {
-        const QVariant v = c.aside.value(row);
-        return !v.isValid() || v.isNull();
-    }
-    case State::Compact:
-        break;
-    }
-    return false;
-}
-
 QStringView ColumnStore::text(int row, int column) const
 {
     const Column &c = m_columns[std::size_t(column)];
@@ -423,29 +407,6 @@ void ColumnStore::squeeze()
             c.strings.shrink_to_fit();
         c.bytes.shrink_to_fit();
     }
-}
-
-std::size_t ColumnStore::bytes() const
-{
-    std::size_t total = m_columns.capacity() * sizeof(Column);
-    for (const Column &c : m_columns) {
-        for (const QString &text : c.strings)
-            total += std::size_t(text.capacity()) * 2 + 16;
-        total += c.words.capacity() * sizeof(std::uint64_t) + c.states.capacity() + c.chars.capacity() * 2
-            + c.strings.capacity() * sizeof(QString)
-            + c.bytes.capacity() + std::size_t(c.aside.size()) * (sizeof(int) + sizeof(QVariant) + 16);
-    }
-    return total;
-}
-
-DataPacket ColumnPacket::toDataPacket() const
-{
-    DataPacket packet;
-    packet.fields = fields;
-    packet.rows.reserve(rows.rowCount());
-    for (int row = 0; row < rows.rowCount(); ++row)
-        packet.rows.append(rows.row(row));
-    return packet;
 }
 
 } // namespace data

@@ -35,7 +35,6 @@ public:
     int columnCount() const { return int(m_columns.size()); }
 
     QVariant value(int row, int column) const;
-    bool isNull(int row, int column) const;
     // The text of a value stored as text, read in place (valid until the store
     // next changes); a null view for a null or a value that is not text.
     QStringView text(int row, int column) const;
@@ -66,8 +65,6 @@ public:
     void reserve(int rows);
     // Gives back the room kept for growth, once a load is complete.
     void squeeze();
-    // The bytes the store holds on the heap.
-    std::size_t bytes() const;
 
 private:
     enum class State : std::uint8_t { Null, Compact, Aside };
@@ -108,8 +105,6 @@ struct DATA_EXPORT ColumnPacket
 {
     QVector<FieldDef> fields;
     ColumnStore rows;
-
-    DataPacket toDataPacket() const;
 };
 
 } // namespace data
