@@ -534,6 +534,45 @@ TEST(SqliteSessionFiles, DateTimeTextsReadAsTheGeneralParserReadsThem)
     }
 }
 
+// A dataset the session reads straight into its columns holds exactly what a
+// dataset loaded from the same query's packet holds: every declared type,
+// nulls, texts that repeat, values that widen their column, bytes.
+TEST(SqliteSessionFiles, DataSetReadDirectlyEqualsOneLoadedFromThePacket)
+{
+    TempDatabases files;
+    files.hr(QStringLiteral(
+        "CREATE TABLE Kinds (i int, l bigint, d decimal(10,2), m money, f float, b bit, dt date, ts datetime, "
+        "t time, v varbinary(8), s varchar(10), n nvarchar(10), w int, x, p decimal(8,2));"
+        "INSERT INTO Kinds VALUES (1, 9007199254740993, '12.30', 5, 2.5, 1, '2024-02-29', '2024-01-05 09:30:15.123', "
+        "'08:00:01', X'00FF', 'A1', '张三', 7, 1, 4);"
+        "INSERT INTO Kinds VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'abc', 'x', NULL);"
+        "INSERT INTO Kinds VALUES (-2, 0, 0.5, '1.23456', 1e300, 0, '1999/12/31', '2024-01-05', '23:59:59.5', X'', '', "
+        "'', 2.5, 2.5, 0);"
+        "INSERT INTO Kinds VALUES (3, 1, 3, 0, -0.0, 'true', '2000-01-01', '2024-01-05T09:30:15Z', '00:00', X'41', "
+        "'A1', '张三', 4, NULL, -7)"));
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const QString sql = QStringLiteral("Select * From Kinds");
+    const std::unique_ptr<data::ClientDataSet> direct = session.OpenHrQuery(sql);
+    data::ClientDataSet fromPacket;
+    fromPacket.SetData(session.OpenHrData(sql));
+    const data::DataPacket a = direct->Data(), b = fromPacket.Data();
+    ASSERT_EQ(a.fields.size(), b.fields.size());
+    for (int c = 0; c < a.fields.size(); ++c) {
+        EXPECT_EQ(a.fields[c].type, b.fields[c].type) << a.fields[c].name.toStdString();
+        EXPECT_EQ(a.fields[c].size, b.fields[c].size) << a.fields[c].name.toStdString();
+    }
+    ASSERT_EQ(a.rows.size(), 4);
+    ASSERT_EQ(b.rows.size(), 4);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < a.fields.size(); ++c) {
+            const QVariant &x = a.rows[r][c], &y = b.rows[r][c];
+            EXPECT_TRUE(x.typeId() == y.typeId() && x == y)
+                << a.fields[c].name.toStdString() << " row " << r << ": " << x.toString().toStdString() << " / "
+                << y.toString().toStdString();
+        }
+    }
+}
+
 TEST(SqliteSessionFiles, TextColumnsKeepEmptyTextsAndTakeTheTextOfOtherValues)
 {
     // A blob keeps its type in a text column; SQLite converts numbers itself.
