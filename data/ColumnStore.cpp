@@ -51,6 +51,20 @@ std::size_t recentSlot(QStringView text)
         + (n > 3 ? text[n - 2].unicode() * 5 : 0);
 }
 
+// A local date and time as its day and time of day, and back: no time zone is
+// looked up either way, only when the QDateTime is used.
+std::uint64_t localDateTimeWord(QDate date, QTime time)
+{
+    return std::uint64_t(date.toJulianDay() * kMsecsPerDay + time.msecsSinceStartOfDay());
+}
+
+QDateTime localDateTimeOf(std::uint64_t word)
+{
+    const qint64 msecs = qint64(word);
+    const qint64 day = msecs / kMsecsPerDay - (msecs % kMsecsPerDay < 0 ? 1 : 0);
+    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(msecs - day * kMsecsPerDay)));
+}
+
 bool compactKind(int type)
 {
     switch (type) {
@@ -172,7 +186,7 @@ void ColumnStore::put(Column &c, int row, const QVariant &value)
             const QDateTime &dt = *static_cast<const QDateTime *>(value.constData());
             compact = dt.isValid() && dt.timeSpec() == Qt::LocalTime;
             if (compact)
-                word = std::uint64_t(dt.date().toJulianDay() * kMsecsPerDay + dt.time().msecsSinceStartOfDay());
+                word = localDateTimeWord(dt.date(), dt.time());
             break;
         }
         case QMetaType::QTime: {
@@ -231,11 +245,8 @@ QVariant ColumnStore::read(const Column &c, int row)
         return QVariant(word != 0);
     case QMetaType::QDate:
         return QVariant(QDate::fromJulianDay(qint64(word)));
-    case QMetaType::QDateTime: {
-        const qint64 msecs = qint64(word);
-        const qint64 day = msecs / kMsecsPerDay - (msecs % kMsecsPerDay < 0 ? 1 : 0);
-        return QVariant(QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(msecs - day * kMsecsPerDay))));
-    }
+    case QMetaType::QDateTime:
+        return QVariant(localDateTimeOf(word));
     case QMetaType::QTime:
         return QVariant(QTime::fromMSecsSinceStartOfDay(int(word)));
     case QMetaType::QByteArray:
@@ -280,14 +291,10 @@ QVector<QVariant> ColumnStore::row(int row) const
 
 void ColumnStore::appendRow(const QVector<QVariant> &values)
 {
-    for (std::size_t i = 0; i < m_columns.size(); ++i) {
-        Column &c = m_columns[i];
-        c.words.push_back(0);
-        c.states.push_back(State::Null);
-        if (qsizetype(i) < values.size())
-            put(c, m_rows, values[qsizetype(i)]);
-    }
-    ++m_rows;
+    const int row = appendNullRow();
+    const qsizetype given = qMin(values.size(), qsizetype(m_columns.size()));
+    for (qsizetype i = 0; i < given; ++i)
+        put(m_columns[std::size_t(i)], row, values[i]);
 }
 
 int ColumnStore::appendNullRow()
@@ -339,7 +346,7 @@ void ColumnStore::setLocalDateTime(int row, int column, QDate date, QTime time)
         put(c, row, QVariant(QDateTime(date, time)));
         return;
     }
-    c.words[row] = std::uint64_t(date.toJulianDay() * kMsecsPerDay + time.msecsSinceStartOfDay());
+    c.words[row] = localDateTimeWord(date, time);
     c.states[row] = State::Compact;
 }
 
