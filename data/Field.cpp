@@ -37,11 +37,7 @@ QString Field::AsString() const
 {
     if (!m_dataSet)
         return QString();
-    const QVariant &value = m_dataSet->currentValue(m_index);
-    // A stored text is its own text, whatever the field's type.
-    if (value.typeId() == QMetaType::QString)
-        return *static_cast<const QString *>(value.constData());
-    return textOf(value);
+    return textOfStored(m_dataSet->currentValue(m_index));
 }
 
 qint64 Field::AsInteger() const
@@ -169,6 +165,13 @@ QVariant Field::normalise(const QVariant &value) const
 QString Field::textOf(const QVariant &value) const
 {
     return valueText(value, m_type);
+}
+
+QString Field::textOfStored(const QVariant &value) const
+{
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString *>(value.constData());
+    return textOf(value);
 }
 
 } // namespace data

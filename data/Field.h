@@ -54,6 +54,9 @@ public:
     QVariant normalise(const QVariant &value) const;
     // Text form of any value of this field's type.
     QString textOf(const QVariant &value) const;
+    // The text AsString gives for a value this field stores: a stored text is
+    // its own text, whatever the field's type; other values as textOf.
+    QString textOfStored(const QVariant &value) const;
 
 private:
     ClientDataSet *m_dataSet;

@@ -27,12 +27,8 @@ QString UserPairing::keyOf(const QString &code) const
 
 QString UserPairing::textAt(const data::ClientDataSet &dataSet, int storedRow, const data::Field *field)
 {
-    const QVariant value = dataSet.storedValue(storedRow, field->Index());
-    // A stored text is its own text, as the field reads it; the field's
-    // conversion is for the other types.
-    if (value.typeId() == QMetaType::QString)
-        return *static_cast<const QString *>(value.constData());
-    return field->textOf(value);
+    // As the field reads it when the row is current.
+    return field->textOfStored(dataSet.storedValue(storedRow, field->Index()));
 }
 
 QString UserPairing::codeAt(int storedRow) const
