@@ -42,9 +42,9 @@ SyncPreview SyncPreview::read(HostSession &session)
     for (source->First(); !source->Eof(); source->Next()) {
         const QString code = sourceColumns.userCode->AsString();
         sourceKeys.insert(pairing.keyOf(code));
-        const UserSync::Texts now = UserSync::textsOf(sourceColumns);
+        const UserSync::Texts now = UserPairing::textsAt(*source, sourceColumns, source->rowOfView(source->currentIndex()));
         if (preview.add(code, pairing.find(code), now))
-            pairing.wroteCurrent(code);
+            pairing.wroteCurrent();
     }
     target->SetFiltered(false);
     for (target->First(); !target->Eof(); target->Next())

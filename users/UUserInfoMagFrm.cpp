@@ -676,6 +676,7 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
         UserSync sync(session);
         sync.onUser = [&ran](const QString &code, const std::optional<UserSync::Texts> &was,
                              const UserSync::Texts &now) { ran.add(code, was, now); };
+        sync.onUnchanged = [&ran] { ++ran.same; };
         ShowProgressPanel(TabCtlProgress, true);
         // Pending events are handled once a frame rather than after every
         // user: that keeps the window painting and answering, while a pass of

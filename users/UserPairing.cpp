@@ -1,8 +1,6 @@
 #include "UserPairing.h"
 
 #include "ClientDataSet.h"
-#include "TextRules.h"
-#include "UGlobalFunUnt.h"
 
 UserPairing::UserPairing(data::ClientDataSet &target, data::ClientDataSet &source, bool ignoreCase,
                          bool ignoreTrailingBlanks)
@@ -12,70 +10,71 @@ UserPairing::UserPairing(data::ClientDataSet &target, data::ClientDataSet &sourc
     , m_sourceColumns(source)
     , m_ignoreCase(ignoreCase)
     , m_ignoreTrailing(ignoreTrailingBlanks)
+    , m_folding(ignoreCase || ignoreTrailingBlanks)
+    , m_byCode(target, m_targetColumns.userCode, false, false)
+    , m_byKey(target, m_targetColumns.userCode, ignoreCase, ignoreTrailingBlanks)
+    , m_written(source, m_sourceColumns.userCode, ignoreCase, ignoreTrailingBlanks)
 {
-    const int rows = m_target.StoredRowCount();
-    m_byCode.reserve(rows);
-    // From the last row to the first, so that each code keeps its first row.
-    for (int row = rows - 1; row >= 0; --row)
-        m_byCode.insert(codeAt(row), row);
+    m_byCode.addAllRows();
 }
 
 QString UserPairing::keyOf(const QString &code) const
 {
-    return m_ignoreCase || m_ignoreTrailing ? UserSync::keyOf(code, m_ignoreCase, m_ignoreTrailing) : code;
+    return m_folding ? UserSync::keyOf(code, m_ignoreCase, m_ignoreTrailing) : code;
 }
 
-QString UserPairing::textAt(const data::ClientDataSet &dataSet, int storedRow, const data::Field *field)
+UserSync::Texts UserPairing::textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &c, int storedRow)
 {
-    // As the field reads it when the row is current.
-    return field->textOfStored(dataSet.storedValue(storedRow, field->Index()));
-}
-
-QString UserPairing::codeAt(int storedRow) const
-{
-    return textAt(m_target, storedRow, m_targetColumns.userCode);
-}
-
-UserSync::Texts UserPairing::textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &c,
-                                     int storedRow)
-{
-    const auto text = [&](const data::Field *field) { return textAt(dataSet, storedRow, field); };
+    const auto text = [&](const data::Field *field) {
+        QString held;
+        const QStringView view = CodeRowIndex::textIn(dataSet, storedRow, field, held);
+        return held.isNull() ? view.toString() : held;
+    };
     return {text(c.userName), text(c.spell),    text(c.fiveStrokes), text(c.orgCode),
             text(c.grade),    text(c.password), text(c.contactType)};
 }
 
-std::optional<UserSync::Texts> UserPairing::find(const QString &code)
+std::optional<UserPairing::Paired> UserPairing::findRow(QStringView code) const
 {
-    const QString key = keyOf(code);
-    if (auto w = m_written.constFind(key); w != m_written.cend())
-        return textsAt(m_source, m_sourceColumns, *w);
-    if (auto t = m_byCode.constFind(code); t != m_byCode.cend())
-        return textsAt(m_target, m_targetColumns, *t);
-    if (!m_ignoreCase && !m_ignoreTrailing)
+    if (const int row = m_written.find(code); row >= 0)
+        return Paired{&m_source, &m_sourceColumns, row};
+    if (const int row = m_byCode.find(code); row >= 0)
+        return Paired{&m_target, &m_targetColumns, row};
+    if (!m_folding)
         return std::nullopt;
     if (!m_byKeyMade) {
-        const int rows = m_target.StoredRowCount();
-        for (int row = rows - 1; row >= 0; --row) {
-            const QString stored = codeAt(row);
-            const QString folded = keyOf(stored);
-            if (folded != stored)
-                m_byFoldedKey.insert(folded, row);
-        }
+        m_byKey.addAllRows();
         m_byKeyMade = true;
     }
-    // The first row of the key: among the codes that fold to it, or the code
-    // that already is it.
-    int row = -1;
-    if (auto t = m_byFoldedKey.constFind(key); t != m_byFoldedKey.cend())
-        row = *t;
-    if (auto t = m_byCode.constFind(key); t != m_byCode.cend() && (row < 0 || *t < row))
-        row = *t;
-    if (row < 0)
-        return std::nullopt;
-    return textsAt(m_target, m_targetColumns, row);
+    if (const int row = m_byKey.find(code); row >= 0)
+        return Paired{&m_target, &m_targetColumns, row};
+    return std::nullopt;
 }
 
-void UserPairing::wroteCurrent(const QString &code)
+std::optional<UserSync::Texts> UserPairing::find(QStringView code) const
 {
-    m_written.insert(keyOf(code), m_source.rowOfView(m_source.currentIndex()));
+    const std::optional<Paired> paired = findRow(code);
+    if (!paired)
+        return std::nullopt;
+    return textsAt(*paired->dataSet, *paired->columns, paired->row);
+}
+
+bool UserPairing::sameTexts(int sourceRow, const Paired &paired) const
+{
+    const UserSync::Columns &s = m_sourceColumns, &t = *paired.columns;
+    const std::pair<const data::Field *, const data::Field *> compared[] = {
+        {s.userName, t.userName}, {s.spell, t.spell}, {s.fiveStrokes, t.fiveStrokes}, {s.orgCode, t.orgCode},
+        {s.grade, t.grade},       {s.password, t.password}, {s.contactType, t.contactType}};
+    for (const auto &[sourceField, pairedField] : compared) {
+        QString heldSource, heldPaired;
+        if (CodeRowIndex::textIn(m_source, sourceRow, sourceField, heldSource)
+            != CodeRowIndex::textIn(*paired.dataSet, paired.row, pairedField, heldPaired))
+            return false;
+    }
+    return true;
+}
+
+void UserPairing::wroteCurrent()
+{
+    m_written.put(m_source.rowOfView(m_source.currentIndex()));
 }

@@ -1,19 +1,21 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
+#include "CodeRowIndex.h"
 #include "UserSync.h"
 
 // Pairs each RCMS user with the health-record user the synchronisation treats
 // as the same person: first a user the run has already written under the same
-// key, then the health-record user of exactly that code (found by filtering
-// the target as the synchronisation always has), and, where the database's key
-// ignores letter case or trailing blanks, the first health-record user whose
-// code folds to the same key. The synchronisation and its preview both pair
-// through this class, so that what the preview shows is what a run does.
+// key, then the health-record user of exactly that code (the first row of it,
+// the row the filter "UserCode = 'x'" would find first), and, where the
+// database's key ignores letter case or trailing blanks, the first
+// health-record user whose code folds to the same key. The synchronisation and
+// its preview both pair through this class, so that what the preview shows is
+// what a run does.
 class UserPairing
 {
 public:
@@ -23,34 +25,41 @@ public:
     UserPairing(data::ClientDataSet &target, data::ClientDataSet &source, bool ignoreCase,
                 bool ignoreTrailingBlanks);
 
+    // Where the user a code pairs with is stored: a row of the target, or of
+    // the source for a user the run wrote.
+    struct Paired
+    {
+        const data::ClientDataSet *dataSet;
+        const UserSync::Columns *columns;
+        int row;
+    };
+    std::optional<Paired> findRow(QStringView code) const;
     // The texts of the user code pairs with, or nothing for a new user.
-    std::optional<UserSync::Texts> find(const QString &code);
+    std::optional<UserSync::Texts> find(QStringView code) const;
     // The run wrote the source's current user: a later RCMS user of the same
     // key pairs with it.
-    void wroteCurrent(const QString &code);
+    void wroteCurrent();
+
+    // Whether the source's stored row holds the same seven compared texts as
+    // the paired user, compared where both are stored.
+    bool sameTexts(int sourceRow, const Paired &paired) const;
 
     // A user code as the database's key compares it.
     QString keyOf(const QString &code) const;
 
-private:
-    static QString textAt(const data::ClientDataSet &dataSet, int storedRow, const data::Field *field);
-    QString codeAt(int storedRow) const;
     static UserSync::Texts textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &columns,
                                    int storedRow);
 
+private:
     data::ClientDataSet &m_target;
     const UserSync::Columns m_targetColumns;
     data::ClientDataSet &m_source;
     const UserSync::Columns m_sourceColumns;
     const bool m_ignoreCase;
     const bool m_ignoreTrailing;
-    // Health-record users as stored rows: the first row of each exact code
-    // (the row the filter "UserCode = 'x'" would find first), made in one pass
-    // rather than a filter per user; and, made on the first code the exact
-    // code misses, the first row of each key that differs from its code (a
-    // code that is its own key is found among the exact codes).
-    QHash<QString, int> m_byCode;
-    QHash<QString, int> m_byFoldedKey;
-    bool m_byKeyMade = false;
-    QHash<QString, int> m_written;  // key -> the source's stored row
+    const bool m_folding;  // the key ignores letter case or trailing blanks
+    CodeRowIndex m_byCode;           // target rows by exact code
+    mutable CodeRowIndex m_byKey;    // target rows by key, made when an exact code first misses
+    mutable bool m_byKeyMade = false;
+    CodeRowIndex m_written;          // source rows the run wrote, by key
 };

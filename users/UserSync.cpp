@@ -48,12 +48,6 @@ UserSync::Columns::Columns(const data::ClientDataSet &ds)
 {
 }
 
-UserSync::Texts UserSync::textsOf(const Columns &c)
-{
-    return {c.userName->AsString(), c.spell->AsString(),    c.fiveStrokes->AsString(), c.orgCode->AsString(),
-            c.grade->AsString(),    c.password->AsString(), c.contactType->AsString()};
-}
-
 QString UserSync::keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks)
 {
     QString key = userCode;
@@ -109,25 +103,34 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     progress(0, total);
     int done = 0;
     while (!source->Eof()) {
-        const QString code = sourceColumns.userCode->AsString();
+        const int row = source->rowOfView(source->currentIndex());
+        QString heldCode;
+        const QStringView code = CodeRowIndex::textIn(*source, row, sourceColumns.userCode, heldCode);
         try {
-            // The user's texts are read once and serve the statement, the
-            // caller and the pairing alike.
-            const Texts now = textsOf(sourceColumns);
-            const std::optional<Texts> paired = pairing.find(code);
-            const QString sql = statementFor(code, now, paired ? &*paired : nullptr);
-            if (onUser)
-                onUser(code, paired, now);
-            if (!sql.isEmpty()) {
+            const std::optional<UserPairing::Paired> paired = pairing.findRow(code);
+            if (paired && pairing.sameTexts(row, *paired)) {
+                if (onUnchanged)
+                    onUnchanged();
+            } else {
+                // The user's texts are made once and serve the statement, the
+                // caller and the pairing alike.
+                const QString codeText = code.toString();
+                const Texts now = UserPairing::textsAt(*source, sourceColumns, row);
+                std::optional<Texts> was;
+                if (paired)
+                    was = UserPairing::textsAt(*paired->dataSet, *paired->columns, paired->row);
+                const QString sql = statementFor(codeText, now, was ? &*was : nullptr);
+                if (onUser)
+                    onUser(codeText, was, now);
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,
                                           QStringLiteral("数据库未执行同步语句"));
-                pairing.wroteCurrent(code);
+                pairing.wroteCurrent();
             }
         } catch (const data::LumoError &e) {
-            throw UserSyncFailure(code, e.message(), e.cause());
+            throw UserSyncFailure(code.toString(), e.message(), e.cause());
         } catch (const std::exception &e) {
-            throw UserSyncFailure(code, QString::fromUtf8(e.what()), QString());
+            throw UserSyncFailure(code.toString(), QString::fromUtf8(e.what()), QString());
         }
         progress(++done, total);
         source->Next();

@@ -44,12 +44,15 @@ public:
     };
     // The seven compared texts of a user, in the order they are compared.
     using Texts = std::array<QString, 7>;
-    static Texts textsOf(const Columns &columns);
 
-    // Told each RCMS user before its statement runs, with the texts of the
-    // health-record user it pairs with (none for a new user): lets a caller
-    // count and log what the run does.
+    // Told each RCMS user the run writes, before its statement runs, with the
+    // texts of the health-record user it pairs with (none for a new user);
+    // onUnchanged is told each user it leaves alone. Lets a caller count and
+    // log what the run does. An unchanged user's texts are compared where the
+    // datasets keep them and never made into strings: half a large run's users
+    // are unchanged.
     std::function<void(const QString &code, const std::optional<Texts> &was, const Texts &now)> onUser;
+    std::function<void()> onUnchanged;
 
     // The statement for a source user (its code and texts) against the texts
     // of the health-record user it pairs with (none when null): the insert, the

@@ -1,0 +1,147 @@
+#include "CodeRowIndex.h"
+
+#include "ClientDataSet.h"
+#include "Field.h"
+
+namespace {
+
+char16_t folded(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+size_t capacityFor(size_t keys)
+{
+    size_t capacity = 16;
+    while (capacity < keys * 2)
+        capacity *= 2;
+    return capacity;
+}
+
+} // namespace
+
+CodeRowIndex::CodeRowIndex(const data::ClientDataSet &dataSet, const data::Field *field, bool ignoreCase,
+                           bool ignoreTrailingBlanks)
+    : m_dataSet(dataSet), m_field(field), m_ignoreCase(ignoreCase), m_ignoreTrailing(ignoreTrailingBlanks)
+{
+    m_slots.resize(capacityFor(0));
+}
+
+QStringView CodeRowIndex::textIn(const data::ClientDataSet &dataSet, int row, const data::Field *field,
+                                 QString &held)
+{
+    const QStringView text = dataSet.storedText(row, field->Index());
+    if (!text.isNull())
+        return text;
+    held = field->textOfStored(dataSet.storedValue(row, field->Index()));
+    return held;
+}
+
+QStringView CodeRowIndex::codeAt(int row) const
+{
+    const QStringView text = m_dataSet.storedText(row, m_field->Index());
+    if (!text.isNull())
+        return text;
+    // A QString's characters stay where they are when the map moves it.
+    auto held = m_held.try_emplace(row).first;
+    return textIn(m_dataSet, row, m_field, held->second);
+}
+
+QStringView CodeRowIndex::keyText(QStringView text) const
+{
+    if (m_ignoreTrailing) {
+        // SQL Server pads the shorter text with blanks before comparing.
+        qsizetype end = text.size();
+        while (end > 0 && text[end - 1] == u' ')
+            --end;
+        text.truncate(end);
+    }
+    return text;
+}
+
+size_t CodeRowIndex::hashOf(QStringView key) const
+{
+    // FNV-1a over the characters as the key compares them.
+    quint64 hash = 14695981039346656037ull;
+    for (const QChar c : keyText(key)) {
+        hash ^= m_ignoreCase ? folded(c.unicode()) : c.unicode();
+        hash *= 1099511628211ull;
+    }
+    return size_t(hash ^ (hash >> 29));
+}
+
+bool CodeRowIndex::sameKey(QStringView a, QStringView b) const
+{
+    a = keyText(a);
+    b = keyText(b);
+    if (a.size() != b.size())
+        return false;
+    if (!m_ignoreCase)
+        return a == b;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (folded(a[i].unicode()) != folded(b[i].unicode()))
+            return false;
+    return true;
+}
+
+size_t CodeRowIndex::slotOf(QStringView key, size_t hash) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = m_slots[i];
+        if (slot.row < 0)
+            return i;
+        if (slot.hash == hash) {
+            if (sameKey(codeAt(slot.row), key))
+                return i;
+        }
+    }
+}
+
+void CodeRowIndex::reserve(size_t keys)
+{
+    if (capacityFor(keys) <= m_slots.size())
+        return;
+    std::vector<Slot> old(capacityFor(keys));
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot &slot : old) {
+        if (slot.row < 0)
+            continue;
+        size_t i = slot.hash & mask;
+        while (m_slots[i].row >= 0)
+            i = (i + 1) & mask;
+        m_slots[i] = slot;
+    }
+}
+
+void CodeRowIndex::addAllRows()
+{
+    const int rows = m_dataSet.StoredRowCount();
+    reserve(m_used + size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const QStringView code = codeAt(row);
+        const size_t hash = hashOf(code);
+        Slot &slot = m_slots[slotOf(code, hash)];
+        if (slot.row >= 0)
+            continue;  // the key's first row stays
+        slot = {hash, row};
+        ++m_used;
+    }
+}
+
+void CodeRowIndex::put(int row)
+{
+    reserve(m_used + 1);
+    const QStringView code = codeAt(row);
+    const size_t hash = hashOf(code);
+    Slot &slot = m_slots[slotOf(code, hash)];
+    if (slot.row < 0)
+        ++m_used;
+    slot = {hash, row};
+}
+
+int CodeRowIndex::find(QStringView key) const
+{
+    return m_slots[slotOf(key, hashOf(key))].row;
+}
