@@ -311,13 +311,14 @@ void ColumnStore::set(int row, int column, const QVariant &value)
     put(m_columns[std::size_t(column)], row, value);
 }
 
-void ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
+qsizetype ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
 {
     Column &c = m_columns[std::size_t(column)];
     clearCell(c, row);
     if (c.shared || !takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
-        put(c, row, QVariant(QString::fromUtf8(utf8, size)));
-        return;
+        const QString text = QString::fromUtf8(utf8, size);
+        put(c, row, QVariant(text));
+        return text.size();
     }
     // Decoded onto the end of the column's characters.
     const std::size_t offset = c.chars.size();
@@ -327,15 +328,18 @@ void ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype size)
     if (ascii) {
         c.chars.insert(c.chars.end(), utf8, utf8 + size);
     } else {
+        // Straight into the column: room for the longest decoding, then cut
+        // back to what it took.
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        if (m_decoded.size() < std::size_t(decoder.requiredSpace(size)))
-            m_decoded.resize(std::size_t(decoder.requiredSpace(size)));
-        const QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(m_decoded.data()), QByteArrayView(utf8, size));
-        const auto *first = static_cast<const char16_t *>(m_decoded.data());
-        c.chars.insert(c.chars.end(), first, reinterpret_cast<const char16_t *>(end));
+        c.chars.resize(offset + std::size_t(decoder.requiredSpace(size)));
+        auto *first = reinterpret_cast<QChar *>(c.chars.data() + offset);
+        const QChar *end = decoder.appendToBuffer(first, QByteArrayView(utf8, size));
+        c.chars.resize(offset + std::size_t(end - first));
     }
+    const qsizetype length = qsizetype(c.chars.size() - offset);
     c.words[row] = keptOrShared(c, offset);
     c.states[row] = State::Compact;
+    return length;
 }
 
 void ColumnStore::setLocalDateTime(int row, int column, QDate date, QTime time)

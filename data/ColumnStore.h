@@ -47,8 +47,9 @@ public:
     // Filling a store value by value, as a reader of query results does.
     int appendNullRow();  // the new row's number
     void set(int row, int column, const QVariant &value);
-    // A text given as UTF-8, stored without a QString of its own.
-    void setUtf8(int row, int column, const char *utf8, qsizetype size);
+    // A text given as UTF-8, stored without a QString of its own; returns its
+    // length in UTF-16 code units.
+    qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size);
     // A local date and time, stored without making a QDateTime (which would
     // look up the time zone for every value).
     void setLocalDateTime(int row, int column, QDate date, QTime time);
@@ -96,7 +97,6 @@ private:
     std::vector<Column> m_columns;
     int m_rows = 0;
     Texts m_texts = Texts::Packed;
-    std::vector<char16_t> m_decoded;  // room to decode a text that is not ASCII
 };
 
 // What a query returns, its rows held as a dataset holds them: a reader fills

@@ -98,9 +98,11 @@ public:
         return rowCount() - 1;
     }
     void set(int row, int column, const QVariant &value) { m_rows[row][column] = value; }
-    void setUtf8(int row, int column, const char *utf8, qsizetype size)
+    qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size)
     {
-        m_rows[row][column] = m_repeated[column].text(utf8, int(size));
+        QVariant &value = m_rows[row][column];
+        value = m_repeated[column].text(utf8, int(size));
+        return static_cast<const QString *>(value.constData())->size();
     }
     void setLocalDateTime(int row, int column, QDate date, QTime time)
     {
@@ -419,14 +421,15 @@ void readRows(SqliteStatement &statement, QVector<data::FieldDef> &fields, Rows 
                 // Read as bytes: asking for text makes SQLite copy every value
                 // just to add a terminating zero. An empty text has no pointer.
                 const auto *text = static_cast<const char *>(sqlite3_column_blob(raw, c));
-                rows.setUtf8(row, c, text ? text : "", sqlite3_column_bytes(raw, c));
+                const qsizetype length = rows.setUtf8(row, c, text ? text : "", sqlite3_column_bytes(raw, c));
+                longest[c] = qMax(longest[c], length);
             } else if (declaredText[c]) {
-                rows.set(row, c, QVariant(textOf(storedValue(raw, c))));
+                const QString text = textOf(storedValue(raw, c));
+                rows.set(row, c, QVariant(text));
+                longest[c] = qMax(longest[c], text.size());
             } else {
                 rows.set(row, c, storedValue(raw, c));
             }
-            if (declaredText[c])
-                longest[c] = qMax(longest[c], rows.text(row, c).size());
         }
     }
 
