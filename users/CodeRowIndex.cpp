@@ -10,6 +10,8 @@ char16_t folded(char16_t c)
     return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
 }
 
+constexpr int kSeenBits = 20;
+
 size_t capacityFor(size_t keys)
 {
     size_t capacity = 16;
@@ -25,6 +27,7 @@ CodeRowIndex::CodeRowIndex(const data::ClientDataSet &dataSet, const data::Field
     : m_dataSet(dataSet), m_field(field), m_ignoreCase(ignoreCase), m_ignoreTrailing(ignoreTrailingBlanks)
 {
     m_slots.resize(capacityFor(0));
+    m_seen.resize((size_t(1) << kSeenBits) / 64);
 }
 
 QStringView CodeRowIndex::textIn(const data::ClientDataSet &dataSet, int row, const data::Field *field,
@@ -59,7 +62,7 @@ QStringView CodeRowIndex::keyText(QStringView text) const
     return text;
 }
 
-size_t CodeRowIndex::hashOf(QStringView key) const
+quint32 CodeRowIndex::hashOf(QStringView key) const
 {
     // FNV-1a over the characters as the key compares them.
     quint64 hash = 14695981039346656037ull;
@@ -67,7 +70,7 @@ size_t CodeRowIndex::hashOf(QStringView key) const
         hash ^= m_ignoreCase ? folded(c.unicode()) : c.unicode();
         hash *= 1099511628211ull;
     }
-    return size_t(hash ^ (hash >> 29));
+    return quint32(hash ^ (hash >> 32));
 }
 
 bool CodeRowIndex::sameKey(QStringView a, QStringView b) const
@@ -84,7 +87,7 @@ bool CodeRowIndex::sameKey(QStringView a, QStringView b) const
     return true;
 }
 
-size_t CodeRowIndex::slotOf(QStringView key, size_t hash) const
+size_t CodeRowIndex::slotOf(QStringView key, quint32 hash) const
 {
     const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -121,12 +124,13 @@ void CodeRowIndex::addAllRows()
     reserve(m_used + size_t(rows));
     for (int row = 0; row < rows; ++row) {
         const QStringView code = codeAt(row);
-        const size_t hash = hashOf(code);
+        const quint32 hash = hashOf(code);
         Slot &slot = m_slots[slotOf(code, hash)];
         if (slot.row >= 0)
             continue;  // the key's first row stays
         slot = {hash, row};
         ++m_used;
+        markSeen(hash);
     }
 }
 
@@ -134,14 +138,25 @@ void CodeRowIndex::put(int row)
 {
     reserve(m_used + 1);
     const QStringView code = codeAt(row);
-    const size_t hash = hashOf(code);
+    const quint32 hash = hashOf(code);
     Slot &slot = m_slots[slotOf(code, hash)];
     if (slot.row < 0)
         ++m_used;
     slot = {hash, row};
+    markSeen(hash);
+}
+
+void CodeRowIndex::markSeen(quint32 hash)
+{
+    const quint32 bit = hash >> (32 - kSeenBits);
+    m_seen[bit / 64] |= quint64(1) << (bit % 64);
 }
 
 int CodeRowIndex::find(QStringView key) const
 {
-    return m_slots[slotOf(key, hashOf(key))].row;
+    const quint32 hash = hashOf(key);
+    const quint32 bit = hash >> (32 - kSeenBits);
+    if (!(m_seen[bit / 64] & (quint64(1) << (bit % 64))))
+        return -1;
+    return m_slots[slotOf(key, hash)].row;
 }

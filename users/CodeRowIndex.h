@@ -38,12 +38,13 @@ public:
 
 private:
     QStringView keyText(QStringView text) const;
-    size_t hashOf(QStringView key) const;
+    quint32 hashOf(QStringView key) const;
     bool sameKey(QStringView a, QStringView b) const;
     QStringView codeAt(int row) const;
     void reserve(size_t keys);
+    void markSeen(quint32 hash);
     // The slot of key: where it is, or the empty slot it would take.
-    size_t slotOf(QStringView key, size_t hash) const;
+    size_t slotOf(QStringView key, quint32 hash) const;
 
     const data::ClientDataSet &m_dataSet;
     const data::Field *m_field;
@@ -51,11 +52,16 @@ private:
     const bool m_ignoreTrailing;
     struct Slot
     {
-        size_t hash = 0;
+        quint32 hash = 0;
         int row = -1;  // -1: empty
     };
     std::vector<Slot> m_slots;  // open addressing, a power of two long
     size_t m_used = 0;
+    // A bit per hash range, set for every key held: a key whose bit is clear
+    // is missing without a look at the slots, which at a province's size lie
+    // far apart in memory. Most of the run's lookups of the users it wrote
+    // are such misses.
+    std::vector<quint64> m_seen;
     // The codes of rows not kept as text (a null, another kind of value), made
     // once so that their views stay valid.
     mutable std::unordered_map<int, QString> m_held;
