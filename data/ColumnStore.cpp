@@ -320,16 +320,19 @@ qsizetype ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype 
         put(c, row, QVariant(text));
         return text.size();
     }
-    // Decoded onto the end of the column's characters.
+    // Decoded onto the end of the column's characters. Most texts are ASCII
+    // (codes, spells, grades): widened in the same pass that finds they are.
     const std::size_t offset = c.chars.size();
-    bool ascii = true;
-    for (qsizetype i = 0; ascii && i < size; ++i)
-        ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
-    if (ascii) {
-        c.chars.insert(c.chars.end(), utf8, utf8 + size);
-    } else {
-        // Straight into the column: room for the longest decoding, then cut
-        // back to what it took.
+    c.chars.resize(offset + std::size_t(size));
+    char16_t *out = c.chars.data() + offset;
+    unsigned char bits = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        out[i] = byte;
+        bits |= byte;
+    }
+    if (bits & 0x80) {
+        // Room for the longest decoding, then cut back to what it took.
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         c.chars.resize(offset + std::size_t(decoder.requiredSpace(size)));
         auto *first = reinterpret_cast<QChar *>(c.chars.data() + offset);
