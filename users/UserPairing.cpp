@@ -2,6 +2,8 @@
 
 #include "ClientDataSet.h"
 
+#include <algorithm>
+
 UserPairing::UserPairing(data::ClientDataSet &target, data::ClientDataSet &source, bool ignoreCase,
                          bool ignoreTrailingBlanks)
     : m_target(target)
@@ -16,6 +18,24 @@ UserPairing::UserPairing(data::ClientDataSet &target, data::ClientDataSet &sourc
     , m_written(source, m_sourceColumns.userCode, ignoreCase, ignoreTrailingBlanks)
 {
     m_byCode.addAllRows();
+    // Codes are mostly digits: when every health-record code is already its
+    // own key, a key is found among the exact codes and no index of keys is
+    // needed.
+    if (m_folding) {
+        for (int row = 0, rows = target.StoredRowCount(); row < rows && m_targetCodesAreKeys; ++row) {
+            QString held;
+            m_targetCodesAreKeys = isOwnKey(CodeRowIndex::textIn(target, row, m_targetColumns.userCode, held));
+        }
+    }
+}
+
+bool UserPairing::isOwnKey(QStringView code) const
+{
+    if (m_ignoreTrailing && code.endsWith(u' '))
+        return false;
+    return !m_ignoreCase || std::none_of(code.begin(), code.end(), [](QChar c) {
+        return c.unicode() >= u'a' && c.unicode() <= u'z';
+    });
 }
 
 QString UserPairing::keyOf(const QString &code) const
@@ -42,6 +62,13 @@ std::optional<UserPairing::Paired> UserPairing::findRow(QStringView code) const
         return Paired{&m_target, &m_targetColumns, row};
     if (!m_folding)
         return std::nullopt;
+    if (m_targetCodesAreKeys) {
+        if (isOwnKey(code))
+            return std::nullopt;  // looked for above
+        if (const int row = m_byCode.find(keyOf(code.toString())); row >= 0)
+            return Paired{&m_target, &m_targetColumns, row};
+        return std::nullopt;
+    }
     if (!m_byKeyMade) {
         m_byKey.addAllRows();
         m_byKeyMade = true;

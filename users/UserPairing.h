@@ -51,6 +51,8 @@ public:
                                    int storedRow);
 
 private:
+    bool isOwnKey(QStringView code) const;
+
     data::ClientDataSet &m_target;
     const UserSync::Columns m_targetColumns;
     data::ClientDataSet &m_source;
@@ -59,7 +61,10 @@ private:
     const bool m_ignoreTrailing;
     const bool m_folding;  // the key ignores letter case or trailing blanks
     CodeRowIndex m_byCode;           // target rows by exact code
-    mutable CodeRowIndex m_byKey;    // target rows by key, made when an exact code first misses
+    bool m_targetCodesAreKeys = true;  // no health-record code differs from its key
+    // Target rows by key, made when an exact code first misses and some code
+    // differs from its key.
+    mutable CodeRowIndex m_byKey;
     mutable bool m_byKeyMade = false;
     CodeRowIndex m_written;          // source rows the run wrote, by key
 };
