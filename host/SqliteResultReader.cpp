@@ -89,7 +89,10 @@ private:
 class PacketRows
 {
 public:
-    PacketRows(QVector<QVector<QVariant>> &rows, int columns) : m_rows(rows), m_columns(columns), m_repeated(columns) {}
+    PacketRows(QVector<QVector<QVariant>> &rows, int columns)
+        : m_rows(rows), m_columns(columns), m_repeated(columns), m_kinds(std::size_t(columns), 0)
+    {
+    }
 
     int rowCount() const { return int(m_rows.size()); }
     int appendNullRow()
@@ -97,17 +100,28 @@ public:
         m_rows.append(QVector<QVariant>(m_columns));
         return rowCount() - 1;
     }
-    void set(int row, int column, const QVariant &value) { m_rows[row][column] = value; }
+    void set(int row, int column, const QVariant &value)
+    {
+        m_rows[row][column] = value;
+        if (!value.isNull())
+            noteKind(column, value.typeId());
+    }
     qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size)
     {
         QVariant &value = m_rows[row][column];
         value = m_repeated[column].text(utf8, int(size));
+        noteKind(column, QMetaType::QString);
         return static_cast<const QString *>(value.constData())->size();
     }
     void setLocalDateTime(int row, int column, QDate date, QTime time)
     {
         m_rows[row][column] = QVariant(QDateTime(date, time));
+        noteKind(column, QMetaType::QDateTime);
     }
+    // As a column store tells them: the one kind of a column's values (0 when
+    // all are null), and whether there is only one.
+    int kindOf(int column) const { return qMax(m_kinds[std::size_t(column)], 0); }
+    bool uniform(int column) const { return m_kinds[std::size_t(column)] >= 0; }
     QStringView text(int row, int column) const
     {
         const QVariant &v = m_rows.at(row).at(column);
@@ -131,9 +145,19 @@ public:
     }
 
 private:
+    void noteKind(int column, int kind)
+    {
+        int &known = m_kinds[std::size_t(column)];
+        if (known == 0)
+            known = kind;
+        else if (known != kind)
+            known = -1;  // mixed
+    }
+
     QVector<QVector<QVariant>> &m_rows;
     int m_columns;
     std::vector<RepeatedTexts> m_repeated;
+    std::vector<int> m_kinds;  // per column: 0 none yet, -1 mixed
 };
 
 QString textOf(const QVariant &stored)
@@ -341,6 +365,8 @@ std::optional<std::pair<QDate, QTime>> plainLocalDateTime(QStringView text)
 // type, as convert would leave every value of it.
 bool storedAsIs(data::FieldType type, int kind)
 {
+    if (data::isTextType(type))
+        return kind == QMetaType::QString;
     if (data::isIntegerType(type))
         return kind == QMetaType::LongLong;
     if (type == data::FieldType::Float)
@@ -350,12 +376,8 @@ bool storedAsIs(data::FieldType type, int kind)
     return false;
 }
 
-bool inStoredForm(const PacketRows &, data::FieldType, int)
-{
-    return false;  // a packet's rows do not tell; each value is looked at
-}
-
-bool inStoredForm(const data::ColumnStore &rows, data::FieldType type, int column)
+template <typename Rows>
+bool inStoredForm(const Rows &rows, data::FieldType type, int column)
 {
     return rows.uniform(column) && (rows.kindOf(column) == 0 || storedAsIs(type, rows.kindOf(column)));
 }
@@ -441,8 +463,13 @@ void readRows(SqliteStatement &statement, QVector<data::FieldDef> &fields, Rows 
             field.size = qMax(declaredSize(declaration), int(longest[c]));
             continue;
         }
-        data::FieldType type = declaration.trimmed().isEmpty() ? typeFromValues(rows.columnValues(c))
-                                                               : data::fieldTypeFromDeclaration(declaration);
+        // An expression's column has no declared type: its values tell. Texts
+        // alone (labels built with ||) make a text column, seen while reading.
+        data::FieldType type = data::FieldType::String;
+        if (!declaration.trimmed().isEmpty())
+            type = data::fieldTypeFromDeclaration(declaration);
+        else if (!rows.uniform(c) || rows.kindOf(c) != QMetaType::QString)
+            type = typeFromValues(rows.columnValues(c));
         if (!storeAs(type, rows, c)) {
             type = data::isIntegerType(type) && storeAs(data::FieldType::Float, rows, c) ? data::FieldType::Float
                                                                                          : data::FieldType::String;
