@@ -187,6 +187,11 @@ void SqliteDatabase::execute(const QString &sqliteText, const QString &context)
     forEachStatement(sqliteText, [](SqliteStatement &statement) { statement.drain(); }, context);
 }
 
+bool SqliteDatabase::executeBound(const ParameterisedSql &sql, const QByteArray &utf8)
+{
+    return m_statements->tryExecute(m_db.get(), sql, utf8, errorContext(QString()));
+}
+
 SqliteStatement SqliteDatabase::prepare(const QString &sqliteText)
 {
     return SqliteStatement(m_db.get(), sqliteText, m_label);

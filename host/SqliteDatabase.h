@@ -41,6 +41,10 @@ public:
     // Runs every statement to its end. A write statement reuses the prepared
     // statement of an earlier one that differed in its string literals only.
     void execute(const QString &sqliteText, const QString &context = QString());
+    // Runs a write statement already split into its shape and values (sql,
+    // from utf8) with the values bound; false, having run nothing, when the
+    // shape does not prepare. Raises data::LumoError when running fails.
+    bool executeBound(const ParameterisedSql &sql, const QByteArray &utf8);
     // One statement, prepared for repeated use with bindings.
     SqliteStatement prepare(const QString &sqliteText);
 

@@ -3,10 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "DatabaseSchema.h"
 #include "LumoError.h"
 #include "SessionPackets.h"
 #include "SqliteResultReader.h"
+#include "SqliteStatementCache.h"
 #include "TsqlTranslator.h"
 
 namespace {
@@ -110,7 +113,20 @@ QVariant SqliteSession::value(SqliteDatabase &db, const QString &sql)
 
 bool SqliteSession::execute(SqliteDatabase &db, const QString &sql)
 {
+    const QByteArray utf8 = sql.toUtf8();
+    const std::optional<ParameterisedSql> split = parameteriseLiterals(utf8);
+    const bool holdsNul = split && std::any_of(split->values.cbegin(), split->values.cend(), [](const QByteArray &v) {
+        return v.contains('\0');
+    });
+    if (split && !holdsNul && m_untranslatedShapes.contains(split->shape) && db.executeBound(*split, utf8))
+        return true;
     const Translated t = translate(sql);
+    if (split && !holdsNul && t.context.isEmpty()) {
+        constexpr qsizetype kShapesKept = 64;
+        if (m_untranslatedShapes.size() >= kShapesKept)
+            m_untranslatedShapes.clear();
+        m_untranslatedShapes.insert(split->shape);
+    }
     db.execute(t.text, t.context);
     return true;
 }

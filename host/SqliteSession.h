@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 
 #include "SqliteDatabase.h"
@@ -50,8 +52,14 @@ private:
     static auto firstResult(SqliteDatabase &db, const QString &sql, Read read);
     static std::unique_ptr<data::ClientDataSet> openDataSet(SqliteDatabase &db, const QString &sql);
     static QVariant value(SqliteDatabase &db, const QString &sql);
-    static bool execute(SqliteDatabase &db, const QString &sql);
+    bool execute(SqliteDatabase &db, const QString &sql);
 
     SqliteDatabase m_hr;
     SqliteDatabase m_rcms;
+    // The shapes (literals taken out) of write statements the translator left
+    // as they were. The module's writes differ mostly in their values alone:
+    // another of the same shape is left as it is too, unless a value holds
+    // U+0000, the one thing inside a literal the translator rewrites, so it
+    // runs with its values bound without the translator's look.
+    QSet<QByteArray> m_untranslatedShapes;
 };

@@ -177,9 +177,13 @@ sqlite3_stmt *SqliteStatementCache::statementFor(sqlite3 *db, const Parameterise
 bool SqliteStatementCache::tryExecute(sqlite3 *db, const QByteArray &utf8, const QString &errorContext)
 {
     const std::optional<ParameterisedSql> sql = parameteriseLiterals(utf8);
-    if (!sql)
-        return false;
-    sqlite3_stmt *statement = statementFor(db, *sql);
+    return sql && tryExecute(db, *sql, utf8, errorContext);
+}
+
+bool SqliteStatementCache::tryExecute(sqlite3 *db, const ParameterisedSql &sql, const QByteArray &utf8,
+                                      const QString &errorContext)
+{
+    sqlite3_stmt *statement = statementFor(db, sql);
     if (!statement)
         return false;
 
@@ -197,8 +201,8 @@ bool SqliteStatementCache::tryExecute(sqlite3 *db, const QByteArray &utf8, const
     auto fail = [&] {
         throw sqliteError(db, QStringLiteral("SQL语句执行失败"), QString::fromUtf8(utf8), errorContext);
     };
-    for (size_t k = 0; k < sql->values.size(); ++k) {
-        const QByteArray &value = sql->values[k];
+    for (size_t k = 0; k < sql.values.size(); ++k) {
+        const QByteArray &value = sql.values[k];
         if (sqlite3_bind_text(statement, int(k + 1), value.constData(), int(value.size()), SQLITE_STATIC)
             != SQLITE_OK)
             fail();

@@ -44,6 +44,8 @@ public:
     // runs the text as it stands then. Raises data::LumoError when running
     // fails; errorContext ends the message.
     bool tryExecute(sqlite3 *db, const QByteArray &utf8, const QString &errorContext);
+    // The same for a text already split (sql, from utf8, which messages quote).
+    bool tryExecute(sqlite3 *db, const ParameterisedSql &sql, const QByteArray &utf8, const QString &errorContext);
 
     // Finalizes every kept statement.
     void clear();

@@ -621,6 +621,34 @@ TEST(SqliteSessionFiles, ValuesHoldingNulStoreAlikeBoundOrPreparedAsWritten)
         EXPECT_EQ(row.at(1).toString(), value) << row.at(0).toString().toStdString();
 }
 
+// Writes of one shape run bound once the first has run untranslated; a later
+// one whose value the translator would rewrite (U+0000), or whose text is no
+// longer the same shape, still stores exactly what it says.
+TEST(SqliteSessionFiles, WritesOfOneShapeStoreEachValueExactly)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const QStringList values{QStringLiteral("甲乙"), QStringLiteral("甲") + QChar(0) + QStringLiteral("乙"),
+                             QStringLiteral("it's"), QString(), QStringLiteral("丙")};
+    for (int i = 0; i < values.size(); ++i) {
+        QString quoted = values[i];
+        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+        EXPECT_TRUE(session.ExecHrSql(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('u%1', '%2')")
+                                          .arg(i)
+                                          .arg(quoted)));
+        EXPECT_TRUE(session.ExecHrSql(QStringLiteral("Update p_User Set Spell = '%1' Where UserCode = 'u%2'")
+                                          .arg(quoted)
+                                          .arg(i)));
+    }
+    const data::DataPacket rows =
+        session.OpenHrData(QStringLiteral("Select UserName, Spell From p_User Order By UserCode"));
+    ASSERT_EQ(rows.rows.size(), values.size());
+    for (int i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(rows.rows[i].at(0).toString(), values[i]) << i;
+        EXPECT_EQ(rows.rows[i].at(1).toString(), values[i]) << i;
+    }
+}
+
 // The deletion check runs on every user deletion; with many business rows it
 // must search the indexes, never scan a table.
 TEST(SqliteSessionFiles, GuardSearchesIndexesOnly)
