@@ -320,24 +320,21 @@ qsizetype ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype 
         put(c, row, QVariant(text));
         return text.size();
     }
-    // Decoded onto the end of the column's characters. Most texts are ASCII
-    // (codes, spells, grades): widened in the same pass that finds they are.
+    // Decoded onto the end of the column's characters. Growing the column by
+    // a range costs less than growing it by a size and writing into it.
     const std::size_t offset = c.chars.size();
-    c.chars.resize(offset + std::size_t(size));
-    char16_t *out = c.chars.data() + offset;
-    unsigned char bits = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        out[i] = byte;
-        bits |= byte;
-    }
-    if (bits & 0x80) {
-        // Room for the longest decoding, then cut back to what it took.
+    bool ascii = true;
+    for (qsizetype i = 0; ascii && i < size; ++i)
+        ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
+    if (ascii) {
+        c.chars.insert(c.chars.end(), utf8, utf8 + size);
+    } else {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        c.chars.resize(offset + std::size_t(decoder.requiredSpace(size)));
-        auto *first = reinterpret_cast<QChar *>(c.chars.data() + offset);
-        const QChar *end = decoder.appendToBuffer(first, QByteArrayView(utf8, size));
-        c.chars.resize(offset + std::size_t(end - first));
+        if (m_decoded.size() < std::size_t(decoder.requiredSpace(size)))
+            m_decoded.resize(std::size_t(decoder.requiredSpace(size)));
+        const QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(m_decoded.data()), QByteArrayView(utf8, size));
+        const auto *first = static_cast<const char16_t *>(m_decoded.data());
+        c.chars.insert(c.chars.end(), first, reinterpret_cast<const char16_t *>(end));
     }
     const qsizetype length = qsizetype(c.chars.size() - offset);
     c.words[row] = keptOrShared(c, offset);

@@ -97,6 +97,7 @@ private:
     std::vector<Column> m_columns;
     int m_rows = 0;
     Texts m_texts = Texts::Packed;
+    std::vector<char16_t> m_decoded;  // room to decode a text that is not ASCII
 };
 
 // What a query returns, its rows held as a dataset holds them: a reader fills
