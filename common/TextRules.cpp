@@ -28,15 +28,12 @@ QString asciiUpper(const QString &text)
 {
     // Codes are mostly digits: the text is copied only when a letter changes.
     const auto lower = std::find_if(text.cbegin(), text.cend(),
-                                    [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z'; });
+                                    [](QChar c) { return asciiUpper(c.unicode()) != c.unicode(); });
     if (lower == text.cend())
         return text;
     QString result = text;
-    for (auto it = result.begin() + (lower - text.cbegin()); it != result.end(); ++it) {
-        const char16_t u = it->unicode();
-        if (u >= u'a' && u <= u'z')
-            *it = QChar(char16_t(u - (u'a' - u'A')));
-    }
+    for (auto it = result.begin() + (lower - text.cbegin()); it != result.end(); ++it)
+        *it = QChar(asciiUpper(it->unicode()));
     return result;
 }
 

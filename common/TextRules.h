@@ -13,6 +13,10 @@ QString trimBlanks(const QString &text);
 
 // Upper-cases a-z only; every other character stays as it is.
 QString asciiUpper(const QString &text);
+inline char16_t asciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
 
 // Splits a field list ("F1;F2", "F1; F2 ;", " ") into its names. Both ";" and
 // blanks or control characters separate names; empty pieces are dropped, so an

@@ -2,13 +2,9 @@
 
 #include "ClientDataSet.h"
 #include "Field.h"
+#include "TextRules.h"
 
 namespace {
-
-char16_t folded(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
-}
 
 constexpr int kSeenBits = 20;
 
@@ -45,9 +41,12 @@ QStringView CodeRowIndex::codeAt(int row) const
     const QStringView text = m_dataSet.storedText(row, m_field->Index());
     if (!text.isNull())
         return text;
-    // A QString's characters stay where they are when the map moves it.
-    auto held = m_held.try_emplace(row).first;
-    return textIn(m_dataSet, row, m_field, held->second);
+    // Made once, so that a view handed out earlier stays valid; a QString's
+    // characters stay where they are when the map moves it.
+    auto held = m_held.find(row);
+    if (held == m_held.end())
+        held = m_held.emplace(row, m_field->textOfStored(m_dataSet.storedValue(row, m_field->Index()))).first;
+    return held->second;
 }
 
 QStringView CodeRowIndex::keyText(QStringView text) const
@@ -67,7 +66,7 @@ quint32 CodeRowIndex::hashOf(QStringView key) const
     // FNV-1a over the characters as the key compares them.
     quint64 hash = 14695981039346656037ull;
     for (const QChar c : keyText(key)) {
-        hash ^= m_ignoreCase ? folded(c.unicode()) : c.unicode();
+        hash ^= m_ignoreCase ? asciiUpper(c.unicode()) : c.unicode();
         hash *= 1099511628211ull;
     }
     return quint32(hash ^ (hash >> 32));
@@ -82,7 +81,7 @@ bool CodeRowIndex::sameKey(QStringView a, QStringView b) const
     if (!m_ignoreCase)
         return a == b;
     for (qsizetype i = 0; i < a.size(); ++i)
-        if (folded(a[i].unicode()) != folded(b[i].unicode()))
+        if (asciiUpper(a[i].unicode()) != asciiUpper(b[i].unicode()))
             return false;
     return true;
 }

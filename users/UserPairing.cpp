@@ -1,6 +1,7 @@
 #include "UserPairing.h"
 
 #include "ClientDataSet.h"
+#include "TextRules.h"
 
 #include <algorithm>
 
@@ -33,9 +34,8 @@ bool UserPairing::isOwnKey(QStringView code) const
 {
     if (m_ignoreTrailing && code.endsWith(u' '))
         return false;
-    return !m_ignoreCase || std::none_of(code.begin(), code.end(), [](QChar c) {
-        return c.unicode() >= u'a' && c.unicode() <= u'z';
-    });
+    return !m_ignoreCase
+        || std::none_of(code.begin(), code.end(), [](QChar c) { return asciiUpper(c.unicode()) != c.unicode(); });
 }
 
 QString UserPairing::keyOf(const QString &code) const
