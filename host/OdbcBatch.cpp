@@ -32,13 +32,25 @@ void OdbcBatch::clear()
     m_chars = 0;
 }
 
-QString OdbcBatch::text() const
+std::vector<QString> OdbcBatch::statements() const
 {
-    QString text;
-    text.reserve(m_chars + qsizetype(m_entries.size()) * 2 + 64);
-    text += QStringLiteral("SAVEPOINT ") + savepointName();
+    std::vector<QString> statements;
+    statements.reserve(m_entries.size());
     for (const Entry &entry : m_entries)
-        text += QStringLiteral(";\n") + entry.statement;
+        statements.push_back(entry.statement);
+    return statements;
+}
+
+QString OdbcBatch::text(const std::vector<QString> &statements)
+{
+    qsizetype chars = 64;
+    for (const QString &statement : statements)
+        chars += statement.size() + 2;
+    QString text;
+    text.reserve(chars);
+    text += QStringLiteral("SAVEPOINT ") + savepointName();
+    for (const QString &statement : statements)
+        text += QStringLiteral(";\n") + statement;
     text += QStringLiteral(";\nRELEASE SAVEPOINT ") + savepointName();
     return text;
 }

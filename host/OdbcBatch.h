@@ -23,10 +23,12 @@ public:
     const std::vector<Entry> &entries() const { return m_entries; }
     void clear();
 
-    // The text of one request: the statements in their order inside a
-    // savepoint, which a failing batch returns to before its statements run
-    // again one by one to find the failing one.
-    QString text() const;
+    // The statements held, in their order.
+    std::vector<QString> statements() const;
+    // The text of one request: statements in their order inside a savepoint,
+    // which a failing batch returns to before the held statements run again
+    // one by one to find the failing one.
+    static QString text(const std::vector<QString> &statements);
     // Undoes what a failed batch may have left; harmless when the driver
     // already did (the savepoint is gone then, and the failure is ignored).
     static QString backToSavepoint();

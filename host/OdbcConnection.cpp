@@ -8,7 +8,10 @@
 
 #include "HostConfig.h"
 #include "LumoError.h"
+#include "OdbcResultReader.h"
 #include "OdbcStatement.h"
+#include "PostgresWriteMerge.h"
+#include "SqlQuoted.h"
 
 namespace {
 
@@ -85,6 +88,10 @@ void OdbcConnection::disconnect()
 
 OdbcConnection::~OdbcConnection()
 {
+    try {
+        finishSending();
+    } catch (const data::LumoError &) {
+    }
     if (!m_connected)
         return;
     // An open transaction of a connection being closed is abandoned, never
@@ -173,10 +180,11 @@ QString contextOf(const QString &text, const QString &tsql)
 
 void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcStatement &)> &visit)
 {
+    finishSending();
     reconnectIfLost();
     // A read sees what the transaction wrote before it. A write failing there
     // is told by the commit: raised here, it would be taken for the read's.
-    sendBatch(qsizetype(m_batch.entries().size()));
+    sendBatch(true);
     for (const QString &text : odbcStatements(m_dialect, tsql)) {
         try {
             runStatement(text, contextOf(text, tsql), visit);
@@ -195,15 +203,18 @@ void OdbcConnection::execute(const QString &tsql)
         run(tsql, [](OdbcStatement &) {});
         return;
     }
-    reconnectIfLost();
-    // The transaction failed already: nothing more of it goes to the server.
-    if (m_batchFailure)
-        return;
-    const qsizetype ownFrom = qsizetype(m_batch.entries().size());
+    // While a request is on its way, its thread owns the states read here:
+    // they are looked at when it is back, before the next one goes.
+    if (!m_sending.valid()) {
+        reconnectIfLost();
+        // The transaction failed already: nothing more of it goes to the server.
+        if (m_batchFailure)
+            return;
+    }
     for (const QString &text : odbcStatements(m_dialect, tsql))
         m_batch.add(text, contextOf(text, tsql));
     if (m_batch.isFull())
-        sendBatch(ownFrom);
+        sendBatchAside();
 }
 
 void OdbcConnection::raiseKeptFailure() const
@@ -212,13 +223,48 @@ void OdbcConnection::raiseKeptFailure() const
         throw *m_batchFailure;
 }
 
-void OdbcConnection::sendBatch(qsizetype ownFrom)
+QString OdbcConnection::requestText(const std::vector<QString> &statements)
+{
+    return OdbcBatch::text(PostgresWriteMerge::merged(
+        statements, [this](const QString &table, const QString &column) { return columnType(table, column); }));
+}
+
+void OdbcConnection::sendBatch(bool keep)
 {
     if (m_batch.isEmpty())
         return;
     const std::vector<OdbcBatch::Entry> entries = m_batch.entries();
-    const QString text = m_batch.text();
+    const QString text = requestText(m_batch.statements());
     m_batch.clear();
+    sendEntries(entries, text, keep);
+}
+
+void OdbcConnection::sendBatchAside()
+{
+    // Made while the request before is still on its way (a column type not
+    // known yet waits for it: asking needs the connection).
+    QString text = requestText(m_batch.statements());
+    finishSending();
+    if (m_batchFailure) {
+        m_batch.clear();
+        return;
+    }
+    m_sending = std::async(std::launch::async, [this, entries = m_batch.entries(), text = std::move(text)] {
+        sendEntries(entries, text, true);
+    });
+    m_batch.clear();
+}
+
+void OdbcConnection::finishSending()
+{
+    if (!m_sending.valid())
+        return;
+    std::future<void> sending = std::move(m_sending);
+    sending.get();
+}
+
+void OdbcConnection::sendEntries(const std::vector<OdbcBatch::Entry> &entries, const QString &text, bool keep)
+{
     try {
         OdbcStatement statement(m_connection.get(), m_label, QString(), statementTimeout());
         if (statement.executeQuietly(text))
@@ -229,7 +275,7 @@ void OdbcConnection::sendBatch(qsizetype ownFrom)
         if (statement.timedOut())
             statement.fail(m_label + QStringLiteral("语句无法执行"));
     } catch (const data::LumoError &e) {
-        if (ownFrom < 0 || m_lost)
+        if (!keep || m_lost)
             throw;
         m_batchFailure = e;
         return;
@@ -244,16 +290,37 @@ void OdbcConnection::sendBatch(qsizetype ownFrom)
         if (m_lost)
             throw;
     }
-    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+    for (const OdbcBatch::Entry &entry : entries) {
         try {
-            runStatement(entries[size_t(i)].statement, entries[size_t(i)].context, [](OdbcStatement &) {});
+            runStatement(entry.statement, entry.context, [](OdbcStatement &) {});
         } catch (const data::LumoError &e) {
-            if (ownFrom < 0 || i >= ownFrom || m_lost)
+            if (!keep || m_lost)
                 throw;
             m_batchFailure = e;
             return;
         }
     }
+}
+
+QString OdbcConnection::columnType(const QString &table, const QString &column)
+{
+    const QString key = table.toLower();
+    auto types = m_columnTypes.find(key);
+    if (types == m_columnTypes.end()) {
+        finishSending();
+        QHash<QString, QString> read;
+        // Without the length: a cast to varchar(20) would cut a longer value
+        // that the column's own check must refuse.
+        runStatement(QStringLiteral("SELECT attname, format_type(atttypid, NULL) FROM pg_attribute "
+                                    "WHERE attrelid = to_regclass(%1) AND attnum > 0 AND NOT attisdropped")
+                         .arg(sqlQuoted(table)),
+                     QString(), [&read](OdbcStatement &statement) {
+                         for (const auto &row : readOdbcDataPacket(statement).rows)
+                             read.insert(row.at(0).toString().toLower(), row.at(1).toString());
+                     });
+        types = m_columnTypes.insert(key, read);
+    }
+    return types->value(column.toLower());
 }
 
 void OdbcConnection::setAutocommit(bool on)
@@ -268,6 +335,7 @@ void OdbcConnection::setAutocommit(bool on)
 
 void OdbcConnection::begin()
 {
+    finishSending();
     if (m_depth > 0) {
         ++m_depth;
         return;
@@ -279,6 +347,7 @@ void OdbcConnection::begin()
 
 void OdbcConnection::commit()
 {
+    finishSending();
     if (m_depth == 0)
         throw data::LumoError(m_label + QStringLiteral("没有打开的事务, 无法提交"));
     if (m_depth > 1) {
@@ -288,7 +357,7 @@ void OdbcConnection::commit()
     // A failing commit leaves the transaction open: the caller rolls it back.
     if (m_lost)
         failLost(QString());
-    sendBatch(-1);
+    sendBatch(false);
     raiseKeptFailure();
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_connection.get(), SQL_COMMIT))) {
         const QString details = odbcDiagnostics(SQL_HANDLE_DBC, m_connection.get());
@@ -308,6 +377,11 @@ void OdbcConnection::commit()
 
 void OdbcConnection::rollback()
 {
+    try {
+        finishSending();
+    } catch (const data::LumoError &) {
+        // The cut is known now: there is nothing left to roll back.
+    }
     m_depth = 0;
     m_batch.clear();
     m_batchFailure.reset();

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <QHash>
+
 #include <functional>
+#include <future>
 #include <optional>
 
 #include "LumoError.h"
@@ -25,12 +28,15 @@ struct DatabaseLocation;
 // On PostgreSQL the statements a transaction executes without reading are
 // held and sent many to a request (a round trip each costs more than the
 // server's work for them), before the next read, before the commit and when
-// enough are held. A held statement that fails is found by running the
-// request's statements once more one by one, and its own error is raised:
-// by the call that sent it when it came from that call, else by the commit
-// (so no later statement or read is blamed for it; later writes are not sent
-// and reads go on). Either way the transaction can only be rolled back, as
-// after any failure on that server.
+// enough are held. Consecutive writes of one shape go as one statement (see
+// PostgresWriteMerge). A request that fills up goes on a thread of its own
+// while the caller makes the next statements, so that the client's work and
+// the server's overlap; at most one is on its way, and every other use of
+// the connection waits for it first. A held statement that fails is found by
+// running the request's statements once more one by one, as they came, and
+// its own error is raised by the commit (so no later statement or read is
+// blamed for it; later writes are not sent and reads go on). The transaction
+// can then only be rolled back, as after any failure on that server.
 //
 // A connection the server cut (stopped, restarted, the session ended) fails
 // its request with a message starting "<label>与数据库的连接已断开". The
@@ -82,11 +88,23 @@ private:
     // One statement of the connection, its results handed to visit.
     void runStatement(const QString &text, const QString &context,
                       const std::function<void(OdbcStatement &)> &visit);
-    // Sends the held statements. A failure is raised, or kept for the commit
-    // when no statement from index `ownFrom` on failed (-1: raised in any case).
-    void sendBatch(qsizetype ownFrom);
+    // Sends the held statements. A failure is kept for the commit, or raised
+    // at once when `keep` is false; a cut connection is always raised.
+    void sendBatch(bool keep);
+    // Sends the held statements on a thread of their own, keeping a failure
+    // for the commit; a cut connection is raised by the next use.
+    void sendBatchAside();
+    // Waits for the request on its way, if any; raises when the connection
+    // was cut under it.
+    void finishSending();
+    void sendEntries(const std::vector<OdbcBatch::Entry> &entries, const QString &text, bool keep);
+    // The request's text for the held statements, writes merged.
+    QString requestText(const std::vector<QString> &statements);
     // Raises the failure a batch kept, if any.
     void raiseKeptFailure() const;
+    // A PostgreSQL column's type as the server names it; empty when unknown.
+    // A table's types are asked for once per connection.
+    QString columnType(const QString &table, const QString &column);
 
     OdbcEnvironmentHandle m_environment;  // declared first: freed last
     OdbcConnectionHandle m_connection;
@@ -101,4 +119,8 @@ private:
     int m_depth = 0;
     OdbcBatch m_batch;
     std::optional<data::LumoError> m_batchFailure;
+    QHash<QString, QHash<QString, QString>> m_columnTypes;  // lower-case names
+    // The request sent aside. While it is on its way, its thread alone uses
+    // the connection and the states above.
+    std::future<void> m_sending;
 };
