@@ -342,6 +342,21 @@ qsizetype ColumnStore::setUtf8(int row, int column, const char *utf8, qsizetype 
     return length;
 }
 
+qsizetype ColumnStore::setUtf16(int row, int column, const char16_t *utf16, qsizetype size)
+{
+    Column &c = m_columns[std::size_t(column)];
+    clearCell(c, row);
+    if (c.shared || !takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
+        put(c, row, QVariant(QString(reinterpret_cast<const QChar *>(utf16), size)));
+        return size;
+    }
+    const std::size_t offset = c.chars.size();
+    c.chars.insert(c.chars.end(), utf16, utf16 + size);
+    c.words[row] = keptOrShared(c, offset);
+    c.states[row] = State::Compact;
+    return size;
+}
+
 void ColumnStore::setLocalDateTime(int row, int column, QDate date, QTime time)
 {
     Column &c = m_columns[std::size_t(column)];

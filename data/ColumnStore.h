@@ -50,6 +50,8 @@ public:
     // A text given as UTF-8, stored without a QString of its own; returns its
     // length in UTF-16 code units.
     qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size);
+    // The same for a text given as UTF-16, as ODBC drivers hand it over.
+    qsizetype setUtf16(int row, int column, const char16_t *utf16, qsizetype size);
     // A local date and time, stored without making a QDateTime (which would
     // look up the time zone for every value).
     void setLocalDateTime(int row, int column, QDate date, QTime time);

@@ -250,18 +250,96 @@ data::FieldType fieldTypeFromOdbc(const OdbcColumn &column)
     }
 }
 
-data::DataPacket readOdbcDataPacket(OdbcStatement &statement)
+namespace {
+
+// The result's fields as the driver describes them, and the sizes it gives.
+std::vector<SQLULEN> describeFields(OdbcStatement &statement, QVector<data::FieldDef> &fields)
 {
     const int columns = statement.columnCount();
-    data::DataPacket packet;
-    packet.fields.resize(columns);
+    fields.resize(columns);
     std::vector<SQLULEN> describedSize(columns);
     for (int c = 0; c < columns; ++c) {
         const OdbcColumn column = statement.column(c + 1);
-        packet.fields[c].name = column.name;
-        packet.fields[c].type = fieldTypeFromOdbc(column);
+        fields[c].name = column.name;
+        fields[c].type = fieldTypeFromOdbc(column);
         describedSize[c] = column.size;
     }
+    return describedSize;
+}
+
+// A text field's size: what the driver described, or the longest text read
+// when that is longer. A long text type's size is its limit (up to 2 GB), no
+// width to show.
+int textFieldSize(const data::FieldDef &field, SQLULEN described, qsizetype longest)
+{
+    const int size = field.type == data::FieldType::Memo || described > 65535 ? 0 : int(described);
+    return qMax(size, int(longest));
+}
+
+} // namespace
+
+data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement)
+{
+    data::ColumnPacket packet;
+    std::vector<SQLULEN> describedSize = describeFields(statement, packet.fields);
+    const int columns = int(packet.fields.size());
+    data::ColumnStore &rows = packet.rows;
+    rows.reset(columns);
+    std::vector<bool> widened(columns, false);
+    std::vector<qsizetype> longest(columns, 0);
+    std::vector<char16_t> text;
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+    while (statement.fetch()) {
+        const int row = rows.appendNullRow();
+        for (int c = 0; c < columns; ++c) {
+            // Texts go from the driver's buffer into the column, without a
+            // QString of their own.
+            if (data::isTextType(packet.fields[c].type)) {
+                text.clear();
+                const bool any = fetchInPieces<SQLWCHAR, 2048>(statement, SQLUSMALLINT(c + 1), SQL_C_WCHAR, 1,
+                                                               [&text](const SQLWCHAR *piece, qsizetype units) {
+                                                                   const auto *first = reinterpret_cast<const char16_t *>(piece);
+                                                                   text.insert(text.end(), first, first + units);
+                                                               });
+                if (any)
+                    longest[c] = qMax(longest[c], rows.setUtf16(row, c, text.data(), qsizetype(text.size())));
+                continue;
+            }
+            bool unfit = false;
+            const QVariant value = fetchCell(statement, SQLUSMALLINT(c + 1), packet.fields[c].type, &unfit);
+            if (unfit)
+                widened[c] = true;
+            if (!value.isNull())
+                rows.set(row, c, value);
+        }
+    }
+
+    for (int c = 0; c < columns; ++c) {
+        data::FieldDef &field = packet.fields[c];
+        if (widened[c]) {
+            field.type = data::FieldType::String;
+            describedSize[c] = 0;
+            const QVector<QVariant> values = rows.takeColumn(c);
+            for (int row = 0; row < int(values.size()); ++row) {
+                if (values[row].isNull())
+                    continue;
+                const QString widenedText = textOf(values[row]);
+                longest[c] = qMax(longest[c], widenedText.size());
+                rows.set(row, c, QVariant(widenedText));
+            }
+        }
+        if (data::isTextType(field.type))
+            field.size = textFieldSize(field, describedSize[c], longest[c]);
+    }
+    rows.squeeze();
+    return packet;
+}
+
+data::DataPacket readOdbcDataPacket(OdbcStatement &statement)
+{
+    data::DataPacket packet;
+    std::vector<SQLULEN> describedSize = describeFields(statement, packet.fields);
+    const int columns = int(packet.fields.size());
 
     std::vector<bool> widened(columns, false);
     while (statement.fetch()) {
@@ -287,14 +365,10 @@ data::DataPacket readOdbcDataPacket(OdbcStatement &statement)
         }
         if (!data::isTextType(field.type))
             continue;
-        int longest = 0;
+        qsizetype longest = 0;
         for (const auto &row : packet.rows)
-            longest = qMax(longest, int(row.at(c).toString().size()));
-        // A long text type's size is its limit (up to 2 GB), no width to show.
-        const int described = field.type == data::FieldType::Memo || describedSize[c] > 65535
-            ? 0
-            : int(describedSize[c]);
-        field.size = qMax(described, longest);
+            longest = qMax(longest, row.at(c).toString().size());
+        field.size = textFieldSize(field, describedSize[c], longest);
     }
     return packet;
 }

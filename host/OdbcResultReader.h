@@ -2,6 +2,7 @@
 
 #include <QVariant>
 
+#include "ColumnStore.h"
 #include "DataPacket.h"
 #include "OdbcStatement.h"
 
@@ -19,6 +20,8 @@ data::FieldType fieldTypeFromOdbc(const OdbcColumn &column);
 
 // Reads the current result to its end.
 data::DataPacket readOdbcDataPacket(OdbcStatement &statement);
+// The same result held column by column, as a dataset takes it over.
+data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement);
 
 // First column of the first row of the current result, typed like a packet
 // value; a NULL is a null QVariant; no row at all gives an empty text.

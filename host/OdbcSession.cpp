@@ -30,14 +30,15 @@ std::unique_ptr<OdbcSession> OdbcSession::forOneDatabase(const DatabaseLocation 
 
 OdbcSession::~OdbcSession() = default;
 
-data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString &sql)
+template <typename Read>
+auto OdbcSession::firstResult(OdbcConnection &connection, const QString &sql, Read read)
 {
-    data::DataPacket packet;
+    decltype(read(std::declval<OdbcStatement &>())) packet;
     bool haveResult = false;
     // The packet is the first result set; statements around it still run.
     connection.run(sql, [&](OdbcStatement &statement) {
         if (!haveResult) {
-            packet = readOdbcDataPacket(statement);
+            packet = read(statement);
             haveResult = true;
         }
     });
@@ -48,9 +49,16 @@ data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString
     return packet;
 }
 
+data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString &sql)
+{
+    return firstResult(connection, sql, readOdbcDataPacket);
+}
+
 std::unique_ptr<data::ClientDataSet> OdbcSession::openDataSet(OdbcConnection &connection, const QString &sql)
 {
-    return clientDataSetFromPacket(openData(connection, sql));
+    auto dataSet = std::make_unique<data::ClientDataSet>();
+    dataSet->SetData(firstResult(connection, sql, readOdbcColumnPacket));
+    return dataSet;
 }
 
 QVariant OdbcSession::value(OdbcConnection &connection, const QString &sql)

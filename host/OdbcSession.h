@@ -49,6 +49,8 @@ public:
 private:
     OdbcSession(std::shared_ptr<OdbcConnection> hr, std::shared_ptr<OdbcConnection> rcms);
 
+    template <typename Read>
+    static auto firstResult(OdbcConnection &connection, const QString &sql, Read read);
     static data::DataPacket openData(OdbcConnection &connection, const QString &sql);
     static std::unique_ptr<data::ClientDataSet> openDataSet(OdbcConnection &connection, const QString &sql);
     static QVariant value(OdbcConnection &connection, const QString &sql);

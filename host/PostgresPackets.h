@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ColumnStore.h"
 #include "DataPacket.h"
 
 // PostgreSQL folds every unquoted name to lower case and describes a citext
@@ -12,3 +13,4 @@
 // the module's statement spells it (an alias, a column it names), else as the
 // schema spells it; a text column of the schema gets the schema's length.
 void adaptPostgresPacket(data::DataPacket &packet, const QString &moduleText);
+void adaptPostgresPacket(data::ColumnPacket &packet, const QString &moduleText);

@@ -254,6 +254,13 @@ TEST_F(OdbcSessionTest, ValuesTheDriverCannotConvertWidenTheColumn)
     // A real NULL stays NULL and keeps its column's type.
     EXPECT_EQ(p.fields.at(2).type, data::FieldType::Integer);
     EXPECT_TRUE(p.rows.at(1).at(2).isNull());
+    // A dataset, read column by column, holds the same.
+    const auto dataSet = session->OpenHrQuery(QStringLiteral("Select * From Mixed"));
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(dataSet->Fields()[c]->DataType(), p.fields.at(c).type) << c;
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(dataSet->storedValue(row, c), p.rows.at(row).at(c)) << row << c;
+    }
     EXPECT_EQ(session->GetHrValue(QStringLiteral("Select i From Mixed Where d = 'someday'")),
               QVariant(QStringLiteral("abc")));
     EXPECT_TRUE(session->GetHrValue(QStringLiteral("Select n From Mixed")).isNull());
