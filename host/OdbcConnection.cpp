@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
+#include <system_error>
 
 #include "HostConfig.h"
 #include "LumoError.h"
@@ -90,7 +91,8 @@ OdbcConnection::~OdbcConnection()
 {
     try {
         finishSending();
-    } catch (const data::LumoError &) {
+    } catch (...) {
+        // Whatever the request met, the transaction is abandoned below.
     }
     if (!m_connected)
         return;
@@ -243,16 +245,20 @@ void OdbcConnection::sendBatchAside()
 {
     // Made while the request before is still on its way (a column type not
     // known yet waits for it: asking needs the connection).
-    QString text = requestText(m_batch.statements());
+    const QString text = requestText(m_batch.statements());
     finishSending();
     if (m_batchFailure) {
         m_batch.clear();
         return;
     }
-    m_sending = std::async(std::launch::async, [this, entries = m_batch.entries(), text = std::move(text)] {
-        sendEntries(entries, text, true);
-    });
+    const std::vector<OdbcBatch::Entry> entries = m_batch.entries();
     m_batch.clear();
+    try {
+        m_sending = std::async(std::launch::async, [this, entries, text] { sendEntries(entries, text, true); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the request goes now, on this one.
+        sendEntries(entries, text, true);
+    }
 }
 
 void OdbcConnection::finishSending()
@@ -379,8 +385,9 @@ void OdbcConnection::rollback()
 {
     try {
         finishSending();
-    } catch (const data::LumoError &) {
-        // The cut is known now: there is nothing left to roll back.
+    } catch (...) {
+        // A cut is known now (nothing is left to roll back then); anything
+        // else the request met is undone by the rollback below.
     }
     m_depth = 0;
     m_batch.clear();

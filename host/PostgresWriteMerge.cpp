@@ -147,10 +147,12 @@ private:
     bool word(QString *out)
     {
         const Token &t = m_tokens[m_at];
-        static const QSet<QString> reserved = {QStringLiteral("values"), QStringLiteral("set"),
-                                               QStringLiteral("where"), QStringLiteral("from")};
-        if (t.kind != Token::Word || reserved.contains(t.text.toString().toLower()))
+        if (t.kind != Token::Word)
             return false;
+        for (const char16_t *reserved : {u"values", u"set", u"where", u"from"}) {
+            if (t.text.compare(QStringView(reserved), Qt::CaseInsensitive) == 0)
+                return false;
+        }
         *out = t.text.toString();
         ++m_at;
         return true;
