@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-
 #include <QHash>
+#include <QString>
 
 #include <functional>
 #include <future>
