@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QHeaderView>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -146,14 +147,17 @@ public:
     QWidget *window() const { return m_host->moduleWindow(); }
     CodePicker *picker() const { return qobject_cast<CodePicker *>(m_host->session()->CodePicker.data()); }
 
-    void sql(const QString &text)
+    void sql(const QString &text, SchemaDatabase database = SchemaDatabase::HealthRecord)
     {
         if (m_server) {
-            m_server->exec(SchemaDatabase::HealthRecord, text);
+            m_server->exec(database, text);
             return;
         }
         sqlite3 *db = nullptr;
-        sqlite3_open(hrFile().toUtf8().constData(), &db);
+        sqlite3_open((database == SchemaDatabase::HealthRecord ? hrFile() : m_dir.filePath(QStringLiteral("rcms.db")))
+                         .toUtf8()
+                         .constData(),
+                     &db);
         char *error = nullptr;
         const int rc = sqlite3_exec(db, text.toUtf8().constData(), nullptr, nullptr, &error);
         sqlite3_close(db);
@@ -266,6 +270,7 @@ private slots:
     void aFullAreaSaysSoOnOpening();
     void gridLayoutIsKeptPerLogin();
     void exportWritesTheListedUsers();
+    void synchroniseByTheToolbar();
 };
 
 void E2eUserDialog::initTestCase()
@@ -564,4 +569,38 @@ void E2eUserDialog::exportWritesTheListedUsers()
 }
 
 QTEST_MAIN(E2eUserDialog)
+// The synchronisation as a person starts it, on a run large enough that the
+// server gets its writes in several requests: 1,500 new RCMS users of the test
+// unit and every demo user changed. A second run then finds nothing to change.
+void E2eUserDialog::synchroniseByTheToolbar()
+{
+    Host host;
+    host.sql(QStringLiteral("Update p_User Set ContactType = 'e2e'"), SchemaDatabase::Rcms);
+    host.sql(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 1499) "
+                            "INSERT INTO p_User (UserCode, UserName, Spell, OrgCode, Grade, PassWord) "
+                            "SELECT '4199900' || CAST(1000000 + i AS TEXT), '同步' || CAST(i AS TEXT), 'TB', '%1', '3', 'p' "
+                            "FROM s").arg(kUnit),
+             SchemaDatabase::Rcms);
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    auto *counts = host.window()->findChild<QLabel *>(QStringLiteral("lblSyncCounts"));
+    QVERIFY(counts);
+    const QRegularExpression shown(QStringLiteral("^新增 (\\d+) 人, 更新 (\\d+) 人, 未变 (\\d+) 人"));
+    QList<int> seen;  // added, changed, unchanged of each run
+    for (int run = 0; run < 2; ++run) {
+        host.messages.clear();
+        host.click("BtnSyh");
+        QTRY_VERIFY2(host.messages.contains(QStringLiteral("同步农合用户信息数据成功")),
+                     qPrintable(host.messages.join(QLatin1Char('\n'))));
+        const QRegularExpressionMatch m = shown.match(counts->text());
+        QVERIFY2(m.hasMatch(), qPrintable(counts->text()));
+        seen << m.captured(1).toInt() << m.captured(2).toInt() << m.captured(3).toInt();
+    }
+    QVERIFY2(seen[0] >= 1500 && seen[1] > 0 && seen[2] == 0, qPrintable(counts->text()));
+    QCOMPARE(seen.mid(3), (QList<int>{0, 0, seen[0] + seen[1] + seen[2]}));
+    QCOMPARE(host.count(QStringLiteral("UserCode Like '41999001%' And Spell = 'TB'")), 1500);
+    QCOMPARE(host.grid()->model()->rowCount(), 1500);
+    screenshot(host.window()->window(), onPostgres() ? "sync-server" : "sync-file");
+}
+
 #include "tst_e2e_user_dialog.moc"
