@@ -346,13 +346,12 @@ qsizetype ColumnStore::setUtf16(int row, int column, const char16_t *utf16, qsiz
 {
     Column &c = m_columns[std::size_t(column)];
     clearCell(c, row);
+    const QStringView text(utf16, size);
     if (c.shared || !takesCompactly(c, QMetaType::QString) || !fitsSpan(c.chars.size(), size)) {
-        put(c, row, QVariant(QString(reinterpret_cast<const QChar *>(utf16), size)));
+        put(c, row, QVariant(text.toString()));
         return size;
     }
-    const std::size_t offset = c.chars.size();
-    c.chars.insert(c.chars.end(), utf16, utf16 + size);
-    c.words[row] = keptOrShared(c, offset);
+    c.words[row] = storedText(c, text);
     c.states[row] = State::Compact;
     return size;
 }

@@ -14,10 +14,6 @@ QString spellingInText(const QString &name, const QString &text)
     return word.match(text).captured(0);
 }
 
-} // namespace
-
-namespace {
-
 // longestText(c): the longest text of column c.
 template <typename LongestText>
 void adaptPostgresFields(QVector<data::FieldDef> &fields, const QString &moduleText, LongestText longestText)
