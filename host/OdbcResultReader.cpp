@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -76,12 +77,11 @@ std::optional<QByteArray> fetchBytes(OdbcStatement &statement, SQLUSMALLINT colu
     return any ? std::optional<QByteArray>(bytes) : std::nullopt;
 }
 
-// A fixed-size value in its C type; false for NULL.
-template <typename T>
-bool fetchFixed(OdbcStatement &statement, SQLUSMALLINT column, SQLSMALLINT cType, T *value)
+// A fixed-size value into `value` (`size` bytes); false for NULL.
+bool fetchFixed(OdbcStatement &statement, SQLUSMALLINT column, SQLSMALLINT cType, void *value, SQLLEN size)
 {
     SQLLEN indicator = 0;
-    const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, value, sizeof(T), &indicator);
+    const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, value, size, &indicator);
     if (rc == SQL_NO_DATA)
         return false;
     if (!SQL_SUCCEEDED(rc))
@@ -94,50 +94,69 @@ QTime timeOf(SQLUSMALLINT hour, SQLUSMALLINT minute, SQLUSMALLINT second, SQLUIN
     return QTime(hour, minute, second, int(fractionNs / 1000000));
 }
 
+// How a field that is neither text nor bytes is read: its C type and size.
+// Decimals and money come as text: a double would round their last digits
+// away.
+struct FixedCType
+{
+    SQLSMALLINT cType;
+    SQLLEN size;
+};
+constexpr SQLLEN kLargestFixed = sizeof(SQL_TIMESTAMP_STRUCT);
+
+std::optional<FixedCType> fixedCTypeOf(data::FieldType type)
+{
+    using data::FieldType;
+    if (data::isIntegerType(type))
+        return FixedCType{SQL_C_SBIGINT, sizeof(SQLBIGINT)};
+    switch (type) {
+    case FieldType::Float: return FixedCType{SQL_C_DOUBLE, sizeof(SQLDOUBLE)};
+    case FieldType::Boolean: return FixedCType{SQL_C_BIT, sizeof(SQLCHAR)};
+    case FieldType::Date: return FixedCType{SQL_C_TYPE_DATE, sizeof(SQL_DATE_STRUCT)};
+    case FieldType::DateTime: return FixedCType{SQL_C_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT)};
+    case FieldType::Time: return FixedCType{SQL_C_TYPE_TIME, sizeof(SQL_TIME_STRUCT)};
+    default: return std::nullopt;
+    }
+}
+
+// The packet value of a fixed-size value read as fixedCTypeOf(type) says.
+QVariant fixedValue(data::FieldType type, const void *value)
+{
+    using data::FieldType;
+    if (data::isIntegerType(type))
+        return QVariant(qint64(*static_cast<const SQLBIGINT *>(value)));
+    switch (type) {
+    case FieldType::Float: return QVariant(double(*static_cast<const SQLDOUBLE *>(value)));
+    case FieldType::Boolean: return QVariant(*static_cast<const SQLCHAR *>(value) != 0);
+    case FieldType::Date: {
+        const auto &v = *static_cast<const SQL_DATE_STRUCT *>(value);
+        return QVariant(QDate(v.year, v.month, v.day));
+    }
+    case FieldType::DateTime: {
+        const auto &v = *static_cast<const SQL_TIMESTAMP_STRUCT *>(value);
+        return QVariant(QDateTime(QDate(v.year, v.month, v.day), timeOf(v.hour, v.minute, v.second, v.fraction)));
+    }
+    case FieldType::Time: {
+        const auto &v = *static_cast<const SQL_TIME_STRUCT *>(value);
+        return QVariant(timeOf(v.hour, v.minute, v.second, 0));
+    }
+    default: return QVariant();
+    }
+}
+
 // The value in its packet form; a null QVariant for NULL.
 QVariant fetchTyped(OdbcStatement &statement, SQLUSMALLINT column, data::FieldType type)
 {
-    using data::FieldType;
-    if (data::isIntegerType(type)) {
-        SQLBIGINT v = 0;
-        return fetchFixed(statement, column, SQL_C_SBIGINT, &v) ? QVariant(qint64(v)) : QVariant();
-    }
     if (data::isBytesType(type)) {
         const auto bytes = fetchBytes(statement, column);
         return bytes ? QVariant(*bytes) : QVariant();
     }
-    // Decimals and money come as text (the default below): a double would
-    // round their last digits away.
-    if (type == FieldType::Float) {
-        SQLDOUBLE v = 0;
-        return fetchFixed(statement, column, SQL_C_DOUBLE, &v) ? QVariant(double(v)) : QVariant();
+    if (const auto fixed = fixedCTypeOf(type)) {
+        alignas(SQL_TIMESTAMP_STRUCT) unsigned char value[kLargestFixed];
+        return fetchFixed(statement, column, fixed->cType, value, fixed->size) ? fixedValue(type, value) : QVariant();
     }
-    switch (type) {
-    case FieldType::Boolean: {
-        SQLCHAR v = 0;
-        return fetchFixed(statement, column, SQL_C_BIT, &v) ? QVariant(v != 0) : QVariant();
-    }
-    case FieldType::Date: {
-        SQL_DATE_STRUCT v{};
-        return fetchFixed(statement, column, SQL_C_TYPE_DATE, &v) ? QVariant(QDate(v.year, v.month, v.day))
-                                                                  : QVariant();
-    }
-    case FieldType::DateTime: {
-        SQL_TIMESTAMP_STRUCT v{};
-        if (!fetchFixed(statement, column, SQL_C_TYPE_TIMESTAMP, &v))
-            return QVariant();
-        return QVariant(QDateTime(QDate(v.year, v.month, v.day), timeOf(v.hour, v.minute, v.second, v.fraction)));
-    }
-    case FieldType::Time: {
-        SQL_TIME_STRUCT v{};
-        return fetchFixed(statement, column, SQL_C_TYPE_TIME, &v) ? QVariant(timeOf(v.hour, v.minute, v.second, 0))
-                                                                  : QVariant();
-    }
-    default: {
-        const auto text = fetchText(statement, column);
-        return text ? QVariant(*text) : QVariant();
-    }
-    }
+    const auto text = fetchText(statement, column);
+    return text ? QVariant(*text) : QVariant();
 }
 
 // Reads one cell. A non-text cell that the driver calls NULL is asked for
@@ -276,43 +295,228 @@ int textFieldSize(const data::FieldDef &field, SQLULEN described, qsizetype long
     return qMax(size, int(longest));
 }
 
+// Fills a column store from the cells of the current row, keeping what the
+// fields' sizes and types are settled from at the end.
+class ColumnFiller
+{
+public:
+    explicit ColumnFiller(data::ColumnPacket &packet) : m_packet(packet)
+    {
+        const int columns = int(packet.fields.size());
+        packet.rows.reset(columns);
+        widened.assign(columns, false);
+        longest.assign(columns, 0);
+    }
+
+    // Puts a text straight from the driver's buffer into its column, without
+    // a QString of its own.
+    void putText(int row, int column, const SQLWCHAR *units, qsizetype size)
+    {
+        static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+        longest[column] = qMax(longest[column],
+                               m_packet.rows.setUtf16(row, column, reinterpret_cast<const char16_t *>(units), size));
+    }
+
+    // Reads one cell of the statement's current row with SQLGetData.
+    void readCell(OdbcStatement &statement, int row, int column)
+    {
+        const auto odbcColumn = SQLUSMALLINT(column + 1);
+        if (data::isTextType(m_packet.fields[column].type)) {
+            m_text.clear();
+            const bool any = fetchInPieces<SQLWCHAR, 2048>(statement, odbcColumn, SQL_C_WCHAR, 1,
+                                                           [this](const SQLWCHAR *piece, qsizetype units) {
+                                                               m_text.insert(m_text.end(), piece, piece + units);
+                                                           });
+            if (any)
+                putText(row, column, m_text.data(), qsizetype(m_text.size()));
+            return;
+        }
+        bool unfit = false;
+        const QVariant value = fetchCell(statement, odbcColumn, m_packet.fields[column].type, &unfit);
+        if (unfit)
+            widened[column] = true;
+        if (!value.isNull())
+            m_packet.rows.set(row, column, value);
+    }
+
+    std::vector<bool> widened;        // columns that met a value their type could not hold
+    std::vector<qsizetype> longest;   // longest text per column
+
+private:
+    data::ColumnPacket &m_packet;
+    std::vector<SQLWCHAR> m_text;
+};
+
+// Rows fetched a block at a time into buffers bound column by column: one
+// driver call per block rather than one per cell. Texts are bound at their
+// described width (a longer one is read again whole); bytes are not bound.
+// The statement is back to one row a fetch with nothing bound when this goes,
+// also when reading fails.
+class BoundRowBlock
+{
+public:
+    static constexpr SQLULEN kRows = 256;
+    // Widest text bound, in UTF-16 units; a text without a described width
+    // is bound at kUndescribedText.
+    static constexpr SQLULEN kWidestText = 1024;
+    static constexpr SQLULEN kUndescribedText = 255;
+
+    // Whether every field can be bound (bytes cannot).
+    static bool binds(const QVector<data::FieldDef> &fields)
+    {
+        return std::none_of(fields.cbegin(), fields.cend(),
+                            [](const data::FieldDef &f) { return data::isBytesType(f.type); });
+    }
+
+    BoundRowBlock(OdbcStatement &statement, const QVector<data::FieldDef> &fields,
+                  const std::vector<SQLULEN> &describedSize)
+        : m_statement(statement), m_columns(fields.size())
+    {
+        const SQLHSTMT h = statement.handle();
+        if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(kRows), 0)) ||
+            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, m_status, 0)) ||
+            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0)))
+            statement.fail(QStringLiteral("结果行无法成批读取"));
+        for (int c = 0; c < int(m_columns.size()); ++c) {
+            Column &column = m_columns[c];
+            if (const auto fixed = fixedCTypeOf(fields[c].type)) {
+                column.cType = fixed->cType;
+                column.width = fixed->size;
+            } else {
+                const SQLULEN described = describedSize[c];
+                const SQLULEN units = described > 0 && described <= kWidestText ? described : kUndescribedText;
+                column.cType = SQL_C_WCHAR;
+                column.width = SQLLEN((units + 1) * sizeof(SQLWCHAR));  // and the terminating zero
+            }
+            column.values.assign(std::size_t(column.width) * kRows, 0);
+            column.indicators.assign(kRows, 0);
+            if (!SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(c + 1), column.cType, column.values.data(), column.width,
+                                          column.indicators.data())))
+                statement.fail(QStringLiteral("结果的第%1列无法读取").arg(c + 1));
+        }
+    }
+    ~BoundRowBlock()
+    {
+        const SQLHSTMT h = m_statement.handle();
+        SQLFreeStmt(h, SQL_UNBIND);
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(1), 0);
+    }
+    BoundRowBlock(const BoundRowBlock &) = delete;
+    BoundRowBlock &operator=(const BoundRowBlock &) = delete;
+
+    // The rows of the next block; 0 at the end of the result.
+    int fetch()
+    {
+        const SQLRETURN rc = SQLFetch(m_statement.handle());
+        if (rc == SQL_NO_DATA)
+            return 0;
+        if (!SQL_SUCCEEDED(rc))
+            m_statement.fail(QStringLiteral("结果行无法读取"));
+        return int(m_fetched);
+    }
+    // Whether the driver could not give row `row` of the block as bound.
+    bool failed(int row) const { return m_status[row] == SQL_ROW_ERROR; }
+    // Makes row `row` of the block current for SQLGetData.
+    void position(int row)
+    {
+        if (!SQL_SUCCEEDED(SQLSetPos(m_statement.handle(), SQLSETPOSIROW(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE)))
+            m_statement.fail(QStringLiteral("结果行无法读取"));
+    }
+
+    bool isNull(int column, int row) const { return m_columns[column].indicators[row] == SQL_NULL_DATA; }
+    const void *value(int column, int row) const
+    {
+        const Column &c = m_columns[column];
+        return c.values.data() + std::size_t(c.width) * std::size_t(row);
+    }
+    bool isText(int column) const { return m_columns[column].cType == SQL_C_WCHAR; }
+    // UTF-16 units of a bound text; -1 when it did not fit its buffer.
+    qsizetype textUnits(int column, int row) const
+    {
+        const Column &c = m_columns[column];
+        const SQLLEN bytes = c.indicators[row];
+        if (bytes == SQL_NO_TOTAL || bytes > c.width - SQLLEN(sizeof(SQLWCHAR)))
+            return -1;
+        return bytes / qsizetype(sizeof(SQLWCHAR));
+    }
+
+private:
+    struct Column
+    {
+        SQLSMALLINT cType = SQL_C_WCHAR;
+        SQLLEN width = 0;  // bytes per row
+        std::vector<unsigned char> values;
+        std::vector<SQLLEN> indicators;
+    };
+    OdbcStatement &m_statement;
+    std::vector<Column> m_columns;
+    SQLUSMALLINT m_status[kRows] = {};
+    SQLULEN m_fetched = 0;
+};
+
+void readRowByRow(OdbcStatement &statement, data::ColumnStore &rows, ColumnFiller &filler)
+{
+    const int columns = rows.columnCount();
+    while (statement.fetch()) {
+        const int row = rows.appendNullRow();
+        for (int c = 0; c < columns; ++c)
+            filler.readCell(statement, row, c);
+    }
+}
+
+void readInBlocks(OdbcStatement &statement, data::ColumnPacket &packet, const std::vector<SQLULEN> &describedSize,
+                  ColumnFiller &filler)
+{
+    data::ColumnStore &rows = packet.rows;
+    const int columns = rows.columnCount();
+    BoundRowBlock block(statement, packet.fields, describedSize);
+    while (const int count = block.fetch()) {
+        for (int r = 0; r < count; ++r) {
+            const int row = rows.appendNullRow();
+            // A row the driver could not convert is read cell by cell, as
+            // one at a time would have.
+            if (block.failed(r)) {
+                block.position(r);
+                for (int c = 0; c < columns; ++c)
+                    filler.readCell(statement, row, c);
+                continue;
+            }
+            for (int c = 0; c < columns; ++c) {
+                if (block.isNull(c, r))
+                    continue;
+                if (!block.isText(c)) {
+                    rows.set(row, c, fixedValue(packet.fields[c].type, block.value(c, r)));
+                    continue;
+                }
+                const qsizetype units = block.textUnits(c, r);
+                if (units >= 0) {
+                    filler.putText(row, c, static_cast<const SQLWCHAR *>(block.value(c, r)), units);
+                } else {
+                    block.position(r);
+                    filler.readCell(statement, row, c);
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 
-data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement)
+data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement, OdbcFetch fetch)
 {
     data::ColumnPacket packet;
     std::vector<SQLULEN> describedSize = describeFields(statement, packet.fields);
     const int columns = int(packet.fields.size());
     data::ColumnStore &rows = packet.rows;
-    rows.reset(columns);
-    std::vector<bool> widened(columns, false);
-    std::vector<qsizetype> longest(columns, 0);
-    std::vector<char16_t> text;
-    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
-    while (statement.fetch()) {
-        const int row = rows.appendNullRow();
-        for (int c = 0; c < columns; ++c) {
-            // Texts go from the driver's buffer into the column, without a
-            // QString of their own.
-            if (data::isTextType(packet.fields[c].type)) {
-                text.clear();
-                const bool any = fetchInPieces<SQLWCHAR, 2048>(statement, SQLUSMALLINT(c + 1), SQL_C_WCHAR, 1,
-                                                               [&text](const SQLWCHAR *piece, qsizetype units) {
-                                                                   const auto *first = reinterpret_cast<const char16_t *>(piece);
-                                                                   text.insert(text.end(), first, first + units);
-                                                               });
-                if (any)
-                    longest[c] = qMax(longest[c], rows.setUtf16(row, c, text.data(), qsizetype(text.size())));
-                continue;
-            }
-            bool unfit = false;
-            const QVariant value = fetchCell(statement, SQLUSMALLINT(c + 1), packet.fields[c].type, &unfit);
-            if (unfit)
-                widened[c] = true;
-            if (!value.isNull())
-                rows.set(row, c, value);
-        }
-    }
+    ColumnFiller filler(packet);
+    if (fetch == OdbcFetch::InBlocks && BoundRowBlock::binds(packet.fields))
+        readInBlocks(statement, packet, describedSize, filler);
+    else
+        readRowByRow(statement, rows, filler);
+    std::vector<bool> &widened = filler.widened;
+    std::vector<qsizetype> &longest = filler.longest;
 
     for (int c = 0; c < columns; ++c) {
         data::FieldDef &field = packet.fields[c];

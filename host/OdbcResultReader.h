@@ -20,8 +20,15 @@ data::FieldType fieldTypeFromOdbc(const OdbcColumn &column);
 
 // Reads the current result to its end.
 data::DataPacket readOdbcDataPacket(OdbcStatement &statement);
+// How the rows of a result are taken from the driver: one at a time with a
+// call per cell, or a block of rows a call into bound buffers. Blocks suit a
+// driver that fails a value it cannot convert (the PostgreSQL driver); where
+// the driver gives such a value as NULL (the SQLite driver), every NULL of a
+// typed column would have to be asked for again, as one at a time does.
+enum class OdbcFetch { RowByRow, InBlocks };
+
 // The same result held column by column, as a dataset takes it over.
-data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement);
+data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement, OdbcFetch fetch = OdbcFetch::RowByRow);
 
 // First column of the first row of the current result, typed like a packet
 // value; a NULL is a null QVariant; no row at all gives an empty text.

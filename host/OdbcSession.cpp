@@ -57,7 +57,10 @@ data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString
 std::unique_ptr<data::ClientDataSet> OdbcSession::openDataSet(OdbcConnection &connection, const QString &sql)
 {
     auto dataSet = std::make_unique<data::ClientDataSet>();
-    dataSet->SetData(firstResult(connection, sql, readOdbcColumnPacket));
+    const OdbcFetch fetch = connection.dialect() == OdbcDialect::PostgreSql ? OdbcFetch::InBlocks : OdbcFetch::RowByRow;
+    dataSet->SetData(firstResult(connection, sql, [fetch](OdbcStatement &statement) {
+        return readOdbcColumnPacket(statement, fetch);
+    }));
     return dataSet;
 }
 

@@ -1,8 +1,10 @@
 // The ODBC session on a real database server (the PostgreSQL test server):
-// several clients at once, and connections the server cuts. Each test compares
+// several clients at once, connections the server cuts, and reading and
+// writing in bulk. Each test compares
 // a dump of the server's tables before and after. Skipped without a server.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -447,6 +449,61 @@ TEST_F(ServerClients, ACutConnectionFailsTheTransactionWholeAndTheNextCommandCon
               std::string::npos);
     EXPECT_EQ(session->OpenHrData(userList(QStringLiteral("341621101"))).rows.size(), 5);
     EXPECT_EQ(hrDump(), written);
+}
+
+// A dataset comes from the server a block of rows at a time, a data packet one
+// cell at a time; both must hold the same values and fields: past a block's
+// end, for a NULL of every type, and for texts longer than the width their
+// column is bound at (characters outside the basic plane take two units).
+TEST_F(ServerClients, DataSetsReadInBlocksHoldWhatReadingCellByCellGives)
+{
+    server->exec(SchemaDatabase::HealthRecord, QStringLiteral(
+        "CREATE TABLE Mixed (id integer, amount numeric(10,2), ratio double precision, flag boolean, day date, "
+        "at timestamp(3), clock time(0), code citext CHECK (char_length(code) <= 20), "
+        "note citext CHECK (char_length(note) <= 2000), memo text, tiny varchar(3));"
+        "INSERT INTO Mixed SELECT i, CASE WHEN i % 5 <> 1 THEN i * 1.25 END, CASE WHEN i % 5 <> 2 THEN i / 3.0 END, "
+        "CASE WHEN i % 5 <> 3 THEN i % 2 = 0 END, CASE WHEN i % 5 <> 4 THEN date '2024-01-01' + i END, "
+        "CASE WHEN i % 5 <> 0 THEN timestamp '2024-01-01 08:30:00.125' + i * interval '1 minute' END, "
+        "CASE WHEN i % 6 <> 0 THEN time '08:00' + i * interval '1 second' END, "
+        "CASE WHEN i % 7 <> 0 THEN 'C' || i END, "
+        "CASE WHEN i % 7 = 1 THEN repeat('档案㐀', 200) WHEN i % 7 = 2 THEN NULL ELSE '备注' || i END, "
+        "CASE WHEN i % 11 = 0 THEN repeat('健康𠀀', 700) WHEN i % 11 = 1 THEN NULL ELSE 'm' || i END, "
+        "CASE WHEN i % 3 = 0 THEN '𠀀𠀁𠀂' WHEN i % 3 = 1 THEN NULL ELSE 'ab' END "
+        "FROM generate_series(1, 700) i"));
+    auto session = client();
+    const QString sql = QStringLiteral("Select * From Mixed Order By id");
+    const data::DataPacket cells = session->OpenHrData(sql);
+    const auto dataSet = session->OpenHrQuery(sql);
+    ASSERT_EQ(cells.rows.size(), 700);
+    ASSERT_EQ(dataSet->RecordCount(), 700);
+    ASSERT_EQ(dataSet->Fields().size(), cells.fields.size());
+    for (int c = 0; c < int(cells.fields.size()); ++c) {
+        EXPECT_EQ(dataSet->Fields()[c]->DataType(), cells.fields[c].type) << c;
+        EXPECT_EQ(dataSet->Fields()[c]->Size(), cells.fields[c].size) << c;
+    }
+    int mismatches = 0;
+    for (int row = 0; row < 700; ++row) {
+        for (int c = 0; c < int(cells.fields.size()); ++c) {
+            // The dataset holds a decimal as its number, the packet as its text.
+            const QVariant held = dataSet->storedValue(row, c);
+            const bool same = c == 1 ? held.toDouble() == cells.rows[row][c].toDouble() && held.isNull() == cells.rows[row][c].isNull()
+                                     : held == cells.rows[row][c];
+            if (!same && ++mismatches <= 3)
+                ADD_FAILURE() << "row " << row << " column " << c << ": "
+                              << held.toString().left(40).toStdString() << " vs "
+                              << cells.rows[row][c].toString().left(40).toStdString();
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // What both must hold, so that they cannot be wrong alike.
+    EXPECT_EQ(cells.rows[10][9].toString(), QStringLiteral("健康𠀀").repeated(700));
+    EXPECT_EQ(cells.rows[2][10].toString(), QStringLiteral("𠀀𠀁𠀂"));
+    EXPECT_EQ(cells.rows[0][8].toString(), QStringLiteral("档案㐀").repeated(200));
+    EXPECT_EQ(cells.rows[699][0].toLongLong(), 700);
+    EXPECT_EQ(cells.rows[0][5].toDateTime(), QDateTime(QDate(2024, 1, 1), QTime(8, 31, 0, 125)));
+    EXPECT_TRUE(cells.rows[4][5].isNull());
+    // The connection reads on as before.
+    EXPECT_EQ(session->GetHrValue(QStringLiteral("Select Count(*) From Mixed")).toLongLong(), 700);
 }
 
 } // namespace
