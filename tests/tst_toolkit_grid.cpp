@@ -74,6 +74,7 @@ private slots:
     void columnsAreFoundAndFocusedByName();
     void doubleClickRaisesOnDblClick();
     void viewsAreReadOnlyWholeRowViews();
+    void bestFitShowsEveryTextWholeInTheCurrentFont();
 };
 
 void TestToolkitGrid::showsColumnsAndCells()
@@ -318,4 +319,37 @@ void TestToolkitGrid::viewsAreReadOnlyWholeRowViews()
 }
 
 QTEST_MAIN(TestToolkitGrid)
+
+// Best fit widens a column to its widest text, repeated texts included, and
+// measures again in a font the grid took since.
+void TestToolkitGrid::bestFitShowsEveryTextWholeInTheCurrentFont()
+{
+    UserGrid g;
+    g.users.load({def("UserCode"), def("UserName"), def("OrgCode")},
+                 {{"0101", "张三", "A1"}, {"0102", "欧阳东方明珠", "A1"}, {"0103", "张三", "B2"}, {"0104", "李四", "A1"}});
+    QTableView *table = g.view->tableView();
+    const auto fitsEveryText = [&] {
+        const QFontMetrics metrics(table->font());
+        for (TcxGridDBColumn *column : {g.code, g.name, g.orgName}) {
+            for (int row = 0; row < g.view->RecordCount(); ++row) {
+                const QString text = g.view->DisplayText(row, column);
+                if (column->Width() < metrics.horizontalAdvance(text)) {
+                    qWarning() << column->Caption() << text << column->Width() << metrics.horizontalAdvance(text);
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    for (TcxGridDBColumn *column : {g.name, g.orgName})
+        column->SetWidth(10);
+    g.view->ApplyBestFit();
+    QVERIFY(fitsEveryText());
+    QFont larger = table->font();
+    larger.setPointSizeF(larger.pointSizeF() * 3);
+    table->setFont(larger);
+    g.view->ApplyBestFit();
+    QVERIFY(fitsEveryText());
+}
+
 #include "tst_toolkit_grid.moc"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QRegularExpression>
@@ -132,6 +133,34 @@ public:
     {
     }
 
+    // Best fit asks the size of up to a thousand cells a column, mostly the
+    // same few texts (unit names, grades, dates), and laying a text out is
+    // nearly all of it. The grid's cells differ in nothing else that counts
+    // for their size, so a size is kept per text while the font, the style
+    // and the option's features stay as they were.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+        // A wrapped text's size depends on its cell's width; a check box or an
+        // icon on more than the text.
+        if (!cell.icon.isNull()
+            || (cell.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::WrapText)))
+            return QStyledItemDelegate::sizeHint(option, index);
+        if (style != m_sizesStyle || cell.font != m_sizesFont || cell.features != m_sizesFeatures
+            || m_sizes.size() > kMaxSizes) {
+            m_sizes.clear();
+            m_sizesStyle = style;
+            m_sizesFont = cell.font;
+            m_sizesFeatures = cell.features;
+        }
+        auto known = m_sizes.constFind(cell.text);
+        if (known == m_sizes.cend())
+            known = m_sizes.insert(cell.text, QStyledItemDelegate::sizeHint(option, index));
+        return *known;
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
@@ -141,8 +170,14 @@ protected:
     }
 
 private:
+    static constexpr qsizetype kMaxSizes = 4096;
+
     QTableView *m_table;
     const bool *m_hideSelection;
+    mutable QHash<QString, QSize> m_sizes;
+    mutable const QStyle *m_sizesStyle = nullptr;
+    mutable QFont m_sizesFont;
+    mutable QStyleOptionViewItem::ViewItemFeatures m_sizesFeatures;
 };
 
 } // namespace
