@@ -7,6 +7,7 @@
 #include <QTime>
 
 #include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -109,7 +110,14 @@ public:
     qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size)
     {
         QVariant &value = m_rows[row][column];
-        value = m_repeated[column].text(utf8, int(size));
+        // A text the row already holds in the column before (a code read
+        // twice, once as it is and once in place of a missing one) is shared.
+        // SQLite keeps each column's bytes of the current row until it steps.
+        if (row == m_lastText.row && size == m_lastText.size && std::memcmp(utf8, m_lastText.utf8, size) == 0)
+            value = m_rows[row][m_lastText.column];
+        else
+            value = m_repeated[column].text(utf8, int(size));
+        m_lastText = {row, column, utf8, size};
         noteKind(column, QMetaType::QString);
         return static_cast<const QString *>(value.constData())->size();
     }
@@ -156,6 +164,13 @@ private:
 
     QVector<QVector<QVariant>> &m_rows;
     int m_columns;
+    struct
+    {
+        int row = -1;
+        int column = -1;
+        const char *utf8 = nullptr;
+        qsizetype size = 0;
+    } m_lastText;
     std::vector<RepeatedTexts> m_repeated;
     std::vector<int> m_kinds;  // per column: 0 none yet, -1 mixed
 };
