@@ -372,37 +372,14 @@ public:
                   const std::vector<SQLULEN> &describedSize)
         : m_statement(statement), m_columns(fields.size())
     {
-        const SQLHSTMT h = statement.handle();
-        if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(kRows), 0)) ||
-            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, m_status, 0)) ||
-            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0)))
-            statement.fail(QStringLiteral("结果行无法成批读取"));
-        for (int c = 0; c < int(m_columns.size()); ++c) {
-            Column &column = m_columns[c];
-            if (const auto fixed = fixedCTypeOf(fields[c].type)) {
-                column.cType = fixed->cType;
-                column.width = fixed->size;
-            } else {
-                const SQLULEN described = describedSize[c];
-                const SQLULEN units = described > 0 && described <= kWidestText ? described : kUndescribedText;
-                column.cType = SQL_C_WCHAR;
-                column.width = SQLLEN((units + 1) * sizeof(SQLWCHAR));  // and the terminating zero
-            }
-            column.values.assign(std::size_t(column.width) * kRows, 0);
-            column.indicators.assign(kRows, 0);
-            if (!SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(c + 1), column.cType, column.values.data(), column.width,
-                                          column.indicators.data())))
-                statement.fail(QStringLiteral("结果的第%1列无法读取").arg(c + 1));
+        try {
+            bind(fields, describedSize);
+        } catch (...) {
+            unbind();
+            throw;
         }
     }
-    ~BoundRowBlock()
-    {
-        const SQLHSTMT h = m_statement.handle();
-        SQLFreeStmt(h, SQL_UNBIND);
-        SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
-        SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
-        SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(1), 0);
-    }
+    ~BoundRowBlock() { unbind(); }
     BoundRowBlock(const BoundRowBlock &) = delete;
     BoundRowBlock &operator=(const BoundRowBlock &) = delete;
 
@@ -443,6 +420,41 @@ public:
     }
 
 private:
+    void bind(const QVector<data::FieldDef> &fields, const std::vector<SQLULEN> &describedSize)
+    {
+        const SQLHSTMT h = m_statement.handle();
+        if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(kRows), 0)) ||
+            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, m_status, 0)) ||
+            !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0)))
+            m_statement.fail(QStringLiteral("结果行无法成批读取"));
+        for (int c = 0; c < int(m_columns.size()); ++c) {
+            Column &column = m_columns[c];
+            if (const auto fixed = fixedCTypeOf(fields[c].type)) {
+                column.cType = fixed->cType;
+                column.width = fixed->size;
+            } else {
+                const SQLULEN described = describedSize[c];
+                const SQLULEN units = described > 0 && described <= kWidestText ? described : kUndescribedText;
+                column.cType = SQL_C_WCHAR;
+                column.width = SQLLEN((units + 1) * sizeof(SQLWCHAR));  // and the terminating zero
+            }
+            column.values.assign(std::size_t(column.width) * kRows, 0);
+            column.indicators.assign(kRows, 0);
+            if (!SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(c + 1), column.cType, column.values.data(), column.width,
+                                          column.indicators.data())))
+                m_statement.fail(QStringLiteral("结果的第%1列无法读取").arg(c + 1));
+        }
+    }
+    // Back to one row a fetch with nothing bound.
+    void unbind()
+    {
+        const SQLHSTMT h = m_statement.handle();
+        SQLFreeStmt(h, SQL_UNBIND);
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(1), 0);
+    }
+
     struct Column
     {
         SQLSMALLINT cType = SQL_C_WCHAR;
