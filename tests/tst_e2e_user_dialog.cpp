@@ -11,9 +11,9 @@
 #include <QMainWindow>
 #include <QHeaderView>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
@@ -107,7 +107,7 @@ public:
             HostConfig config = HostConfig::fromArguments(databaseArguments() + QStringList{QStringLiteral("--user"), user});
             createDemoDatabasesIfMissing(config);
         } else {
-            DemoData::create(hrFile(), m_dir.filePath(QStringLiteral("rcms.db")));
+            DemoData::create(hrFile(), rcmsFile());
         }
         const QString county = value(QStringLiteral(
             "Select y.StaAreaCode From p_User u Join P_YLFWDW y On y.OrgCode = u.OrgCode Where u.UserCode = 'admin'"));
@@ -134,11 +134,12 @@ public:
     HostApplication *app() const { return m_host.get(); }
     void loginAs(const QString &user) { m_user = user; }
     QString hrFile() const { return m_dir.filePath(QStringLiteral("hr.db")); }
+    QString rcmsFile() const { return m_dir.filePath(QStringLiteral("rcms.db")); }
     bool onServer() const { return m_server != nullptr; }
     QStringList databaseArguments() const
     {
         if (!m_server)
-            return {QStringLiteral("--hr"), hrFile(), QStringLiteral("--rcms"), m_dir.filePath(QStringLiteral("rcms.db"))};
+            return {QStringLiteral("--hr"), hrFile(), QStringLiteral("--rcms"), rcmsFile()};
         return {QStringLiteral("--hr"), QStringLiteral("odbc:") + m_server->hr().odbcConnection,
                 QStringLiteral("--hr-dialect"), QStringLiteral("postgresql"),
                 QStringLiteral("--rcms"), QStringLiteral("odbc:") + m_server->rcms().odbcConnection,
@@ -154,10 +155,7 @@ public:
             return;
         }
         sqlite3 *db = nullptr;
-        sqlite3_open((database == SchemaDatabase::HealthRecord ? hrFile() : m_dir.filePath(QStringLiteral("rcms.db")))
-                         .toUtf8()
-                         .constData(),
-                     &db);
+        sqlite3_open((database == SchemaDatabase::HealthRecord ? hrFile() : rcmsFile()).toUtf8().constData(), &db);
         char *error = nullptr;
         const int rc = sqlite3_exec(db, text.toUtf8().constData(), nullptr, nullptr, &error);
         sqlite3_close(db);
@@ -568,7 +566,6 @@ void E2eUserDialog::exportWritesTheListedUsers()
     QVERIFY(xlsx.read(2) == "PK");  // a zip archive, as every workbook is
 }
 
-QTEST_MAIN(E2eUserDialog)
 // The synchronisation as a person starts it, on a run large enough that the
 // server gets its writes in several requests: 1,500 new RCMS users of the test
 // unit and every demo user changed. A second run then finds nothing to change.
@@ -603,4 +600,5 @@ void E2eUserDialog::synchroniseByTheToolbar()
     screenshot(host.window()->window(), onPostgres() ? "sync-server" : "sync-file");
 }
 
+QTEST_MAIN(E2eUserDialog)
 #include "tst_e2e_user_dialog.moc"
