@@ -245,6 +245,10 @@ struct ClientDataSet::Impl
 
     void load(DataPacket &&packet)
     {
+        if (packet.rows.heldByColumn()) {
+            load(ColumnPacket{std::move(packet.fields), std::move(*packet.rows.takeColumns())});
+            return;
+        }
         buffer.clear();
         insertRow = -1;
         defineFields(packet.fields);
@@ -257,7 +261,7 @@ struct ClientDataSet::Impl
             textColumn[c] = isTextType(q->m_fields[c]->DataType());
         // Each row of the packet goes once it is stored, so that a large load
         // never holds the packet and the store whole at once.
-        QVector<QVector<QVariant>> packetRows = std::move(packet.rows);
+        QVector<QVector<QVariant>> packetRows = packet.rows.takeVector();
         for (auto &packetRow : packetRows) {
             QVector<QVariant> row = std::move(packetRow);
             if (row.size() != columns)

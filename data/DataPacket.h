@@ -6,6 +6,7 @@
 
 #include "DataExport.h"
 #include "FieldType.h"
+#include "PacketRows.h"
 
 namespace data {
 
@@ -18,7 +19,8 @@ struct DATA_EXPORT FieldDef
     int size = 0;
 };
 
-// What a query returns: the column definitions and the rows. A value is a null
+// What a query returns: the column definitions and the rows (which a reader
+// may hand over held column by column, see PacketRows). A value is a null
 // QVariant for SQL NULL; otherwise QString for text types, qint64 for integer
 // types, double for Float, the exact number's text for Currency/BCD (a double
 // is taken too, and a dataset stores the canonical text of data::Decimal),
@@ -26,7 +28,7 @@ struct DATA_EXPORT FieldDef
 struct DATA_EXPORT DataPacket
 {
     QVector<FieldDef> fields;
-    QVector<QVector<QVariant>> rows;
+    PacketRows rows;
 };
 
 } // namespace data

@@ -1,13 +1,10 @@
 #include "SqliteResultReader.h"
 
 #include <QDate>
-#include <QHashFunctions>
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QTime>
 
-#include <array>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -41,139 +38,6 @@ QVariant storedValue(sqlite3_stmt *statement, int column)
         return QVariant();
     }
 }
-
-// Texts that repeat down a column (unit codes, grades, contact types, short
-// search codes) are made once and shared: a value read again is a copy of the
-// one made before, which costs neither a conversion nor memory of its own.
-// Each column remembers a few recent short texts; a column whose texts do not
-// repeat stops looking after a while.
-class RepeatedTexts
-{
-public:
-    QVariant text(const char *bytes, int size)
-    {
-        if (!m_on || size > kLongest)
-            return QVariant(QString::fromUtf8(bytes, size));
-        const QByteArrayView view(bytes, size);
-        Slot &slot = m_slots[qHash(view) % m_slots.size()];
-        if (slot.filled && slot.bytes == view) {
-            ++m_hits;
-            return slot.value;
-        }
-        slot.bytes = view.toByteArray();
-        slot.value = QVariant(QString::fromUtf8(bytes, size));
-        slot.filled = true;
-        // Looking costs a copy of the bytes on a miss: not worth it where
-        // fewer than one text in four repeats.
-        if (++m_misses == kTrial && m_hits < kTrial / 3)
-            m_on = false;
-        return slot.value;
-    }
-
-private:
-    static constexpr int kLongest = 24;
-    static constexpr int kTrial = 512;
-    struct Slot
-    {
-        QByteArray bytes;
-        QVariant value;
-        bool filled = false;
-    };
-    std::array<Slot, 64> m_slots;
-    int m_hits = 0;
-    int m_misses = 0;
-    bool m_on = true;
-};
-
-// The rows of a data packet as the reader fills them: the same calls as a
-// column store's, each value a QVariant of its own.
-class PacketRows
-{
-public:
-    PacketRows(QVector<QVector<QVariant>> &rows, int columns)
-        : m_rows(rows), m_columns(columns), m_repeated(columns), m_kinds(std::size_t(columns), 0)
-    {
-    }
-
-    int rowCount() const { return int(m_rows.size()); }
-    int appendNullRow()
-    {
-        m_rows.append(QVector<QVariant>(m_columns));
-        return rowCount() - 1;
-    }
-    void set(int row, int column, const QVariant &value)
-    {
-        m_rows[row][column] = value;
-        if (!value.isNull())
-            noteKind(column, value.typeId());
-    }
-    qsizetype setUtf8(int row, int column, const char *utf8, qsizetype size)
-    {
-        QVariant &value = m_rows[row][column];
-        // A text the row already holds in the column before (a code read
-        // twice, once as it is and once in place of a missing one) is shared.
-        // SQLite keeps each column's bytes of the current row until it steps.
-        if (row == m_lastText.row && size == m_lastText.size && std::memcmp(utf8, m_lastText.utf8, size) == 0)
-            value = m_rows[row][m_lastText.column];
-        else
-            value = m_repeated[column].text(utf8, int(size));
-        m_lastText = {row, column, utf8, size};
-        noteKind(column, QMetaType::QString);
-        return static_cast<const QString *>(value.constData())->size();
-    }
-    void setLocalDateTime(int row, int column, QDate date, QTime time)
-    {
-        m_rows[row][column] = QVariant(QDateTime(date, time));
-        noteKind(column, QMetaType::QDateTime);
-    }
-    // As a column store tells them: the one kind of a column's values (0 when
-    // all are null), and whether there is only one.
-    int kindOf(int column) const { return qMax(m_kinds[std::size_t(column)], 0); }
-    bool uniform(int column) const { return m_kinds[std::size_t(column)] >= 0; }
-    QStringView text(int row, int column) const
-    {
-        const QVariant &v = m_rows.at(row).at(column);
-        return v.typeId() == QMetaType::QString ? QStringView(*static_cast<const QString *>(v.constData()))
-                                                 : QStringView();
-    }
-    QVector<QVariant> columnValues(int column) const
-    {
-        QVector<QVariant> values;
-        values.reserve(m_rows.size());
-        for (const auto &row : m_rows)
-            values.append(row.at(column));
-        return values;
-    }
-    QVector<QVariant> takeColumn(int column)
-    {
-        QVector<QVariant> values = columnValues(column);
-        for (auto &row : m_rows)
-            row[column] = QVariant();
-        return values;
-    }
-
-private:
-    void noteKind(int column, int kind)
-    {
-        int &known = m_kinds[std::size_t(column)];
-        if (known == 0)
-            known = kind;
-        else if (known != kind)
-            known = -1;  // mixed
-    }
-
-    QVector<QVector<QVariant>> &m_rows;
-    int m_columns;
-    struct
-    {
-        int row = -1;
-        int column = -1;
-        const char *utf8 = nullptr;
-        qsizetype size = 0;
-    } m_lastText;
-    std::vector<RepeatedTexts> m_repeated;
-    std::vector<int> m_kinds;  // per column: 0 none yet, -1 mixed
-};
 
 QString textOf(const QVariant &stored)
 {
@@ -391,14 +255,12 @@ bool storedAsIs(data::FieldType type, int kind)
     return false;
 }
 
-template <typename Rows>
-bool inStoredForm(const Rows &rows, data::FieldType type, int column)
+bool inStoredForm(const data::ColumnStore &rows, data::FieldType type, int column)
 {
     return rows.uniform(column) && (rows.kindOf(column) == 0 || storedAsIs(type, rows.kindOf(column)));
 }
 
-template <typename Rows>
-bool storeAs(data::FieldType type, Rows &rows, int column)
+bool storeAs(data::FieldType type, data::ColumnStore &rows, int column)
 {
     if (inStoredForm(rows, type, column))
         return true;
@@ -429,10 +291,9 @@ QString declaredType(sqlite3_stmt *statement, int column)
     return declared ? QString::fromUtf8(declared) : QString();
 }
 
-// Reads the statement's rows into rows (a column store or a packet's rows),
-// and their columns' definitions into fields.
-template <typename Rows>
-void readRows(SqliteStatement &statement, QVector<data::FieldDef> &fields, Rows &rows)
+// Reads the statement's rows into rows, and their columns' definitions into
+// fields.
+void readRows(SqliteStatement &statement, QVector<data::FieldDef> &fields, data::ColumnStore &rows)
 {
     sqlite3_stmt *raw = statement.handle();
     const int columns = sqlite3_column_count(raw);
@@ -513,10 +374,11 @@ data::ColumnPacket readColumnPacket(SqliteStatement &statement)
 
 data::DataPacket readDataPacket(SqliteStatement &statement)
 {
-    data::DataPacket packet;
-    PacketRows rows(packet.rows, sqlite3_column_count(statement.handle()));
-    readRows(statement, packet.fields, rows);
-    return packet;
+    // Held column by column: a dataset takes the columns over as they are,
+    // and whoever reads the packet's rows has them made then.
+    data::ColumnPacket read = readColumnPacket(statement);
+    return data::DataPacket{std::move(read.fields),
+                            data::PacketRows(std::make_unique<data::ColumnStore>(std::move(read.rows)))};
 }
 
 QVariant readFirstValue(SqliteStatement &statement)

@@ -492,3 +492,47 @@ TEST_P(DataColumnStore, ValuesReadBackExactlyAsStored)
     expected[1][5] = QDateTime(QDate(2024, 3, 1), QTime(8, 0));
     check("set one by one");
 }
+
+// Rows a reader hands over column by column read, copy and change as the same
+// rows held as row vectors; a dataset takes the columns over with every value.
+TEST(DataPacketRows, RowsHeldByColumnAreTheRowsTheyWereMadeFrom)
+{
+    const QVector<QVector<QVariant>> rows = {
+        {QStringLiteral("U1"), qint64(-7), QDateTime(QDate(2024, 1, 5), QTime(9, 30, 15, 123)), QVariant()},
+        {QString(), QVariant(), QVariant(), QStringLiteral("七")},
+        {QStringLiteral(""), qint64(1) << 40, QDateTime(QDate(1899, 12, 30), QTime(0, 0)), QStringLiteral("x")},
+    };
+    const auto heldByColumn = [&] {
+        auto store = std::make_unique<ColumnStore>();
+        store->reset(4);
+        for (const auto &row : rows)
+            store->appendRow(row);
+        return PacketRows(std::move(store));
+    };
+    const QVector<FieldDef> fields = {{QStringLiteral("Code"), FieldType::String, 10},
+                                      {QStringLiteral("N"), FieldType::Largeint, 0},
+                                      {QStringLiteral("At"), FieldType::DateTime, 0},
+                                      {QStringLiteral("Name"), FieldType::String, 10}};
+
+    PacketRows read = heldByColumn();
+    EXPECT_EQ(read.size(), 3);
+    EXPECT_TRUE(read.heldByColumn());  // counting rows does not make them
+    const PacketRows copy = read;
+    EXPECT_EQ(read, rows);
+    EXPECT_FALSE(read.heldByColumn());
+    EXPECT_EQ(copy, rows);
+    read.append(rows[0]);
+    read[1][0] = QStringLiteral("U2");
+    EXPECT_EQ(read.size(), 4);
+    EXPECT_EQ(read.at(1).at(0), QStringLiteral("U2"));
+
+    for (PacketRows packetRows : {heldByColumn(), PacketRows(rows)}) {
+        ClientDataSet ds;
+        ds.SetData(DataPacket{fields, std::move(packetRows)});
+        ASSERT_EQ(ds.RecordCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(ds.valueAt(r, c), rows[r][c]) << "row " << r << " column " << c;
+        }
+    }
+}
