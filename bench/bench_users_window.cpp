@@ -8,7 +8,8 @@
 //    set-based run, and linear in N.
 // 2. FormShow on 100,000 areas and the listing of an area of 10,000 users,
 //    against the same queries through the plain SQLite C API (prepare, step,
-//    read every column of every row) on the same file. Target: within 2 times.
+//    read every column of every row) on the same file, in five rounds (the
+//    median ratio counts). Target: within 2 times.
 // 3. The synchronisation on the large demo set (100,000 areas, 300,000 users)
 //    through the window shown as in the host, a first run and a second with
 //    nothing to change. Target: each within 2.5 times the set-based SQL.
@@ -267,7 +268,7 @@ double plainQueries(const QString &file, std::initializer_list<const char *> que
     return seconds;
 }
 
-void benchFormShow(int areas, int usersInArea)
+void benchFormShow(int areas, int usersInArea, int rounds)
 {
     QTemporaryDir dir;
     const QString hr = dir.filePath(QStringLiteral("hr.db")), rcms = dir.filePath(QStringLiteral("rcms.db"));
@@ -294,33 +295,47 @@ void benchFormShow(int areas, int usersInArea)
     exec(h, "COMMIT");
     sqlite3_close(h);
 
-    Host host(hr, rcms);
-    host.bench.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
-                                          {QStringLiteral("ModFunID"), data::FieldType::String, 10}},
-                                         {{3, QStringLiteral("254")}}});
-    std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
-    QElapsedTimer timer;
-    timer.start();
-    window->show();  // FormShow: rights, tree, unit list; selecting the root lists its users
-    if (window->CDSUserData->RecordCount() == 0) {
-        window->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("51"));
-        window->TreLstArea->SetFocusedRecordIndex(window->CDSAreaData->RecNo() - 1);
-    }
-    const double windowSeconds = timer.nsecsElapsed() / 1e9;
-    const int listed = window->CDSUserData->RecordCount();
+    // Each round shows a new window on a new session, then reads the same
+    // queries through the plain SQLite C API: the two one after the other, so
+    // that a pair meets the machine at the same speed.
+    std::vector<double> ratios;
+    double bestWindow = 1e9, bestPlain = 1e9;
+    int shownAreas = 0, listed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        Host host(hr, rcms);
+        host.bench.rights.SetData(data::DataPacket{{{QStringLiteral("ModFunTyp"), data::FieldType::Integer, 0},
+                                                    {QStringLiteral("ModFunID"), data::FieldType::String, 10}},
+                                                   {{3, QStringLiteral("254")}}});
+        std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
+        QElapsedTimer timer;
+        timer.start();
+        window->show();  // FormShow: rights, tree, unit list; selecting the root lists its users
+        if (window->CDSUserData->RecordCount() == 0) {
+            window->CDSAreaData->Locate(QStringLiteral("StaAreaCode"), QStringLiteral("51"));
+            window->TreLstArea->SetFocusedRecordIndex(window->CDSAreaData->RecNo() - 1);
+        }
+        const double windowSeconds = timer.nsecsElapsed() / 1e9;
+        shownAreas = window->CDSAreaData->RecordCount();
+        listed = window->CDSUserData->RecordCount();
 
-    // The baseline is the plain SQLite C API on the same file: the same three
-    // queries in SQLite's own words, every column of every row read as the
-    // window's datasets read it (text as UTF-8 bytes, numbers as numbers).
-    const double rawSeconds = plainQueries(hr, {
-        "Select ifnull(RCMSAreaCode,AreaCode) As AreaCode, AreaCode As StaAreaCode, '[' || AreaCode || '] ' || "
-        "AreaName As AreaName, ParentAreaCode as PAreaCode From p_XzQh Where ParentAreaCode Like '51%' Or AreaCode = '51'",
-        "Select OrgCode, OrgName From P_YLFWDW",
-        "Select * From p_User,P_YlFwDw Where p_User.OrgCode = P_YlFwDw.OrgCode And StaAreaCode = '51' Order By AreaCode Asc",
-    });
-    std::printf("show %d areas, %d users listed: window %.3f s  plain SQLite %.3f s  ratio %.2f (target 2)  peak %ld MB\n",
-                window->CDSAreaData->RecordCount(), listed, windowSeconds, rawSeconds, windowSeconds / rawSeconds,
-                peakKilobytes() / 1024);
+        // The baseline is the plain SQLite C API on the same file: the same
+        // three queries in SQLite's own words, every column of every row read
+        // as the window's datasets read it (text as UTF-8 bytes, numbers as
+        // numbers).
+        const double plainSeconds = plainQueries(hr, {
+            "Select ifnull(RCMSAreaCode,AreaCode) As AreaCode, AreaCode As StaAreaCode, '[' || AreaCode || '] ' || "
+            "AreaName As AreaName, ParentAreaCode as PAreaCode From p_XzQh Where ParentAreaCode Like '51%' Or AreaCode = '51'",
+            "Select OrgCode, OrgName From P_YLFWDW",
+            "Select * From p_User,P_YlFwDw Where p_User.OrgCode = P_YlFwDw.OrgCode And StaAreaCode = '51' Order By AreaCode Asc",
+        });
+        ratios.push_back(windowSeconds / plainSeconds);
+        bestWindow = qMin(bestWindow, windowSeconds);
+        bestPlain = qMin(bestPlain, plainSeconds);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("show %d areas, %d users listed, %d rounds: ratio %.2f (target 2)  best: window %.3f s  plain SQLite "
+                "%.3f s  peak %ld MB\n",
+                shownAreas, listed, rounds, ratios[ratios.size() / 2], bestWindow, bestPlain, peakKilobytes() / 1024);
 }
 
 // The synchronisation on the large demo set as the host shows it: the window
@@ -388,7 +403,7 @@ int main(int argc, char **argv)
     for (int n : sizes)
         benchSync(n, qMax(1, rounds));
     benchDataSetCost(sizes.isEmpty() ? 100000 : sizes.last());
-    benchFormShow(100000, 10000);
+    benchFormShow(100000, 10000, qMax(1, rounds));
     // BENCH_DEMO_SIZE=areas,users runs the demo set at another size (0,0: not at all).
     const QList<QByteArray> demoSize = qgetenv("BENCH_DEMO_SIZE").split(',');
     const int demoAreas = demoSize.size() == 2 ? demoSize[0].toInt() : 100000;
