@@ -34,6 +34,8 @@ SqliteSession::SqliteSession(const QString &hrFile, const QString &rcmsFile)
     : m_hr(SqliteDatabase::openExisting(hrFile, databaseLabel(SchemaDatabase::HealthRecord))),
       m_rcms(SqliteDatabase::openExisting(rcmsFile, databaseLabel(SchemaDatabase::Rcms)))
 {
+    // Each database has a connection, statement cache and state of its own.
+    RcmsReadsBesideHr = true;
 }
 
 SqliteSession::~SqliteSession() = default;

@@ -84,4 +84,10 @@ public:
     // also ignores trailing blanks. The host sets them for its connection.
     bool HrCodesIgnoreCase = true;
     bool HrCodesIgnoreTrailingBlanks = false;
+
+    // Whether an RCMS query may run on another thread while a health-record
+    // one runs on the caller's (the two databases have connections of their
+    // own and share nothing): the synchronisation then reads both user tables
+    // at once. A session that cannot promise it leaves it false.
+    bool RcmsReadsBesideHr = false;
 };

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "ClientDataSet.h"
 #include "FaultySession.h"
@@ -137,6 +138,8 @@ private slots:
     void aDialogWhoseLoadFailedSavesNothing();
     void syncPairsCodesAsTheKeyCompares();
     void syncFailureNamesTheUser();
+    void tablesReadAtOnceFailAsTablesReadInTurn_data();
+    void tablesReadAtOnceFailAsTablesReadInTurn();
     void committedCommandsReportSuccessWhenTheReloadFails_data();
     void committedCommandsReportSuccessWhenTheReloadFails();
     void aLostDeleteAnswerLeavesTheUserAndSaysSo();
@@ -297,6 +300,60 @@ void UsersIntegrity::syncFailureNamesTheUser()
              QStringList{QStringLiteral("同步农合用户信息数据失败!原因:违反数据约束: refused by the database")});
     QVERIFY(w->lblStatus->isVisibleTo(w.get()));
     QVERIFY(w->lblStatus->text().contains(QStringLiteral("bad7")));
+}
+
+// The file session reads the two user tables at once; whichever of them
+// fails, the user is told what reading them in turn (through a wrapper that
+// does not promise that) tells, and the next run works.
+void UsersIntegrity::tablesReadAtOnceFailAsTablesReadInTurn_data()
+{
+    QTest::addColumn<bool>("rcmsGone");
+    QTest::addColumn<bool>("hrGone");
+    QTest::newRow("RCMS users gone") << true << false;
+    QTest::newRow("health-record users unreadable") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+void UsersIntegrity::tablesReadAtOnceFailAsTablesReadInTurn()
+{
+    QFETCH(bool, rcmsGone);
+    QFETCH(bool, hrGone);
+    QStringList told[2];
+    for (const bool atOnce : {false, true}) {
+        UserDatabases db;
+        if (!db.session().RcmsReadsBesideHr)
+            QSKIP("this session reads the tables in turn");
+        Window w = openWindowAt(QStringLiteral("510101001"));
+        const QString gone = QStringLiteral("Alter Table p_User Rename To p_User_gone");
+        const QString back = QStringLiteral("Alter Table p_User_gone Rename To p_User");
+        // The two failures tell different causes.
+        if (rcmsGone)
+            db.rcms(gone);
+        if (hrGone) {
+            db.hr(gone);
+            db.hr(QStringLiteral("Create View p_User As Select abs(-9223372036854775807 - 1) As UserCode"));
+        }
+        FaultySession inTurn(db.session());
+        inTurn.RcmsReadsBesideHr = false;
+        std::optional<ScopedModuleSession> scoped;
+        if (!atOnce)
+            scoped.emplace(&inTurn);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("synchronisation failed")));
+        w->BtnSyh->Click();
+        told[atOnce] = db.dispatch.prompts();
+        if (rcmsGone)
+            db.rcms(back);
+        if (hrGone) {
+            db.hr(QStringLiteral("Drop View p_User"));
+            db.hr(back);
+        }
+        db.dispatch.clear();
+        w->BtnSyh->Click();
+        QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    }
+    QCOMPARE(told[1].size(), 1);
+    QVERIFY(told[1].first().startsWith(QStringLiteral("同步农合用户信息数据失败!")));
+    QCOMPARE(told[1], told[0]);
 }
 
 void UsersIntegrity::committedCommandsReportSuccessWhenTheReloadFails_data()

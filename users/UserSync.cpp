@@ -1,5 +1,9 @@
 #include "UserSync.h"
 
+#include <QThread>
+
+#include <future>
+
 #include "ClientDataSet.h"
 #include "LumoError.h"
 #include "TextRules.h"
@@ -91,10 +95,43 @@ QString UserSync::statementFor(const QString &userCode, const Texts &now, const 
     return sql.take();
 }
 
+UserSync::UserTables UserSync::readUserTables()
+{
+    const QString allUsers = QStringLiteral(" Select * From p_User ");
+    if (!m_session.RcmsReadsBesideHr) {
+        UserTables tables;
+        tables.rcms = m_session.OpenRcmsDataSet(allUsers);
+        tables.hr = m_session.OpenHrQuery(allUsers);
+        return tables;
+    }
+    // Reading the two tables is a third of a run, and each has a connection
+    // of its own: the RCMS one is read on another thread meanwhile. Its
+    // dataset is handed to this thread, which owns it from then on.
+    QThread *const here = QThread::currentThread();
+    std::future<std::unique_ptr<data::ClientDataSet>> rcms = std::async(std::launch::async, [this, here, &allUsers] {
+        std::unique_ptr<data::ClientDataSet> read = m_session.OpenRcmsDataSet(allUsers);
+        read->moveToThread(here);
+        return read;
+    });
+    UserTables tables;
+    std::exception_ptr hrFailure;
+    try {
+        tables.hr = m_session.OpenHrQuery(allUsers);
+    } catch (...) {
+        hrFailure = std::current_exception();
+    }
+    // An RCMS failure is told first, as when the tables were read in turn.
+    tables.rcms = rcms.get();
+    if (hrFailure)
+        std::rethrow_exception(hrFailure);
+    return tables;
+}
+
 void UserSync::run(const std::function<void(int, int)> &progress)
 {
-    std::unique_ptr<data::ClientDataSet> source = m_session.OpenRcmsDataSet(QStringLiteral(" Select * From p_User "));
-    std::unique_ptr<data::ClientDataSet> target = m_session.OpenHrQuery(QStringLiteral(" Select * From p_User "));
+    UserTables tables = readUserTables();
+    const std::unique_ptr<data::ClientDataSet> source = std::move(tables.rcms);
+    const std::unique_ptr<data::ClientDataSet> target = std::move(tables.hr);
     const Columns sourceColumns(*source);
     UserPairing pairing(*target, *source, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks);
 

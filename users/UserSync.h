@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "LumoError.h"
@@ -63,6 +64,12 @@ public:
     static QString keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks);
 
 private:
+    struct UserTables
+    {
+        std::unique_ptr<data::ClientDataSet> rcms, hr;
+    };
+    UserTables readUserTables();
+
     HostSession &m_session;
 };
 

@@ -12,6 +12,7 @@ FaultySession::FaultySession(HostSession &inner) : m_inner(inner)
     CodePicker = inner.CodePicker;
     HrCodesIgnoreCase = inner.HrCodesIgnoreCase;
     HrCodesIgnoreTrailingBlanks = inner.HrCodesIgnoreTrailingBlanks;
+    RcmsReadsBesideHr = inner.RcmsReadsBesideHr;
 }
 
 void FaultySession::breakIf(Rule rule, Fault fault)

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <mutex>
 #include <type_traits>
 
 #include "LumoError.h"
@@ -17,7 +18,8 @@
 //
 // beforeCall, when set, runs first with the slot's name ("ExecHrSql", ...) and
 // the statement: a hook that processes events and clicks stands for the event
-// passes a long statement or run lets through.
+// passes a long statement or run lets through. It runs on the calling thread,
+// which for an RCMS read of the synchronisation may be one of its own.
 class FaultySession : public HostSession
 {
 public:
@@ -57,18 +59,25 @@ private:
     {
         if (beforeCall)
             beforeCall(slot, sql);
-        m_slots.append(QString::fromLatin1(slot));
-        const bool broken = m_rule && m_rule(int(m_slots.size()), m_slots.last(), sql);
+        const QString name = QString::fromLatin1(slot);
+        bool broken = false;
+        {
+            // The synchronisation reads an RCMS table on a thread of its own
+            // when the inner session allows it: calls are counted one at a time.
+            const std::lock_guard<std::mutex> lock(m_counting);
+            m_slots.append(name);
+            broken = m_rule && m_rule(int(m_slots.size()), name, sql);
+        }
         if (broken && m_fault == Fault::Before)
-            throw data::LumoError(QStringLiteral("injected failure before ") + m_slots.last());
+            throw data::LumoError(QStringLiteral("injected failure before ") + name);
         if constexpr (std::is_void_v<decltype(call())>) {
             call();
             if (broken)
-                throw data::LumoError(QStringLiteral("injected loss of the answer of ") + m_slots.last());
+                throw data::LumoError(QStringLiteral("injected loss of the answer of ") + name);
         } else {
             auto result = call();
             if (broken)
-                throw data::LumoError(QStringLiteral("injected loss of the answer of ") + m_slots.last());
+                throw data::LumoError(QStringLiteral("injected loss of the answer of ") + name);
             return result;
         }
     }
@@ -77,4 +86,5 @@ private:
     Rule m_rule;
     Fault m_fault = Fault::Before;
     QStringList m_slots;
+    std::mutex m_counting;
 };
