@@ -53,7 +53,8 @@ void SqliteDatabase::configure()
 SqliteDatabase SqliteDatabase::openFile(const QString &path, const QString &label)
 {
     sqlite3 *raw = nullptr;
-    // No mutex: a connection is only ever used from the thread that opened it.
+    // No mutex: a connection is only ever used by one thread at a time (the
+    // synchronisation reads the RCMS one on a thread of its own meanwhile).
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDatabase db(raw, path, label);
