@@ -26,7 +26,8 @@ class Field;
 // session's HrCodesIgnoreCase / HrCodesIgnoreTrailingBlanks): an RCMS user whose
 // code differs from a health-record user's only in letter case is that user,
 // updated rather than inserted a second time, which the key would refuse.
-// The pairing itself is UserPairing's, shared with the preview.
+// The pairing itself is UserPairing's, shared with the preview. Where the
+// session allows it (RcmsReadsBesideHr), the two user tables are read at once.
 class UserSync
 {
 public:
