@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace data {
 
@@ -432,6 +433,11 @@ void ColumnStore::squeeze()
             c.strings.shrink_to_fit();
         c.bytes.shrink_to_fit();
     }
+}
+
+DataPacket dataPacketOf(ColumnPacket &&packet)
+{
+    return DataPacket{std::move(packet.fields), PacketRows(std::make_unique<ColumnStore>(std::move(packet.rows)))};
 }
 
 } // namespace data

@@ -110,4 +110,8 @@ struct DATA_EXPORT ColumnPacket
     ColumnStore rows;
 };
 
+// The same result as a data packet, its rows still held column by column: a
+// dataset takes them over as they are, anyone else gets them made into rows.
+DATA_EXPORT DataPacket dataPacketOf(ColumnPacket &&packet);
+
 } // namespace data

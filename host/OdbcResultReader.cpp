@@ -553,40 +553,7 @@ data::ColumnPacket readOdbcColumnPacket(OdbcStatement &statement, OdbcFetch fetc
 
 data::DataPacket readOdbcDataPacket(OdbcStatement &statement)
 {
-    data::DataPacket packet;
-    std::vector<SQLULEN> describedSize = describeFields(statement, packet.fields);
-    const int columns = int(packet.fields.size());
-
-    std::vector<bool> widened(columns, false);
-    while (statement.fetch()) {
-        QVector<QVariant> row(columns);
-        for (int c = 0; c < columns; ++c) {
-            bool unfit = false;
-            row[c] = fetchCell(statement, SQLUSMALLINT(c + 1), packet.fields[c].type, &unfit);
-            if (unfit)
-                widened[c] = true;
-        }
-        packet.rows.push_back(std::move(row));
-    }
-
-    for (int c = 0; c < columns; ++c) {
-        data::FieldDef &field = packet.fields[c];
-        if (widened[c]) {
-            field.type = data::FieldType::String;
-            describedSize[c] = 0;
-            for (auto &row : packet.rows) {
-                if (!row[c].isNull())
-                    row[c] = textOf(row[c]);
-            }
-        }
-        if (!data::isTextType(field.type))
-            continue;
-        qsizetype longest = 0;
-        for (const auto &row : packet.rows)
-            longest = qMax(longest, row.at(c).toString().size());
-        field.size = textFieldSize(field, describedSize[c], longest);
-    }
-    return packet;
+    return data::dataPacketOf(readOdbcColumnPacket(statement));
 }
 
 QVariant readOdbcFirstValue(OdbcStatement &statement)

@@ -30,15 +30,14 @@ std::unique_ptr<OdbcSession> OdbcSession::forOneDatabase(const DatabaseLocation 
 
 OdbcSession::~OdbcSession() = default;
 
-template <typename Read>
-auto OdbcSession::firstResult(OdbcConnection &connection, const QString &sql, Read read)
+data::ColumnPacket OdbcSession::firstResult(OdbcConnection &connection, const QString &sql, OdbcFetch fetch)
 {
-    decltype(read(std::declval<OdbcStatement &>())) packet;
+    data::ColumnPacket packet;
     bool haveResult = false;
     // The packet is the first result set; statements around it still run.
     connection.run(sql, [&](OdbcStatement &statement) {
         if (!haveResult) {
-            packet = read(statement);
+            packet = readOdbcColumnPacket(statement, fetch);
             haveResult = true;
         }
     });
@@ -51,16 +50,15 @@ auto OdbcSession::firstResult(OdbcConnection &connection, const QString &sql, Re
 
 data::DataPacket OdbcSession::openData(OdbcConnection &connection, const QString &sql)
 {
-    return firstResult(connection, sql, readOdbcDataPacket);
+    // A packet is read a cell at a time, as it always was.
+    return data::dataPacketOf(firstResult(connection, sql, OdbcFetch::RowByRow));
 }
 
 std::unique_ptr<data::ClientDataSet> OdbcSession::openDataSet(OdbcConnection &connection, const QString &sql)
 {
     auto dataSet = std::make_unique<data::ClientDataSet>();
     const OdbcFetch fetch = connection.dialect() == OdbcDialect::PostgreSql ? OdbcFetch::InBlocks : OdbcFetch::RowByRow;
-    dataSet->SetData(firstResult(connection, sql, [fetch](OdbcStatement &statement) {
-        return readOdbcColumnPacket(statement, fetch);
-    }));
+    dataSet->SetData(firstResult(connection, sql, fetch));
     return dataSet;
 }
 

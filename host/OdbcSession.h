@@ -8,6 +8,10 @@
 
 class OdbcConnection;
 struct DatabaseLocation;
+enum class OdbcFetch;
+namespace data {
+struct ColumnPacket;
+}
 
 // The host session on ODBC connections (SQL Server through FreeTDS, or any
 // other driver). What the module sends goes to the server as the connection's
@@ -49,8 +53,7 @@ public:
 private:
     OdbcSession(std::shared_ptr<OdbcConnection> hr, std::shared_ptr<OdbcConnection> rcms);
 
-    template <typename Read>
-    static auto firstResult(OdbcConnection &connection, const QString &sql, Read read);
+    static data::ColumnPacket firstResult(OdbcConnection &connection, const QString &sql, OdbcFetch fetch);
     static data::DataPacket openData(OdbcConnection &connection, const QString &sql);
     static std::unique_ptr<data::ClientDataSet> openDataSet(OdbcConnection &connection, const QString &sql);
     static QVariant value(OdbcConnection &connection, const QString &sql);

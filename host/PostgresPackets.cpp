@@ -14,13 +14,13 @@ QString spellingInText(const QString &name, const QString &text)
     return word.match(text).captured(0);
 }
 
-// longestText(c): the longest text of column c.
-template <typename LongestText>
-void adaptPostgresFields(QVector<data::FieldDef> &fields, const QString &moduleText, LongestText longestText)
+} // namespace
+
+void adaptPostgresPacket(data::ColumnPacket &packet, const QString &moduleText)
 {
     const QHash<QString, SchemaColumn> &columns = schemaColumns();
-    for (int c = 0; c < fields.size(); ++c) {
-        data::FieldDef &field = fields[c];
+    for (int c = 0; c < packet.fields.size(); ++c) {
+        data::FieldDef &field = packet.fields[c];
         const auto known = columns.constFind(field.name.toCaseFolded());
         QString spelling = spellingInText(field.name, moduleText);
         if (spelling.isEmpty() && known != columns.constEnd())
@@ -29,28 +29,9 @@ void adaptPostgresFields(QVector<data::FieldDef> &fields, const QString &moduleT
             field.name = spelling;
         if (known == columns.constEnd() || known->length == 0 || !data::isTextType(field.type))
             continue;
-        field.size = qMax(known->length, int(longestText(c)));
-    }
-}
-
-} // namespace
-
-void adaptPostgresPacket(data::DataPacket &packet, const QString &moduleText)
-{
-    adaptPostgresFields(packet.fields, moduleText, [&packet](int c) {
-        qsizetype longest = 0;
-        for (const auto &row : packet.rows)
-            longest = qMax(longest, row.at(c).toString().size());
-        return longest;
-    });
-}
-
-void adaptPostgresPacket(data::ColumnPacket &packet, const QString &moduleText)
-{
-    adaptPostgresFields(packet.fields, moduleText, [&packet](int c) {
         qsizetype longest = 0;
         for (int row = 0; row < packet.rows.rowCount(); ++row)
             longest = qMax(longest, packet.rows.text(row, c).size());
-        return longest;
-    });
+        field.size = qMax(known->length, int(longest));
+    }
 }

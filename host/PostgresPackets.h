@@ -3,7 +3,6 @@
 #include <QString>
 
 #include "ColumnStore.h"
-#include "DataPacket.h"
 
 // PostgreSQL folds every unquoted name to lower case and describes a citext
 // column as text of no particular length. The module finds its fields by name
@@ -12,5 +11,4 @@
 // PostgreSQL the names and lengths SQL Server would report: a column's name as
 // the module's statement spells it (an alias, a column it names), else as the
 // schema spells it; a text column of the schema gets the schema's length.
-void adaptPostgresPacket(data::DataPacket &packet, const QString &moduleText);
 void adaptPostgresPacket(data::ColumnPacket &packet, const QString &moduleText);

@@ -374,11 +374,7 @@ data::ColumnPacket readColumnPacket(SqliteStatement &statement)
 
 data::DataPacket readDataPacket(SqliteStatement &statement)
 {
-    // Held column by column: a dataset takes the columns over as they are,
-    // and whoever reads the packet's rows has them made then.
-    data::ColumnPacket read = readColumnPacket(statement);
-    return data::DataPacket{std::move(read.fields),
-                            data::PacketRows(std::make_unique<data::ColumnStore>(std::move(read.rows)))};
+    return data::dataPacketOf(readColumnPacket(statement));
 }
 
 QVariant readFirstValue(SqliteStatement &statement)
