@@ -318,8 +318,6 @@ void TestToolkitGrid::viewsAreReadOnlyWholeRowViews()
     QVERIFY(!g.view->GroupByBox());
 }
 
-QTEST_MAIN(TestToolkitGrid)
-
 // Best fit widens a column to its widest text, repeated texts included, and
 // measures again in a font the grid took since.
 void TestToolkitGrid::bestFitShowsEveryTextWholeInTheCurrentFont()
@@ -352,4 +350,5 @@ void TestToolkitGrid::bestFitShowsEveryTextWholeInTheCurrentFont()
     QVERIFY(fitsEveryText());
 }
 
+QTEST_MAIN(TestToolkitGrid)
 #include "tst_toolkit_grid.moc"
