@@ -36,26 +36,16 @@ public:
     ~PacketRows();
 
     qsizetype size() const;
-    qsizetype count() const { return size(); }
     bool isEmpty() const { return size() == 0; }
-    bool empty() const { return isEmpty(); }
 
     const Row &at(qsizetype i) const { return rows().at(i); }
     const Row &operator[](qsizetype i) const { return rows().at(i); }
     Row &operator[](qsizetype i) { return rows()[i]; }
     const Row &first() const { return rows().first(); }
     const Row &last() const { return rows().last(); }
-    const Row &constFirst() const { return rows().constFirst(); }
-    const Row &constLast() const { return rows().constLast(); }
-    Row &first() { return rows().first(); }
-    Row &last() { return rows().last(); }
 
     const_iterator begin() const { return rows().cbegin(); }
     const_iterator end() const { return rows().cend(); }
-    const_iterator cbegin() const { return begin(); }
-    const_iterator cend() const { return end(); }
-    const_iterator constBegin() const { return begin(); }
-    const_iterator constEnd() const { return end(); }
     iterator begin() { return rows().begin(); }
     iterator end() { return rows().end(); }
 
@@ -63,15 +53,7 @@ public:
     void append(Row &&row) { rows().append(std::move(row)); }
     void push_back(const Row &row) { append(row); }
     void push_back(Row &&row) { append(std::move(row)); }
-    PacketRows &operator<<(const Row &row)
-    {
-        append(row);
-        return *this;
-    }
-    void insert(qsizetype i, const Row &row) { rows().insert(i, row); }
-    void removeAt(qsizetype i) { rows().removeAt(i); }
     void reserve(qsizetype n) { rows().reserve(n); }
-    void resize(qsizetype n) { rows().resize(n); }
     void clear();
 
     // The rows as row vectors.
@@ -86,7 +68,6 @@ public:
     std::unique_ptr<ColumnStore> takeColumns();
 
     friend bool operator==(const PacketRows &a, const PacketRows &b) { return a.rows() == b.rows(); }
-    friend bool operator!=(const PacketRows &a, const PacketRows &b) { return !(a == b); }
     friend bool operator==(const PacketRows &a, const QVector<Row> &b) { return a.rows() == b; }
     friend bool operator!=(const PacketRows &a, const QVector<Row> &b) { return !(a == b); }
 
