@@ -31,7 +31,6 @@ SqliteDatabase::SqliteDatabase(sqlite3 *db, QString path, QString label)
 }
 
 SqliteDatabase::SqliteDatabase(SqliteDatabase &&) noexcept = default;
-SqliteDatabase &SqliteDatabase::operator=(SqliteDatabase &&) noexcept = default;
 
 SqliteDatabase::~SqliteDatabase()
 {
@@ -72,7 +71,18 @@ void SqliteDatabase::useWriteAheadLog()
     // every commit wait out the busy timeout and fail). Where the file system
     // cannot share the log's memory index, SQLite keeps the rollback journal
     // and says so in its answer; a file others hold locked keeps it too.
-    sqlite3_exec(m_db.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    bool inLog = false;
+    sqlite3_exec(
+        m_db.get(), "PRAGMA journal_mode = WAL",
+        [](void *answer, int, char **values, char **) {
+            *static_cast<bool *>(answer) = values[0] && qstricmp(values[0], "wal") == 0;
+            return 0;
+        },
+        &inLog, nullptr);
+    // A large commit then returns before its pages are copied from the log
+    // into the file.
+    if (inLog)
+        m_checkpointer = std::make_unique<WalCheckpointer>(m_db.get(), m_path);
 }
 
 SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &label)

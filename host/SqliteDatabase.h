@@ -7,6 +7,7 @@
 
 #include "SqliteStatement.h"
 #include "SqliteStatementCache.h"
+#include "WalCheckpointer.h"
 
 struct sqlite3;
 
@@ -26,7 +27,8 @@ public:
     static SqliteDatabase createNew(const QString &path, const QString &label, const QString &schemaSql);
 
     SqliteDatabase(SqliteDatabase &&) noexcept;
-    SqliteDatabase &operator=(SqliteDatabase &&) noexcept;
+    // Not assignable: the old connection's parts must close in their order.
+    SqliteDatabase &operator=(SqliteDatabase &&) = delete;
     ~SqliteDatabase();
 
     sqlite3 *handle() const { return m_db.get(); }
@@ -72,4 +74,7 @@ private:
     int m_depth = 0;
     // After m_db: the kept statements are finalized before the database closes.
     std::unique_ptr<SqliteStatementCache> m_statements = std::make_unique<SqliteStatementCache>();
+    // After m_db too: it stops before the database closes, so the close still
+    // copies the last of the log back and removes it.
+    std::unique_ptr<WalCheckpointer> m_checkpointer;
 };

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QThread>
 
 #include <ctime>
 #include <memory>
@@ -444,6 +447,36 @@ TEST(SqliteSessionFiles, AReaderDoesNotHoldUpTheHostsCommit)
     reader.run("COMMIT");
     EXPECT_EQ(files.hrValue(QStringLiteral("Select UserName From p_User Where UserCode = 'w1'")).toString(),
               QStringLiteral("写"));
+}
+
+// The log of a commit too large for SQLite to leave in the write-ahead log is
+// copied into the file behind the commit: while the session stays open, with
+// a second such commit running into the copy, and at a close right after it.
+TEST(SqliteSessionFiles, ALargeCommitReachesTheFileWhileOpenAndAtClose)
+{
+    TempDatabases files;
+    const QString name(2000, QLatin1Char('x'));  // 3,000 users: some 1,500 pages of log
+    const auto writeUsers = [&name](SqliteSession &session, char prefix) {
+        session.BeginHrTrans();
+        for (int i = 0; i < 3000; ++i)
+            session.ExecHrSql(QStringLiteral("Insert Into p_User (UserCode, UserName) Values ('%1%2', '%3')")
+                                  .arg(QLatin1Char(prefix)).arg(i).arg(name));
+        session.CommitHrTrans();
+    };
+    const qint64 users = files.hrValue(QStringLiteral("Select Count(*) From p_User")).toLongLong();
+    const qint64 sizeBefore = QFileInfo(files.hrFile()).size();
+    {
+        SqliteSession session(files.hrFile(), files.rcmsFile());
+        writeUsers(session, 'a');
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(files.hrFile()).size() < sizeBefore + 3000 * 2000 && waited.elapsed() < 10000)
+            QThread::msleep(10);
+        EXPECT_GE(QFileInfo(files.hrFile()).size(), sizeBefore + 3000 * 2000) << "the log was not copied into the file";
+        writeUsers(session, 'b');
+    }
+    EXPECT_FALSE(QFile::exists(files.hrFile() + QStringLiteral("-wal")));
+    EXPECT_EQ(files.hrValue(QStringLiteral("Select Count(*) From p_User")).toLongLong(), users + 6000);
 }
 
 TEST(SqliteSessionFiles, AFileLockedAtStartIsReportedAsLocked)
