@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include "LumoError.h"
+#include "WalCheckpointer.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "SqliteStatement.h"
 #include "SqliteStatementCache.h"
-#include "WalCheckpointer.h"
 
 struct sqlite3;
+class WalCheckpointer;
 
 // One open SQLite database file. Opening never creates a file by accident:
 // openExisting refuses a missing file, a file that is not a database and an
