@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -27,6 +28,7 @@
 #include <ctime>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "BenchHost.h"
@@ -184,8 +186,9 @@ Times windowSync(const QString &hr, const QString &rcms)
 // Each side runs `rounds` times on fresh files, one after the other in every
 // round. The speed of this machine drifts during a run; the ratio of the two
 // runs of one round is taken at the same speed, so the median of those ratios
-// is the figure that counts. The best times are shown beside it.
-void benchSync(int n, int rounds)
+// is the figure that counts. The best times are shown beside it, and returned
+// (window, set-based).
+std::pair<double, double> benchSync(int n, int rounds)
 {
     Times window, setBased;
     std::vector<double> ratios, cpuRatios;
@@ -210,6 +213,7 @@ void benchSync(int n, int rounds)
                 "set-based %6.3f s (cpu %6.3f)  %.2f us/user  peak %ld MB (target 100 at 100,000)\n",
                 n, rounds, median(ratios), median(cpuRatios), window.wall, window.cpu, setBased.wall, setBased.cpu,
                 window.wall * 1e6 / n, peakKilobytes() / 1024);
+    return {window.wall, setBased.wall};
 }
 
 // What the client dataset of the health-record user table holds per row and
@@ -400,8 +404,18 @@ int main(int argc, char **argv)
     const QList<int> sizes = benchSizes(argc, argv);
     // BENCH_ROUNDS=1 for a profiler's run.
     const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 5;
+    QMap<int, std::pair<double, double>> best;
     for (int n : sizes)
-        benchSync(n, qMax(1, rounds));
+        best.insert(n, benchSync(n, qMax(1, rounds)));
+    // A cost per user that stays flat: twice the users, at most 2.1 times the
+    // time. The set-based run's growth is shown beside it.
+    for (auto it = best.cbegin(); it != best.cend(); ++it) {
+        if (!best.contains(2 * it.key()))
+            continue;
+        const std::pair<double, double> twice = best.value(2 * it.key());
+        std::printf("sync per user: t(%d) / t(%d) of the best rounds %4.2f (target 2.1)  set-based %4.2f\n",
+                    2 * it.key(), it.key(), twice.first / it->first, twice.second / it->second);
+    }
     benchDataSetCost(sizes.isEmpty() ? 100000 : sizes.last());
     benchFormShow(100000, 10000, qMax(1, rounds));
     // BENCH_DEMO_SIZE=areas,users runs the demo set at another size (0,0: not at all).
