@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <exception>
 #include <memory>
 
 namespace {
@@ -39,10 +40,16 @@ WalCheckpointer::~WalCheckpointer()
         m_thread.join();
 }
 
-int WalCheckpointer::committed(void *self, sqlite3 *, const char *, int logPages)
+int WalCheckpointer::committed(void *self, sqlite3 *db, const char *schema, int logPages)
 {
-    if (logPages >= kCopyFromPages)
+    if (logPages < kCopyFromPages)
+        return SQLITE_OK;
+    try {
         static_cast<WalCheckpointer *>(self)->request();
+    } catch (const std::exception &) {
+        // No thread to be had: copied here, as SQLite itself would have.
+        sqlite3_wal_checkpoint(db, schema);
+    }
     return SQLITE_OK;
 }
 
