@@ -217,6 +217,10 @@ void benchSync(const QList<int> &sizes, int rounds)
             r.setBased.push_back(setBasedSync(hr2, rcms2));
             r.bestWindow.keepBest(r.window.back());
             r.bestSetBased.keepBest(r.setBased.back());
+            // BENCH_SHOW_ROUNDS=1 shows how far the machine's speed moves.
+            if (qEnvironmentVariableIsSet("BENCH_SHOW_ROUNDS"))
+                std::printf("round %d, %d users: window %.3f s, set-based %.3f s\n", round, n, r.window.back().wall,
+                            r.setBased.back().wall);
         }
     }
     for (int n : sizes) {
