@@ -29,8 +29,7 @@ SyncPreview SyncPreview::read(HostSession &session)
     // reading and are never looked at.
     const QString sql = QStringLiteral("Select UserCode, UserName, Spell, FiveStrokes, OrgCode, Grade, ContactType, "
                                        "PassWord From p_User");
-    std::unique_ptr<data::ClientDataSet> source = session.OpenRcmsDataSet(sql);
-    std::unique_ptr<data::ClientDataSet> target = session.OpenHrQuery(sql);
+    const auto [source, target] = UserSync::readUserTables(session, sql);
     const UserSync::Columns sourceColumns(*source);
     const UserSync::Columns targetColumns(*target);
     // The run's own pairing, fed with what the run would write.

@@ -95,28 +95,27 @@ QString UserSync::statementFor(const QString &userCode, const Texts &now, const 
     return sql.take();
 }
 
-UserSync::UserTables UserSync::readUserTables()
+UserSync::UserTables UserSync::readUserTables(HostSession &session, const QString &sql)
 {
-    const QString allUsers = QStringLiteral(" Select * From p_User ");
-    if (!m_session.RcmsReadsBesideHr) {
+    if (!session.RcmsReadsBesideHr) {
         UserTables tables;
-        tables.rcms = m_session.OpenRcmsDataSet(allUsers);
-        tables.hr = m_session.OpenHrQuery(allUsers);
+        tables.rcms = session.OpenRcmsDataSet(sql);
+        tables.hr = session.OpenHrQuery(sql);
         return tables;
     }
-    // Reading the two tables is a third of a run, and each has a connection
-    // of its own: the RCMS one is read on another thread meanwhile. Its
-    // dataset is handed to this thread, which owns it from then on.
+    // Reading the two tables is a third of a run and most of a preview, and
+    // each has a connection of its own: the RCMS one is read on another thread
+    // meanwhile. Its dataset is handed to this thread, which owns it from then on.
     QThread *const here = QThread::currentThread();
-    std::future<std::unique_ptr<data::ClientDataSet>> rcms = std::async(std::launch::async, [this, here, &allUsers] {
-        std::unique_ptr<data::ClientDataSet> read = m_session.OpenRcmsDataSet(allUsers);
+    std::future<std::unique_ptr<data::ClientDataSet>> rcms = std::async(std::launch::async, [&session, here, &sql] {
+        std::unique_ptr<data::ClientDataSet> read = session.OpenRcmsDataSet(sql);
         read->moveToThread(here);
         return read;
     });
     UserTables tables;
     std::exception_ptr hrFailure;
     try {
-        tables.hr = m_session.OpenHrQuery(allUsers);
+        tables.hr = session.OpenHrQuery(sql);
     } catch (...) {
         hrFailure = std::current_exception();
     }
@@ -129,9 +128,7 @@ UserSync::UserTables UserSync::readUserTables()
 
 void UserSync::run(const std::function<void(int, int)> &progress)
 {
-    UserTables tables = readUserTables();
-    const std::unique_ptr<data::ClientDataSet> source = std::move(tables.rcms);
-    const std::unique_ptr<data::ClientDataSet> target = std::move(tables.hr);
+    const auto [source, target] = readUserTables(m_session, QStringLiteral(" Select * From p_User "));
     const Columns sourceColumns(*source);
     UserPairing pairing(*target, *source, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks);
 

@@ -64,13 +64,16 @@ public:
     // A user code as the database's key compares it.
     static QString keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks);
 
-private:
+    // The RCMS and the health-record user tables as sql reads them, at once
+    // where the session allows it. When both reads fail, the RCMS failure is
+    // the one raised, as when they are read in turn.
     struct UserTables
     {
         std::unique_ptr<data::ClientDataSet> rcms, hr;
     };
-    UserTables readUserTables();
+    static UserTables readUserTables(HostSession &session, const QString &sql);
 
+private:
     HostSession &m_session;
 };
 
