@@ -34,8 +34,10 @@ SqliteSession::SqliteSession(const QString &hrFile, const QString &rcmsFile)
     : m_hr(SqliteDatabase::openExisting(hrFile, databaseLabel(SchemaDatabase::HealthRecord))),
       m_rcms(SqliteDatabase::openExisting(rcmsFile, databaseLabel(SchemaDatabase::Rcms)))
 {
-    // Each database has a connection, statement cache and state of its own.
+    // Each database has a connection, statement cache and state of its own,
+    // and a connection may move between threads between calls.
     RcmsReadsBesideHr = true;
+    HrWritesAside = true;
 }
 
 SqliteSession::~SqliteSession() = default;

@@ -90,4 +90,11 @@ public:
     // own and share nothing): the synchronisation then reads both user tables
     // at once. A session that cannot promise it leaves it false.
     bool RcmsReadsBesideHr = false;
+
+    // Whether ExecHrSql may be called on another thread, one call at a time,
+    // while the caller's thread makes no call to the session: the
+    // synchronisation then runs its statements there while it works out the
+    // next users. A session whose calls must stay on the caller's thread (one
+    // whose hooks show windows, say) leaves it false.
+    bool HrWritesAside = false;
 };

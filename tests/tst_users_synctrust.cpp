@@ -217,10 +217,15 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged_data()
     QTest::addColumn<int>("at");      // the user cancelled at, or the one that fails
     QTest::addColumn<bool>("fails");  // else the person cancels
     QTest::addColumn<QString>("logged");
-    QTest::newRow("cancel at the first user") << 1 << false << QStringLiteral("已取消 0/0/0 ");
-    QTest::newRow("cancel at a middle user") << 21 << false << QStringLiteral("已取消 0/0/0 ");
-    QTest::newRow("cancel at the last user") << 42 << false << QStringLiteral("已取消 0/0/0 ");
-    QTest::newRow("failure at a middle user") << 22 << true << QStringLiteral("失败 0/0/0 用户 g021: 违反数据约束: 拒绝修改");
+    QTest::addColumn<bool>("aside");  // the statements run on a thread of their own
+    const QString cancelled = QStringLiteral("已取消 0/0/0 ");
+    const QString failed = QStringLiteral("失败 0/0/0 用户 g021: 违反数据约束: 拒绝修改");
+    QTest::newRow("cancel at the first user") << 1 << false << cancelled << false;
+    QTest::newRow("cancel at a middle user") << 21 << false << cancelled << false;
+    QTest::newRow("cancel at the last user") << 42 << false << cancelled << false;
+    QTest::newRow("failure at a middle user") << 22 << true << failed << false;
+    QTest::newRow("cancel at a middle user, statements aside") << 21 << false << cancelled << true;
+    QTest::newRow("failure at a middle user, statements aside") << 22 << true << failed << true;
 }
 
 void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
@@ -228,7 +233,9 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
     QFETCH(int, at);
     QFETCH(bool, fails);
     QFETCH(QString, logged);
+    QFETCH(bool, aside);
     UserDatabases db;
+    db.session().HrWritesAside = aside;
     generateDifferences(db);
     if (fails)
         db.hr(QStringLiteral("Create Trigger Refuse Before Update On p_User When New.UserCode = 'g021' "

@@ -682,7 +682,7 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
         // user: that keeps the window painting and answering, while a pass of
         // the event loop per user cost a tenth of a large run.
         QElapsedTimer sinceEvents;
-        sync.run([this, &sinceEvents](int done, int total) {
+        sync.run([this, &sync, &sinceEvents](int done, int total) {
             emit SyncProgress(done, total);
             if (done == 0) {
                 ProBar->SetPosition(0);
@@ -696,6 +696,9 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
             if (sinceEvents.elapsed() >= kEventIntervalMs || done == total) {
                 ProBar->SetPosition(done * 100);
                 LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
+                // Whatever the pass reaches may use the session: the run's
+                // statements wait meanwhile.
+                const std::unique_lock<std::mutex> held = sync.holdStatements();
                 QCoreApplication::processEvents();
                 sinceEvents.restart();
             }

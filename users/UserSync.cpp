@@ -6,6 +6,7 @@
 
 #include "ClientDataSet.h"
 #include "LumoError.h"
+#include "SyncStatementRunner.h"
 #include "TextRules.h"
 #include "UGlobalFunUnt.h"
 #include "URCMSObjValueClass.h"
@@ -126,6 +127,26 @@ UserSync::UserTables UserSync::readUserTables(HostSession &session, const QStrin
     return tables;
 }
 
+std::exception_ptr UserSyncFailure::of(const QString &userCode, std::exception_ptr cause)
+{
+    try {
+        std::rethrow_exception(cause);
+    } catch (const UserSyncFailure &) {
+        return cause;
+    } catch (const data::LumoError &e) {
+        return std::make_exception_ptr(UserSyncFailure(userCode, e.message(), e.cause()));
+    } catch (const std::exception &e) {
+        return std::make_exception_ptr(UserSyncFailure(userCode, QString::fromUtf8(e.what()), QString()));
+    } catch (...) {
+        return cause;
+    }
+}
+
+std::unique_lock<std::mutex> UserSync::holdStatements()
+{
+    return m_runner ? m_runner->hold() : std::unique_lock<std::mutex>();
+}
+
 void UserSync::run(const std::function<void(int, int)> &progress)
 {
     const auto [source, target] = readUserTables(m_session, QStringLiteral(" Select * From p_User "));
@@ -135,7 +156,20 @@ void UserSync::run(const std::function<void(int, int)> &progress)
     source->First();
     const int total = source->RecordCount();
     progress(0, total);
-    int done = 0;
+    // Declared after the datasets, so that its statements have stopped before
+    // they go, and before the caller rolls back.
+    SyncStatementRunner statements(m_session);
+    struct Running
+    {
+        SyncStatementRunner *&runner;
+        ~Running() { runner = nullptr; }
+    } running{m_runner = &statements};
+    int workedOut = 0, reported = 0;
+    const auto reportDone = [&] {
+        for (const int done = statements.usersDone(workedOut); reported < done;)
+            progress(++reported, total);
+        statements.raiseFailure();
+    };
     while (!source->Eof()) {
         const int row = source->rowOfView(source->currentIndex());
         QString heldCode;
@@ -153,20 +187,19 @@ void UserSync::run(const std::function<void(int, int)> &progress)
                 std::optional<Texts> was;
                 if (paired)
                     was = UserPairing::textsAt(*paired->dataSet, *paired->columns, paired->row);
-                const QString sql = statementFor(codeText, now, was ? &*was : nullptr);
+                QString sql = statementFor(codeText, now, was ? &*was : nullptr);
                 if (onUser)
                     onUser(codeText, was, now);
-                if (!m_session.ExecHrSql(sql))
-                    throw data::LumoError(QStringLiteral("同步语句执行失败: ") + sql,
-                                          QStringLiteral("数据库未执行同步语句"));
+                statements.add(workedOut + 1, codeText, std::move(sql));
                 pairing.wroteCurrent();
             }
-        } catch (const data::LumoError &e) {
-            throw UserSyncFailure(code.toString(), e.message(), e.cause());
-        } catch (const std::exception &e) {
-            throw UserSyncFailure(code.toString(), QString::fromUtf8(e.what()), QString());
+        } catch (...) {
+            std::rethrow_exception(UserSyncFailure::of(code.toString(), std::current_exception()));
         }
-        progress(++done, total);
+        ++workedOut;
+        reportDone();
         source->Next();
     }
+    statements.finish();
+    reportDone();
 }

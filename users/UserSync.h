@@ -3,13 +3,16 @@
 #include <QString>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "LumoError.h"
 
 class HostSession;
+class SyncStatementRunner;
 namespace data {
 class ClientDataSet;
 class Field;
@@ -27,15 +30,23 @@ class Field;
 // code differs from a health-record user's only in letter case is that user,
 // updated rather than inserted a second time, which the key would refuse.
 // The pairing itself is UserPairing's, shared with the preview. Where the
-// session allows it (RcmsReadsBesideHr), the two user tables are read at once.
+// session allows it (RcmsReadsBesideHr), the two user tables are read at once;
+// where it allows it (HrWritesAside), the statements run on a thread of their
+// own while the next users are worked out (SyncStatementRunner).
 class UserSync
 {
 public:
     explicit UserSync(HostSession &session) : m_session(session) {}
 
     // progress(0, total) once before the first user, then progress(n, total)
-    // after each user.
+    // once the n-th user is done, its statement run: never for a user whose
+    // statement failed, nor for any after it.
     void run(const std::function<void(int done, int total)> &progress);
+
+    // During run(), and from its progress: while the lock is held, no
+    // statement of the run is running, so the caller may use the session
+    // itself (an event pass that may reach it). Holds nothing outside run().
+    std::unique_lock<std::mutex> holdStatements();
 
     // The columns the synchronisation reads, looked up once per dataset rather
     // than by name for every user.
@@ -75,6 +86,7 @@ public:
 
 private:
     HostSession &m_session;
+    SyncStatementRunner *m_runner = nullptr;  // while run() runs
 };
 
 // The failure of one user's step of the run: the user's code and the cause.
@@ -86,6 +98,11 @@ public:
     {
     }
     const QString &userCode() const { return m_userCode; }
+
+    // The failure of the user's step from the exception that stopped it: a
+    // data::LumoError or other std::exception named after the user; any other
+    // exception, or one naming a user already, as it is.
+    static std::exception_ptr of(const QString &userCode, std::exception_ptr cause);
 
 private:
     QString m_userCode;

@@ -14,7 +14,9 @@
 // rule picks: a broken call raises data::LumoError either before it reaches the
 // database (the call never happened) or after it (the answer was lost on the
 // way back). Every slot counts as a call, reads and transactions included. The
-// fields are copied from the real session when the object is made.
+// fields are copied from the real session when the object is made, all but
+// HrWritesAside: a hook may process events and click, which only the
+// caller's thread may do, so a test that wants the statements aside says so.
 //
 // beforeCall, when set, runs first with the slot's name ("ExecHrSql", ...) and
 // the statement: a hook that processes events and clicks stands for the event
