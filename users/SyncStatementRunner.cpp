@@ -51,10 +51,13 @@ void SyncStatementRunner::handOn()
     if (m_filling.empty())
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_inbox.empty() || m_failed; });
+    m_changed.wait(lock, [this] { return !m_inboxFull || m_failed; });
     if (m_failed)
         return;
+    // The inbox holds the batch the thread ran before: its statements are
+    // freed here, on the thread that made them, while the thread runs on.
     m_inbox.swap(m_filling);
+    m_inboxFull = true;
     if (!m_thread.joinable()) {
         try {
             m_thread = std::thread([this] { work(); });
@@ -63,7 +66,9 @@ void SyncStatementRunner::handOn()
             m_aside = false;
             std::vector<Statement> batch;
             batch.swap(m_inbox);
+            m_inboxFull = false;
             lock.unlock();
+            m_filling.clear();
             for (const Statement &statement : batch)
                 if (!runOne(statement))
                     return;
@@ -72,6 +77,7 @@ void SyncStatementRunner::handOn()
     }
     lock.unlock();
     m_changed.notify_all();
+    m_filling.clear();
 }
 
 void SyncStatementRunner::work()
@@ -81,11 +87,11 @@ void SyncStatementRunner::work()
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_inbox.empty(); });
+            m_changed.wait(lock, [this] { return m_stop || m_inboxFull; });
             if (m_stop)
                 return;
-            batch.clear();
             batch.swap(m_inbox);
+            m_inboxFull = false;
             m_running = true;
         }
         m_changed.notify_all();  // the inbox is free for the next batch
@@ -133,7 +139,7 @@ void SyncStatementRunner::finish()
         return;
     handOn();
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_failed || (m_inbox.empty() && !m_running); });
+    m_changed.wait(lock, [this] { return m_failed || (!m_inboxFull && !m_running); });
 }
 
 int SyncStatementRunner::usersDone(int workedOut)

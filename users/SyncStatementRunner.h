@@ -68,7 +68,8 @@ private:
 
     std::mutex m_mutex;  // guards the members below it, up to m_ran
     std::condition_variable m_changed;
-    std::vector<Statement> m_inbox;
+    std::vector<Statement> m_inbox;  // the next batch, or the one run before it
+    bool m_inboxFull = false;        // with the next batch
     bool m_running = false;  // the thread holds a batch
     std::exception_ptr m_failure;
     std::atomic<bool> m_failed{false};
