@@ -126,6 +126,7 @@ private slots:
     void previewDialogFiltersByKindAndStartsTheRun();
     void aStoppedRunChangesNothingAndIsLogged_data();
     void aStoppedRunChangesNothingAndIsLogged();
+    void aCancelWithStatementsAsideOnTheWayChangesNothing();
     void aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges();
     void withoutTheLogTablesTheRunWorksAndSaysSoOnce();
     void theLogKeepsOneRowPerChangedUser_data();
@@ -276,6 +277,35 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
         QVERIFY2(QRegularExpression(at > 1 ? QStringLiteral("^已处理 [1-9][0-9]* / 42$") : QStringLiteral("^已处理 0 / 42$"))
                      .match(progress).hasMatch(),
                  qPrintable(progress));
+}
+
+// Thousands of users with their statements aside, each as slow as a server's:
+// the window passes events while the statements run, and a cancel comes with
+// more of them handed on than have run. They stop before the rollback.
+void UsersSyncTrust::aCancelWithStatementsAsideOnTheWayChangesNothing()
+{
+    UserDatabases db;
+    db.session().HrWritesAside = true;
+    db.rcms(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 3000) "
+                           "Insert Into p_User (UserCode, UserName, PassWord) Select 'c' || i, '用户' || i, 'p' From n"));
+    const QString before = everythingButTheLog(db);
+    db.onSessionCall([](const char *slot, const QString &) {
+        if (qstrcmp(slot, "ExecHrSql") == 0)
+            QThread::usleep(200);
+    });
+    UserWindow w = openUserWindow();
+    QStringList captions;
+    connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int) {
+        if (captions.isEmpty() || captions.last() != w->LblProgress->text())
+            captions << w->LblProgress->text();
+        if (done == 2000)
+            QTest::mouseClick(w->BtnSyncCancel, Qt::LeftButton);
+    });
+    click(*w, w->BtnSyh);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("已取消同步, 数据未改变")});
+    QCOMPARE(everythingButTheLog(db), before);
+    QCOMPARE(logRuns(db), QStringList{QStringLiteral("已取消 0/0/0 ")});
+    QVERIFY2(captions.size() > 3, qPrintable(captions.join(QLatin1Char(','))));  // counted on the way
 }
 
 void UsersSyncTrust::aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges()
