@@ -99,6 +99,15 @@ QString everythingButTheLog(UserDatabases &db)
     return all;
 }
 
+// Statements as slow as a server's, so that the panel counts on the way.
+void slowStatements(UserDatabases &db, unsigned long microseconds)
+{
+    db.onSessionCall([microseconds](const char *slot, const QString &) {
+        if (qstrcmp(slot, "ExecHrSql") == 0)
+            QThread::usleep(microseconds);
+    });
+}
+
 QStringList logRuns(UserDatabases &db)
 {
     QStringList rows;
@@ -242,11 +251,7 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
         db.hr(QStringLiteral("Create Trigger Refuse Before Update On p_User When New.UserCode = 'g021' "
                              "Begin Select Raise(Abort, '拒绝修改'); End"));
     const QString before = everythingButTheLog(db);
-    // Statements as slow as a server's, so that the panel counts on the way.
-    db.onSessionCall([](const char *slot, const QString &) {
-        if (qstrcmp(slot, "ExecHrSql") == 0)
-            QThread::msleep(2);
-    });
+    slowStatements(db, 2000);
     UserWindow w = openUserWindow();
     QString progress;
     int lastDone = -1;
@@ -289,10 +294,7 @@ void UsersSyncTrust::aCancelWithStatementsAsideOnTheWayChangesNothing()
     db.rcms(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 3000) "
                            "Insert Into p_User (UserCode, UserName, PassWord) Select 'c' || i, '用户' || i, 'p' From n"));
     const QString before = everythingButTheLog(db);
-    db.onSessionCall([](const char *slot, const QString &) {
-        if (qstrcmp(slot, "ExecHrSql") == 0)
-            QThread::usleep(200);
-    });
+    slowStatements(db, 200);
     UserWindow w = openUserWindow();
     QStringList captions;
     connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int) {
