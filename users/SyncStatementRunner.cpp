@@ -71,7 +71,7 @@ void SyncStatementRunner::handOn()
             m_filling.clear();
             for (const Statement &statement : batch)
                 if (!runOne(statement))
-                    return;
+                    break;
             return;
         }
     }
