@@ -34,7 +34,7 @@ SyncStatementRunner::~SyncStatementRunner()
 
 void SyncStatementRunner::add(int user, const QString &userCode, QString sql)
 {
-    m_waitingUsers.push_back(user);
+    m_users.push_back(user);
     Statement statement{userCode, std::move(sql)};
     if (!m_aside) {
         if (!m_failed)
@@ -144,10 +144,9 @@ void SyncStatementRunner::finish()
 
 int SyncStatementRunner::usersDone(int workedOut)
 {
-    const int ran = m_ran.load(std::memory_order_acquire);
-    for (; m_seenRun < ran; ++m_seenRun)
-        m_waitingUsers.pop_front();
-    return m_waitingUsers.empty() ? workedOut : m_waitingUsers.front() - 1;
+    // The first statement not run yet holds its user and every later one back.
+    const std::size_t ran = std::size_t(m_ran.load(std::memory_order_acquire));
+    return ran < m_users.size() ? m_users[ran] - 1 : workedOut;
 }
 
 void SyncStatementRunner::raiseFailure() const

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -63,8 +62,7 @@ private:
     HostSession &m_session;
     bool m_aside;
     std::vector<Statement> m_filling;  // the caller's, not yet handed on
-    std::deque<int> m_waitingUsers;    // the caller's: users whose statement has not been seen to run
-    int m_seenRun = 0;                 // the caller's: statements counted off m_waitingUsers
+    std::vector<int> m_users;          // the caller's: each statement's user, in order
 
     std::mutex m_mutex;  // guards the members below it, up to m_ran
     std::condition_variable m_changed;
