@@ -3,13 +3,15 @@
 //
 // 1. Synchronisation: N RCMS users into a health-record database of N users
 //    (half identical, a quarter changed, a quarter missing) through the window's
-//    command, against the same change done set-based in plain SQL, in five
+//    command, against the same change done set-based in plain SQL, in nine
 //    rounds, each running every size (the median ratio counts). Target: the
 //    window within 2 times the set-based run, and linear in N: twice the users
-//    within 2.1 times the time of the same round.
+//    within 2.1 times the time of the same round. Under callgrind (one round,
+//    as scripts/bench.sh runs it) only this part runs, and the instructions
+//    of each run are dumped apart.
 // 2. FormShow on 100,000 areas and the listing of an area of 10,000 users,
 //    against the same queries through the plain SQLite C API (prepare, step,
-//    read every column of every row) on the same file, in five rounds (the
+//    read every column of every row) on the same file, in nine rounds (the
 //    median ratio counts). Target: within 2 times.
 // 3. The synchronisation on the large demo set (100,000 areas, 300,000 users)
 //    through the window shown as in the host, a first run and a second with
@@ -22,6 +24,7 @@
 
 #include <sqlite3.h>
 #include <malloc.h>
+#include <valgrind/callgrind.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -142,9 +145,23 @@ private:
     double m_cpuStart;
 };
 
-Times setBasedSync(const QString &hr, const QString &rcms)
+// Under callgrind, the instructions of every thread from its start to end(),
+// dumped under the run's name: scripts/bench.sh compares them, as they do not
+// move with the machine's speed as the times do. Elsewhere nothing.
+class InstructionDump
+{
+public:
+    explicit InstructionDump(QByteArray run) : m_run(std::move(run)) { CALLGRIND_ZERO_STATS; }
+    void end() const { CALLGRIND_DUMP_STATS_AT(m_run.constData()); }
+
+private:
+    QByteArray m_run;
+};
+
+Times setBasedSync(const QString &hr, const QString &rcms, int users = 0)
 {
     sqlite3 *h = open(hr);
+    const InstructionDump instructions("set-based " + QByteArray::number(users));
     const Stopwatch timer;
     exec(h, QStringLiteral("ATTACH DATABASE '%1' AS r").arg(rcms).toUtf8().constData());
     exec(h, "BEGIN");
@@ -158,6 +175,7 @@ Times setBasedSync(const QString &hr, const QString &rcms)
             "Or p_User.Grade Is Not s.Grade Or p_User.PassWord Is Not s.PassWord Or p_User.ContactType Is Not s.ContactType)");
     exec(h, "COMMIT");
     const Times times = timer.elapsed();
+    instructions.end();
     sqlite3_close(h);
     return times;
 }
@@ -169,13 +187,15 @@ struct Host
     Host(const QString &hr, const QString &rcms) : session(hr, rcms), bench(session) {}
 };
 
-Times windowSync(const QString &hr, const QString &rcms)
+Times windowSync(const QString &hr, const QString &rcms, int users = 0)
 {
     Host host(hr, rcms);
     std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> window(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    const InstructionDump instructions("window " + QByteArray::number(users));
     const Stopwatch timer;
     window->BtnSyhClick(window->BtnSyh);
     const Times times = timer.elapsed();
+    instructions.end();
     if (host.bench.dispatch.messages.value(0) != QStringLiteral("同步农合用户信息数据成功")) {
         std::fprintf(stderr, "synchronisation failed: %s\n", qUtf8Printable(host.bench.dispatch.messages.join(QLatin1Char(' '))));
         std::exit(1);
@@ -196,31 +216,46 @@ struct SyncRounds
     Times bestWindow, bestSetBased;
 };
 
-// Every round runs each size in turn: the window and then the set-based SQL,
-// on fresh files. The speed of this machine drifts during a run, and two runs
-// of one round are the fairest pair to compare, so the figures that count are
-// medians of ratios taken within a round: the window against the set-based
-// SQL per size, and the cost per user as the window's time at twice the users
-// against its time in the same round. The best times are shown beside them.
+// The files of one size for one round: a pair for the window, a pair for the
+// set-based SQL.
+struct SyncFiles
+{
+    QTemporaryDir dir;
+    QString hr1 = dir.filePath(QStringLiteral("hr1.db")), rcms1 = dir.filePath(QStringLiteral("rcms1.db"));
+    QString hr2 = dir.filePath(QStringLiteral("hr2.db")), rcms2 = dir.filePath(QStringLiteral("rcms2.db"));
+    explicit SyncFiles(int n)
+    {
+        makeSyncDatabases(hr1, rcms1, n);
+        makeSyncDatabases(hr2, rcms2, n);
+    }
+};
+
+// The speed of this machine drifts during a run, by more than twice between
+// rounds a few seconds apart, so the figures that count are medians of ratios
+// taken within a round, and a round makes all its files before it times
+// anything: the window at each size from the smallest up, then the set-based
+// SQL from the largest down. Each pair compared (the window against the
+// set-based SQL at one size, the window at twice the users against the window)
+// then runs within about a second. The best times are shown beside them.
 void benchSync(const QList<int> &sizes, int rounds)
 {
     QMap<int, SyncRounds> bySize;
     for (int round = 0; round < rounds; ++round) {
+        std::vector<std::unique_ptr<SyncFiles>> files;
+        for (int n : sizes)
+            files.push_back(std::make_unique<SyncFiles>(n));
+        for (int i = 0; i < sizes.size(); ++i)
+            bySize[sizes[i]].window.push_back(windowSync(files[i]->hr1, files[i]->rcms1, sizes[i]));
+        for (int i = sizes.size() - 1; i >= 0; --i)
+            bySize[sizes[i]].setBased.push_back(setBasedSync(files[i]->hr2, files[i]->rcms2, sizes[i]));
         for (int n : sizes) {
-            QTemporaryDir dir;
-            const QString hr1 = dir.filePath(QStringLiteral("hr1.db")), rcms1 = dir.filePath(QStringLiteral("rcms1.db"));
-            const QString hr2 = dir.filePath(QStringLiteral("hr2.db")), rcms2 = dir.filePath(QStringLiteral("rcms2.db"));
-            makeSyncDatabases(hr1, rcms1, n);
-            makeSyncDatabases(hr2, rcms2, n);
             SyncRounds &r = bySize[n];
-            r.window.push_back(windowSync(hr1, rcms1));
-            r.setBased.push_back(setBasedSync(hr2, rcms2));
             r.bestWindow.keepBest(r.window.back());
             r.bestSetBased.keepBest(r.setBased.back());
             // BENCH_SHOW_ROUNDS=1 shows how far the machine's speed moves.
             if (qEnvironmentVariableIsSet("BENCH_SHOW_ROUNDS"))
-                std::printf("round %d, %d users: window %.3f s, set-based %.3f s\n", round, n, r.window.back().wall,
-                            r.setBased.back().wall);
+                std::printf("round %d, %d users: window %.3f s (cpu %.3f), set-based %.3f s (cpu %.3f)\n", round, n,
+                            r.window.back().wall, r.window.back().cpu, r.setBased.back().wall, r.setBased.back().cpu);
         }
     }
     for (int n : sizes) {
@@ -438,8 +473,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QList<int> sizes = benchSizes(argc, argv);
     // BENCH_ROUNDS=1 for a profiler's run.
-    const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 5;
+    const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 9;
     benchSync(sizes, qMax(1, rounds));
+    // Under callgrind only the synchronisation's instructions are wanted.
+    if (RUNNING_ON_VALGRIND)
+        return 0;
     benchDataSetCost(sizes.isEmpty() ? 100000 : sizes.last());
     benchFormShow(100000, 10000, qMax(1, rounds));
     // BENCH_DEMO_SIZE=areas,users runs the demo set at another size (0,0: not at all).

@@ -11,7 +11,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3 libicu-dev libxlsxwriter-dev tzdata
   unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc
   postgresql odbc-postgresql
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev valgrind
   fonts-wqy-microhei xvfb xauth
 )
 # scripts/fuzz.sh builds its targets with clang and libFuzzer's runtime.
