@@ -473,7 +473,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QList<int> sizes = benchSizes(argc, argv);
     // A round's ratios move by a quarter either way with the machine's speed;
-    // the median of fifteen moves by a few hundredths from run to run.
+    // the median of fifteen still moves by up to a tenth from run to run, less
+    // than the median of five or nine did.
     // BENCH_ROUNDS=1 for a profiler's run.
     const int rounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 15;
     benchSync(sizes, qMax(1, rounds));
