@@ -51,3 +51,8 @@ public:
     // The counts of a finished run: "新增 a 人, 更新 b 人, 未变 c 人, 用时 t 秒".
     QString runLine(double seconds) const;
 };
+
+// A change moves as its bytes (its texts are QStrings), so a long list of
+// them grows in place where the heap allows, instead of being copied to a new
+// block with the old one still held.
+Q_DECLARE_TYPEINFO(SyncPreview::Change, Q_RELOCATABLE_TYPE);
