@@ -229,10 +229,16 @@ Times windowSync(const QString &hr, const QString &rcms, int users = 0, long *pe
     return times;
 }
 
-double median(std::vector<double> values)
+// The value the share q of the way up the sorted values (0.5 the median).
+double quantile(std::vector<double> values, double q)
 {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values[std::size_t(q * double(values.size() - 1) + 0.5)];
+}
+
+double median(std::vector<double> values)
+{
+    return quantile(std::move(values), 0.5);
 }
 
 // What the rounds of one size measured: each round's times, and the best.
@@ -333,8 +339,10 @@ void benchSync(const QList<int> &sizes, int rounds)
             window.push_back(twice.window[i].wall / once.window[i].wall);
             setBased.push_back(twice.setBased[i].wall / once.setBased[i].wall);
         }
-        std::printf("sync per user: t(%d) / t(%d), median of the rounds %4.2f (target 2.1)  set-based %4.2f\n", 2 * n,
-                    n, median(window), median(setBased));
+        // The middle half of the rounds shows how far a single round moves.
+        std::printf("sync per user: t(%d) / t(%d), median of the rounds %4.2f (target 2.1), middle half of the "
+                    "rounds %4.2f-%4.2f  set-based %4.2f\n",
+                    2 * n, n, median(window), quantile(window, 0.25), quantile(window, 0.75), median(setBased));
     }
     // Memory, in a run of each size of its own, untimed.
     if (RUNNING_ON_VALGRIND)
