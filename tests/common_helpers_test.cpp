@@ -200,7 +200,7 @@ TEST_F(Helpers, ReadIniStringWithAndWithoutLeadingBackslash)
     value.clear();
     ReadIniString(QStringLiteral("\\setup.ini"), QStringLiteral("PhotoFTP"), QStringLiteral("FTPServer"), value);
     EXPECT_EQ(value, "10.0.0.5");
-    // Names are matched as on the original platform: case does not matter.
+    // Section and key names match in any letter case, as Windows' profile functions do.
     ReadIniString(QStringLiteral("setup.ini"), QStringLiteral("photoftp"), QStringLiteral("FTPUser"), value);
     EXPECT_EQ(value, "dXNlcg==");
     ReadIniString(QStringLiteral("setup.ini"), QStringLiteral("PhotoFTP"), QStringLiteral("List"), value);

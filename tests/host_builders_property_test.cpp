@@ -23,7 +23,7 @@ namespace {
 
 // Pieces that have broken hand-built SQL somewhere: quoting, separators,
 // comments, the translator's own keywords, line breaks, and characters outside
-// GBK (which the original's 8-bit strings could not carry at all).
+// GBK (which no 8-bit code page the stored data came from can carry).
 const QStringList kPieces = {
     QStringLiteral("'"), QStringLiteral("''"), QStringLiteral("\""), QStringLiteral(";"),
     QStringLiteral("--"), QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("\r"),

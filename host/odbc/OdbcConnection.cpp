@@ -7,7 +7,7 @@
 #include <langinfo.h>
 #include <system_error>
 
-#include "HostConfig.h"
+#include "DatabaseLocation.h"
 #include "LumoError.h"
 #include "OdbcResultReader.h"
 #include "OdbcStatement.h"

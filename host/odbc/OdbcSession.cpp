@@ -1,7 +1,7 @@
 #include "OdbcSession.h"
 
 #include "DatabaseSchema.h"
-#include "HostConfig.h"
+#include "DatabaseLocation.h"
 #include "LumoError.h"
 #include "OdbcConnection.h"
 #include "OdbcResultReader.h"

@@ -3,8 +3,6 @@
 #include <QLoggingCategory>
 #include <QString>
 
-// Database failures with their statements and the driver's full text.
-Q_DECLARE_LOGGING_CATEGORY(lcHostDatabase)
 // Texts too long for a message box, kept whole.
 Q_DECLARE_LOGGING_CATEGORY(lcHostMessages)
 

@@ -5,7 +5,7 @@
 
 #include <sqlite3.h>
 
-#include "HostLog.h"
+#include "DatabaseLog.h"
 #include "LumoError.h"
 
 QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &statement, const QString &context)

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-Q_LOGGING_CATEGORY(lcHostDatabase, "lumo.host.database")
 Q_LOGGING_CATEGORY(lcHostMessages, "lumo.host.messages")
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "HostLog.h"
+#include "DatabaseLog.h"
 #include "LumoError.h"
 
 OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context, int timeoutSeconds)

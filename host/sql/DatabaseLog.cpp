@@ -1,0 +1,3 @@
+#include "DatabaseLog.h"
+
+Q_LOGGING_CATEGORY(lcHostDatabase, "lumo.host.database")
