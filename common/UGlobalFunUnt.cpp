@@ -134,8 +134,8 @@ namespace {
 
 QString iniPath(const QString &appPath, const QString &fileName)
 {
-    // The name may carry the original's leading backslash ("\setup.ini") or
-    // none; both name the file beside the application.
+    // Callers write the name with a Windows-style leading backslash
+    // ("\setup.ini") or none; both name the file beside the application.
     QString relative = fileName;
     relative.replace(u'\\', u'/');
     if (!relative.startsWith(u'/'))

@@ -7,8 +7,8 @@
 // module-wide session (UGlobalValue::Session()).
 //
 // Objects are released by RAII throughout the module (std::unique_ptr for the
-// datasets the session hands out, Qt parents for widgets), so the original's
-// FreeObject has no counterpart here: a unique_ptr going out of scope is it.
+// datasets the session hands out, Qt parents for widgets), so there is no
+// FreeObject helper: a unique_ptr going out of scope is the release.
 
 #include <QString>
 #include <QStringList>

@@ -570,7 +570,8 @@ void ClientDataSet::Edit()
     d->checkActive();
     if (d->editing())
         return;
-    // Editing an empty dataset starts a new record, as the original does.
+    // Editing an empty dataset starts a new record: the editors bound to it
+    // then have a row to write to.
     if (d->visibleCount() == 0) {
         Append();
         return;

@@ -28,7 +28,7 @@ using LocateOptions = int;
 
 // The in-memory dataset the windows are written against: loaded from a data
 // packet, navigated with a cursor, edited through an edit buffer, filtered by
-// the original filter expressions ("ModFunTyp = 3", "UserCode = 'x'", with
+// filter expressions ("ModFunTyp = 3", "UserCode = 'x'", with
 // and/or/not, parentheses and "is null").
 //
 // Equality filters on one field are answered from a per-field index that is
@@ -83,7 +83,7 @@ public:
     // Editing. Append adds an empty row at the end in Insert state; Edit puts the
     // current row into Edit state (a no-op in Edit/Insert); Post stores the
     // buffer; Cancel drops it (an appended row disappears). Navigation posts
-    // pending edits first, as the original does; an appended row with no value
+    // pending edits first, so moving away never loses an edit; an appended row with no value
     // set is cancelled instead (Post keeps it all the same).
     void Append();
     void Edit();
@@ -97,8 +97,8 @@ public:
     bool Filtered() const { return m_filtered; }
     void SetFiltered(bool on);
 
-    // The program's own narrowing and order of the visible rows (the original's
-    // OnFilterRecord and an index of its own), over stored row numbers. Both
+    // The program's own narrowing and order of the visible rows (a record
+    // filter callback and an index of its own), over stored row numbers. Both
     // apply whether Filtered is on or not, stay set across SetData, and keep
     // the current record current when it stays visible. Empty functions
     // switch them off.

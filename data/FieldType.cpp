@@ -153,7 +153,7 @@ FieldType fieldTypeFromDeclaration(const QString &declaredType)
     if (paren >= 0)
         compact.truncate(paren);
 
-    // "int identity" is a counter column; the original's provider gives it its own type.
+    // "int identity" is a counter column the server fills: AutoInc, a type of its own.
     bool identity = false;
     if (compact.endsWith(QLatin1String("identity")) && compact.size() > 8) {
         compact.chop(8);

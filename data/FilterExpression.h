@@ -17,7 +17,7 @@ class ColumnStore;
 
 class Field;
 
-// A parsed filter text of the original's dialect: comparisons of fields with
+// A parsed filter text, in the dialect the windows write: comparisons of fields with
 // quoted texts ('' stands for one quote) or numbers (= <> != < > <= >=),
 // "and", "or", "not" (any letter case), parentheses, "is null",
 // "is not null"; field names may be bracketed ([Name]).

@@ -264,7 +264,7 @@ QVariant toStorage(const QVariant &value, FieldType type, const QString &fieldNa
             d = Decimal::parse(text);
         if (!d)
             raiseConversion(value, type, fieldName);
-        // Money keeps four decimals, like the original's currency type.
+        // Money keeps four decimals, as the money columns store it.
         if (type == FieldType::Currency)
             d = d->roundedTo(4);
         return QVariant(d->toString());

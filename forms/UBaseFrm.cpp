@@ -22,7 +22,7 @@
 
 namespace {
 
-// Colours are given the original's way, 0x00BBGGRR.
+// Colours are given as stored colour values, 0x00BBGGRR.
 QColor fromBgr(quint32 bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);

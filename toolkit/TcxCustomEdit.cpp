@@ -15,7 +15,7 @@ std::function<void(const QString &)> TcxCustomEdit::ErrorReporter;
 
 namespace {
 
-// The character a key event types, as the original's OnKeyPress sees it:
+// The character a key event types, as the editors' OnKeyPress handlers expect it:
 // Enter is '\r', Ctrl+letter the control character (Ctrl+D = 4); a null
 // character when the key types nothing.
 QChar typedCharacter(const QKeyEvent *event)

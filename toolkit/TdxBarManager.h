@@ -12,7 +12,7 @@
 class TdxBar;
 class TdxBarManager;
 
-// Visibility of a bar item: the original's item visibility states.
+// Visibility of a bar item, set by the rights check: never shown, or always.
 enum class TdxBarItemVisible { ivNever, ivAlways };
 
 // A command on a tool bar. Its Visible, Enabled, Tag and OnClick are what the
