@@ -1,18 +1,10 @@
 #include "FaultySession.h"
 
-FaultySession::FaultySession(HostSession &inner) : m_inner(inner)
+#include "LumoError.h"
+
+FaultySession::FaultySession(HostSession &inner) : ForwardingSession(inner, inner)
 {
-    AppPath = inner.AppPath;
-    UserCode = inner.UserCode;
-    OrgCode = inner.OrgCode;
-    RcmsAreaCode = inner.RcmsAreaCode;
-    RightsData = inner.RightsData;
-    Images = inner.Images;
-    HostDispatch = inner.HostDispatch;
-    CodePicker = inner.CodePicker;
-    HrCodesIgnoreCase = inner.HrCodesIgnoreCase;
-    HrCodesIgnoreTrailingBlanks = inner.HrCodesIgnoreTrailingBlanks;
-    RcmsReadsBesideHr = inner.RcmsReadsBesideHr;
+    takeFieldsOf(inner);
 }
 
 void FaultySession::breakIf(Rule rule, Fault fault)
@@ -26,82 +18,20 @@ void FaultySession::breakCall(int n, Fault fault)
     breakIf([n](int call, const QString &, const QString &) { return call == n; }, fault);
 }
 
-data::DataPacket FaultySession::OpenRcmsData(const QString &sql)
+void FaultySession::around(const char *slot, const QString &sql, const std::function<void()> &call)
 {
-    return pass("OpenRcmsData", sql, [&] { return m_inner.OpenRcmsData(sql); });
-}
-
-std::unique_ptr<data::ClientDataSet> FaultySession::OpenRcmsQuery(const QString &sql)
-{
-    return pass("OpenRcmsQuery", sql, [&] { return m_inner.OpenRcmsQuery(sql); });
-}
-
-QVariant FaultySession::GetRcmsValue(const QString &sql)
-{
-    return pass("GetRcmsValue", sql, [&] { return m_inner.GetRcmsValue(sql); });
-}
-
-bool FaultySession::ExecRcmsSql(const QString &sql)
-{
-    return pass("ExecRcmsSql", sql, [&] { return m_inner.ExecRcmsSql(sql); });
-}
-
-void FaultySession::BeginRcmsTrans()
-{
-    pass("BeginRcmsTrans", QString(), [&] { m_inner.BeginRcmsTrans(); });
-}
-
-void FaultySession::CommitRcmsTrans()
-{
-    pass("CommitRcmsTrans", QString(), [&] { m_inner.CommitRcmsTrans(); });
-}
-
-void FaultySession::RollbackRcmsTrans()
-{
-    pass("RollbackRcmsTrans", QString(), [&] { m_inner.RollbackRcmsTrans(); });
-}
-
-std::unique_ptr<data::ClientDataSet> FaultySession::OpenRcmsDataSet(const QString &sql)
-{
-    return pass("OpenRcmsDataSet", sql, [&] { return m_inner.OpenRcmsDataSet(sql); });
-}
-
-data::DataPacket FaultySession::OpenHrData(const QString &sql)
-{
-    return pass("OpenHrData", sql, [&] { return m_inner.OpenHrData(sql); });
-}
-
-std::unique_ptr<data::ClientDataSet> FaultySession::OpenHrQuery(const QString &sql)
-{
-    return pass("OpenHrQuery", sql, [&] { return m_inner.OpenHrQuery(sql); });
-}
-
-QVariant FaultySession::GetHrValue(const QString &sql)
-{
-    return pass("GetHrValue", sql, [&] { return m_inner.GetHrValue(sql); });
-}
-
-bool FaultySession::ExecHrSql(const QString &sql)
-{
-    return pass("ExecHrSql", sql, [&] { return m_inner.ExecHrSql(sql); });
-}
-
-void FaultySession::BeginHrTrans()
-{
-    pass("BeginHrTrans", QString(), [&] { m_inner.BeginHrTrans(); });
-}
-
-void FaultySession::CommitHrTrans()
-{
-    pass("CommitHrTrans", QString(), [&] { m_inner.CommitHrTrans(); });
-}
-
-void FaultySession::RollbackHrTrans()
-{
-    pass("RollbackHrTrans", QString(), [&] { m_inner.RollbackHrTrans(); });
-}
-
-QString FaultySession::ReplacePlaceholder(const QString &source, const QString &value, const QString &placeholder)
-{
-    return pass("ReplacePlaceholder", source, [&] { return m_inner.ReplacePlaceholder(source, value, placeholder); });
+    const QString name = QString::fromLatin1(slot);
+    bool broken = false;
+    {
+        // The synchronisation reads an RCMS table on a thread of its own when
+        // the inner session allows it: calls are counted one at a time.
+        const std::lock_guard<std::mutex> lock(m_counting);
+        m_slots.append(name);
+        broken = m_rule && m_rule(int(m_slots.size()), name, sql);
+    }
+    if (broken && m_fault == Fault::Before)
+        throw data::LumoError(QStringLiteral("injected failure before ") + name);
+    call();
+    if (broken)
+        throw data::LumoError(QStringLiteral("injected loss of the answer of ") + name);
 }

@@ -42,7 +42,7 @@ UserDatabases::UserDatabases()
     } else {
         inner = std::make_unique<SqliteSession>(hrFile(), rcmsFile());
     }
-    m_session = std::make_unique<FaultySession>(*inner);
+    m_session = std::make_unique<HookedSession>(*inner);
     hr(QStringLiteral(
         "Insert Into P_XZQH (AreaCode, AreaName, ParentAreaCode, RCMSAreaCode) Values "
         "('510101', '示范县', '5101', '5101'), ('510101001', '一乡', '510101', '51010101'), "

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "ClientDataSet.h"
-#include "FaultySession.h"
+#include "HookedSession.h"
 #include "PostgresDatabases.h"
 #include "SqliteDatabase.h"
 #include "TestHostObjects.h"
@@ -41,7 +41,7 @@ public:
     QString rcmsFile() const { return m_dir.filePath(QStringLiteral("rcms.db")); }
 
     HostSession &session() { return *m_session; }
-    // Runs before every call of the session (FaultySession::beforeCall).
+    // Runs before every call of the session (HookedSession::beforeCall).
     void onSessionCall(std::function<void(const char *slot, const QString &sql)> hook);
     // The backend chosen from LUMO_TEST_HR_BACKEND: "sqlite", "odbc" or "postgresql".
     static QString hrBackend();
@@ -73,5 +73,5 @@ private:
     std::optional<SqliteDatabase> m_rcmsFile;
     std::unique_ptr<PostgresDatabases> m_server;
     std::unique_ptr<HostSession> m_inner;
-    std::unique_ptr<FaultySession> m_session;
+    std::unique_ptr<HookedSession> m_session;
 };
