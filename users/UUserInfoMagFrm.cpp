@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QShortcut>
 #include <QTableView>
@@ -19,11 +18,13 @@
 #include "FormFactory.h"
 #include "GridLayoutSettings.h"
 #include "HostCall.h"
+#include "HrRollback.h"
 #include "LumoError.h"
 #include "SyncLog.h"
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
+#include "SyncRun.h"
 #include "TcxButton.h"
 #include "TcxDBTreeList.h"
 #include "TcxGrid.h"
@@ -48,22 +49,11 @@
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
 #include "UserSearch.h"
-#include "UserSync.h"
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
-
 // How often a long command lets the window paint and take input: one frame.
 constexpr qint64 kEventIntervalMs = 16;
-
-// Raised from the progress report when the person asks to stop: the run is
-// rolled back as for a failure, and told apart from one.
-class RunCancelled : public std::exception
-{
-public:
-    const char *what() const noexcept override { return "cancelled"; }
-};
 
 // The failure the delete command reports when the session answers false instead
 // of raising.
@@ -549,7 +539,7 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
                 throw DeleteRefused();
             session.CommitHrTrans();
         } catch (...) {
-            rollbackQuietly(session);
+            RollbackHrQuietly(session);
             throw;
         }
     } catch (const DeleteRefused &) {
@@ -631,14 +621,14 @@ void TUserInfoMagForm::synchronise()
             outcome = QStringLiteral(
                 "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
         } else {
-            QString cause;
-            switch (runSynchronisation(session, cause, reloadFailure)) {
-            case SyncDone: outcome = QStringLiteral("同步农合用户信息数据成功"); break;
-            case SyncFailed:
+            SyncRun run(session);
+            switch (runSynchronisation(run, reloadFailure)) {
+            case SyncRun::Done: outcome = QStringLiteral("同步农合用户信息数据成功"); break;
+            case SyncRun::Failed:
                 outcome = QStringLiteral("同步农合用户信息数据失败!")
-                    + (cause.isEmpty() ? QString() : QStringLiteral("原因:") + cause);
+                    + (run.cause().isEmpty() ? QString() : QStringLiteral("原因:") + run.cause());
                 break;
-            case SyncCancelled: outcome = QStringLiteral("已取消同步, 数据未改变"); break;
+            case SyncRun::Cancelled: outcome = QStringLiteral("已取消同步, 数据未改变"); break;
             }
         }
     }
@@ -647,8 +637,7 @@ void TUserInfoMagForm::synchronise()
         ShowInfo(reloadFailure);
 }
 
-TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause,
-                                                                QString &reloadFailure)
+SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadFailure)
 {
     struct HidePanel
     {
@@ -657,105 +646,67 @@ TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &sess
     } hide{TabCtlProgress};
     showStatus(QString());
     lblSyncCounts->hide();
-    // Asked before the transaction: on a database without the log tables the
-    // probe fails, and a failed statement may end a server's transaction.
-    SyncLog log(session);
-    const bool logged = log.available();
-    SyncLog::Run run;
-    run.started = QDateTime::currentDateTime();
-    run.login = session.UserCode;
-    QElapsedTimer clock;
-    clock.start();
-    SyncPreview ran;  // what the run does, counted and listed as the preview does
     const QString area = CDSAreaData->Active() && !CDSAreaData->IsEmpty()
         ? CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString()
         : QString();
     m_cancelRequested = false;
-    try {
-        session.BeginHrTrans();
-        UserSync sync(session);
-        sync.onUser = [&ran](const QString &code, const std::optional<UserSync::Texts> &was,
-                             const UserSync::Texts &now) { ran.add(code, was, now); };
-        sync.onUnchanged = [&ran] { ++ran.same; };
-        ShowProgressPanel(TabCtlProgress, true);
-        // Pending events are handled once a frame rather than after every
-        // user: that keeps the window painting and answering, while a pass of
-        // the event loop per user cost a tenth of a large run.
-        QElapsedTimer sinceEvents;
-        sync.run([this, &sync, &sinceEvents](int done, int total) {
-            emit SyncProgress(done, total);
-            if (done == 0) {
-                ProBar->SetPosition(0);
-                ProBar->SetMax(total * 100);
-                LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(total));
-                sinceEvents.start();
-                return;
-            }
-            // The bar moves with the caption, once a frame and at the end:
-            // moving it per user cost more than the frame's painting.
-            if (sinceEvents.elapsed() >= kEventIntervalMs || done == total) {
-                ProBar->SetPosition(done * 100);
-                LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
-                // Whatever the pass reaches may use the session: the run's
-                // statements wait meanwhile.
-                const std::unique_lock<std::mutex> held = sync.holdStatements();
-                QCoreApplication::processEvents();
-                sinceEvents.restart();
-            }
-            if (m_cancelRequested)
-                throw RunCancelled();
-        });
-        if (logged) {
-            run.added = ran.added;
-            run.updated = ran.changed;
-            run.same = ran.same;
-            run.seconds = clock.elapsed() / 1000.0;
-            log.write(run, ran.changes);
+    run.onBegun = [this] { ShowProgressPanel(TabCtlProgress, true); };
+    // Pending events are handled once a frame rather than after every user:
+    // that keeps the window painting and answering, while a pass of the event
+    // loop per user cost a tenth of a large run.
+    QElapsedTimer sinceEvents;
+    run.onProgress = [this, &run, &sinceEvents](int done, int total) {
+        emit SyncProgress(done, total);
+        if (done == 0) {
+            ProBar->SetPosition(0);
+            ProBar->SetMax(total * 100);
+            LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(total));
+            sinceEvents.start();
+            return;
         }
-        session.CommitHrTrans();
-    } catch (const std::exception &e) {
-        rollbackQuietly(session);
-        ShowProgressPanel(TabCtlProgress, false);
-        const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
-        if (!cancelled)
-            cause = reportSyncFailure(e);
-        const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&e);
-        if (logged) {
-            // After the rollback and in a transaction of its own, so that the
-            // record of a failed run is not undone with the run.
-            run.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
-            run.seconds = clock.elapsed() / 1000.0;
-            run.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), cause) : cause;
-            try {
-                session.BeginHrTrans();
-                log.write(run);
-                session.CommitHrTrans();
-            } catch (const std::exception &logFailure) {
-                rollbackQuietly(session);
-                qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
-                                                << data::LumoError::of(logFailure).message();
-            }
-        } else if (const QString note = noSyncLogNote(); !note.isEmpty()) {
-            lblSyncCounts->SetCaption(note);
-            lblSyncCounts->show();
+        // The bar moves with the caption, once a frame and at the end:
+        // moving it per user cost more than the frame's painting.
+        if (sinceEvents.elapsed() >= kEventIntervalMs || done == total) {
+            ProBar->SetPosition(done * 100);
+            LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
+            // Whatever the pass reaches may use the session: the run's
+            // statements wait meanwhile.
+            const std::unique_lock<std::mutex> held = run.holdStatements();
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
         }
-        return cancelled ? SyncCancelled : SyncFailed;
+    };
+    run.cancelRequested = [this] { return m_cancelRequested; };
+    run.onEnded = [this] { ShowProgressPanel(TabCtlProgress, false); };
+    const SyncRun::End end = run.run();
+    if (end != SyncRun::Done) {
+        // The user the run stopped at is named on the status line.
+        if (end == SyncRun::Failed)
+            showStatus(run.failedUser()
+                           ? QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(*run.failedUser())
+                           : QStringLiteral("同步农合用户信息数据失败"));
+        if (!run.logged()) {
+            if (const QString note = noSyncLogNote(); !note.isEmpty()) {
+                lblSyncCounts->SetCaption(note);
+                lblSyncCounts->show();
+            }
+        }
+        return end;
     }
     // Committed: the run succeeded, whatever the reload does.
-    ShowProgressPanel(TabCtlProgress, false);
     reloadFailure = afterCommit([this, &area] {
         FUserSearch->usersChanged();
         LoadAreaTree();
         if (!area.isEmpty())
             ShowAreaUser(area, QString());
     });
-    QString counts = ran.runLine(clock.elapsed() / 1000.0);
-    if (!logged)
+    QString counts = run.ran().runLine(run.seconds());
+    if (!run.logged())
         if (const QString note = noSyncLogNote(); !note.isEmpty())
             counts += QStringLiteral("; ") + note;
     lblSyncCounts->SetCaption(counts);
     lblSyncCounts->show();
-    return SyncDone;
+    return SyncRun::Done;
 }
 
 QString TUserInfoMagForm::noSyncLogNote()
@@ -785,20 +736,6 @@ void TUserInfoMagForm::BtnSyncLogClick(QObject *)
     }
 }
 
-QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
-{
-    const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&error);
-    const data::LumoError whole = data::LumoError::of(error);
-    if (userFailure) {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":" << whole.message();
-        showStatus(QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(userFailure->userCode()));
-    } else {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed:" << whole.message();
-        showStatus(QStringLiteral("同步农合用户信息数据失败"));
-    }
-    return whole.cause();
-}
-
 void TUserInfoMagForm::showStatus(const QString &text)
 {
     lblStatus->SetCaption(text);
@@ -812,16 +749,6 @@ QString TUserInfoMagForm::afterCommit(const std::function<void()> &reload)
         return QString();
     } catch (const std::exception &e) {
         return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + data::LumoError::of(e).cause();
-    }
-}
-
-void TUserInfoMagForm::rollbackQuietly(HostSession &session)
-{
-    try {
-        session.RollbackHrTrans();
-    } catch (const std::exception &) {
-        // The failure message is what the user needs; a failing rollback
-        // leaves the transaction to the host's connection handling.
     }
 }
 
