@@ -11,14 +11,12 @@
 #include <QVBoxLayout>
 
 #include "AreaSearch.h"
-#include "BusinessTables.h"
 #include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "FormFactory.h"
 #include "GridLayoutSettings.h"
 #include "HostCall.h"
-#include "HrRollback.h"
 #include "LumoError.h"
 #include "SyncLog.h"
 #include "SyncLogDialog.h"
@@ -46,6 +44,7 @@
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
 #include "UserCommandKeys.h"
+#include "UserDeletion.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
 #include "UserSearch.h"
@@ -54,14 +53,6 @@ namespace {
 
 // How often a long command lets the window paint and take input: one frame.
 constexpr qint64 kEventIntervalMs = 16;
-
-// The failure the delete command reports when the session answers false instead
-// of raising.
-class DeleteRefused : public data::LumoError
-{
-public:
-    DeleteRefused() : data::LumoError(QString()) {}
-};
 
 } // namespace
 
@@ -493,56 +484,30 @@ void TUserInfoMagForm::grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *, 
 
 QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
 {
-    const QString pattern = QuotedStr(userCode + QLatin1Char('%'));
-    QString sql = QStringLiteral("Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    "
-                                 "Where InpPerCode Like ")
-        + pattern;
-    for (std::size_t i = 1; i < kBusinessTableCount; ++i) {
-        const BusinessTable &table = kBusinessTables[i];
-        QString condition;
-        if (table.creatorColumn)
-            condition = QStringLiteral("   Where ") + QString::fromLatin1(table.creatorColumn)
-                + QStringLiteral(" Like ") + pattern + QStringLiteral("     Or InpPerCode Like ") + pattern;
-        else
-            condition = QStringLiteral("   Where InpPerCode Like ") + pattern;
-        sql += QStringLiteral(" Union All ") + QStringLiteral(" Select Top 1 'UserCode' From ")
-            + QString::fromLatin1(table.name) + QStringLiteral(" ") + condition;
-    }
-    sql += QStringLiteral(") A ");
-    return sql;
+    return UserDeletion::guardSql(userCode);
 }
 
 void TUserInfoMagForm::BtnDelClick(QObject *)
 {
     HostSession &session = UGlobalValue::Session();
     try {
-        const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
-        QVariant count;
+        UserDeletion deletion(session, CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
+        bool referenced = false;
         {
             BusyScope busy(this);
-            count = session.GetHrValue(BuildUserGuardSql(user));
+            referenced = deletion.referenced();
         }
-        if (count.toLongLong() > 0) {
+        if (referenced) {
             ShowInfo(QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!"));
             return;
         }
         if (!ShowConfirm(QStringLiteral("您确定要删除当前选中的用户信息记录?")))
             return;
-        // The delete is a transaction of its own: an answer lost on the way
-        // back leaves the user in the database, and then the user is told so.
         // A delete the session answers false to is a failure too: the list
         // stays as it is, never "删除成功!".
         BusyScope busy(this);
-        session.BeginHrTrans();
-        try {
-            if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
-                throw DeleteRefused();
-            session.CommitHrTrans();
-        } catch (...) {
-            RollbackHrQuietly(session);
-            throw;
-        }
-    } catch (const DeleteRefused &) {
+        deletion.run();
+    } catch (const UserDeletion::Refused &) {
         ShowInfo(QStringLiteral("删除失败!"));
         return;
     } catch (const data::LumoError &e) {

@@ -110,7 +110,7 @@ public:
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
 
     // The statement that counts the business tables holding a record entered by
-    // a user whose code begins with userCode (0 to 32).
+    // a user whose code begins with userCode (0 to 32): UserDeletion's guard.
     static QString BuildUserGuardSql(const QString &userCode);
 
     // Hands the listed users (the visible columns in their shown order, the
