@@ -8,8 +8,10 @@
 
 class HostSession;
 class QAction;
+class QHBoxLayout;
 class QKeyEvent;
 class QPainter;
+class QVBoxLayout;
 class TcxButton;
 class TcxLabel;
 class TcxDBTreeList;
@@ -158,6 +160,23 @@ private:
     // F5: the tree, the units and the list read again, the same area and user selected.
     void reloadKeepingSelection();
 
+    // The window's parts, made in the order of the calls in the constructor,
+    // which is also the order Tab moves through them.
+    void buildDataSets();
+    void buildToolbar(QVBoxLayout *layout);
+    // The areas' tree with the box that finds an area, and the splitter that
+    // sizes its pane.
+    void buildTreePane(QHBoxLayout *panes);
+    // The users' grid; returns the layout of its pane, where the search box goes.
+    QVBoxLayout *buildGridPane(QHBoxLayout *panes);
+    // Under the panes: what the last command could not do, what the last
+    // synchronisation did.
+    void buildStatusLines(QVBoxLayout *layout);
+    // The search box over the grid, sorting and moving its columns, the
+    // command keys and the grid's menu.
+    void buildGridSearchAndMenu(QVBoxLayout *gridPane);
+    // The panel that floats over the window while a synchronisation runs.
+    void buildProgressPanel();
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
     TcxGridDBColumn *makeColumn(const char *name, const QString &caption, const QString &field,
