@@ -108,16 +108,6 @@ void slowStatements(UserDatabases &db, unsigned long microseconds)
     });
 }
 
-QStringList logRuns(UserDatabases &db)
-{
-    QStringList rows;
-    for (const auto &r : db.session().OpenHrData(QStringLiteral("Select Result, AddedCount, UpdatedCount, SameCount, "
-                                                                "Cause From TSys_UserSyncLog Order By LogID")).rows)
-        rows << QStringLiteral("%1 %2/%3/%4 %5").arg(r.at(0).toString()).arg(r.at(1).toInt()).arg(r.at(2).toInt())
-                    .arg(r.at(3).toInt()).arg(r.at(4).toString());
-    return rows;
-}
-
 QByteArray bytesOf(const QString &file)
 {
     QFile f(file);
@@ -274,7 +264,7 @@ void UsersSyncTrust::aStoppedRunChangesNothingAndIsLogged()
                                                             : QStringLiteral("已取消同步, 数据未改变")),
              qPrintable(db.dispatch.prompts().first()));
     QCOMPARE(everythingButTheLog(db), before);
-    QCOMPARE(logRuns(db), QStringList{logged});
+    QCOMPARE(db.syncLogRuns(), QStringList{logged});
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLogDet")).toInt(), 0);
     QVERIFY(!w->TabCtlProgress->isVisible());
     QCOMPARE(lastDone, fails ? at - 1 : at);
@@ -306,7 +296,7 @@ void UsersSyncTrust::aCancelWithStatementsAsideOnTheWayChangesNothing()
     click(*w, w->BtnSyh);
     QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("已取消同步, 数据未改变")});
     QCOMPARE(everythingButTheLog(db), before);
-    QCOMPARE(logRuns(db), QStringList{QStringLiteral("已取消 0/0/0 ")});
+    QCOMPARE(db.syncLogRuns(), QStringList{QStringLiteral("已取消 0/0/0 ")});
     QVERIFY2(captions.size() > 3, qPrintable(captions.join(QLatin1Char(','))));  // counted on the way
 }
 
@@ -327,7 +317,7 @@ void UsersSyncTrust::aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges()
              qPrintable(w->lblSyncCounts->text()));
     QCOMPARE(w->LblProgress->text(), QStringLiteral("已处理 42 / 42"));
     screenshot(w.get(), "sync-counts");
-    QCOMPARE(logRuns(db), QStringList{QStringLiteral("成功 %1/%2/%3 ").arg(preview.added).arg(preview.changed).arg(preview.same)});
+    QCOMPARE(db.syncLogRuns(), QStringList{QStringLiteral("成功 %1/%2/%3 ").arg(preview.added).arg(preview.changed).arg(preview.same)});
     // One row per changed user; a password's values are never kept.
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLogDet")).toInt(), preview.added + preview.changed);
     QCOMPARE(db.hrValue(QStringLiteral("Select ChangedColumns || ' ' || OldValues || ' ' || NewValues "

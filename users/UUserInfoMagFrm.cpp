@@ -1,18 +1,9 @@
 #include "UUserInfoMagFrm.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLoggingCategory>
 #include <QPainter>
-#include <QShortcut>
-#include <QTableView>
-#include <QVBoxLayout>
 
-#include "AreaSearch.h"
-#include "BusinessTables.h"
 #include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "DataSource.h"
@@ -20,22 +11,10 @@
 #include "GridLayoutSettings.h"
 #include "HostCall.h"
 #include "LumoError.h"
-#include "SyncLog.h"
-#include "SyncLogDialog.h"
-#include "SyncPreview.h"
-#include "SyncPreviewDialog.h"
-#include "TcxButton.h"
 #include "TcxDBTreeList.h"
-#include "TcxGrid.h"
 #include "TcxGridDBColumn.h"
 #include "TcxGridDBTableView.h"
-#include "TcxGroupBox.h"
 #include "TcxLabel.h"
-#include "TcxProgressBar.h"
-#include "TcxSplitter.h"
-#include "TcxStyle.h"
-#include "TcxTabControl.h"
-#include "TcxTreeListColumn.h"
 #include "TdxBarManager.h"
 #include "TextRules.h"
 #include "UGlobalFunUnt.h"
@@ -44,228 +23,10 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
-#include "UserCommandKeys.h"
+#include "UserDeletion.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
 #include "UserSearch.h"
-#include "UserSync.h"
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
-
-// How often a long command lets the window paint and take input: one frame.
-constexpr qint64 kEventIntervalMs = 16;
-
-// Raised from the progress report when the person asks to stop: the run is
-// rolled back as for a failure, and told apart from one.
-class RunCancelled : public std::exception
-{
-public:
-    const char *what() const noexcept override { return "cancelled"; }
-};
-
-// The failure the delete command reports when the session answers false instead
-// of raising.
-class DeleteRefused : public data::LumoError
-{
-public:
-    DeleteRefused() : data::LumoError(QString()) {}
-};
-
-} // namespace
-
-TUserInfoMagForm::TUserInfoMagForm(QWidget *parent) : TBaseForm(parent)
-{
-    setObjectName(QStringLiteral("UserInfoMagForm"));
-    setWindowTitle(QStringLiteral("医疗服务单位设置"));
-    setGeometry(32, -5, 1350, 780);
-
-    CDSAreaData = new data::ClientDataSet(this);
-    CDSAreaData->setObjectName(QStringLiteral("CDSAreaData"));
-    CDSUserData = new data::ClientDataSet(this);
-    CDSUserData->setObjectName(QStringLiteral("CDSUserData"));
-    CDSOrgData = new data::ClientDataSet(this);
-    CDSOrgData->setObjectName(QStringLiteral("CDSOrgData"));
-    dsAreaData = new data::DataSource(this);
-    dsAreaData->setObjectName(QStringLiteral("dsAreaData"));
-    dsAreaData->SetDataSet(CDSAreaData);
-    dsUserData = new data::DataSource(this);
-    dsUserData->setObjectName(QStringLiteral("dsUserData"));
-    dsUserData->SetDataSet(CDSUserData);
-    dsOrgData = new data::DataSource(this);
-    dsOrgData->setObjectName(QStringLiteral("dsOrgData"));
-    dsOrgData->SetDataSet(CDSOrgData);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    BarMagTool = new TdxBarManager(this);
-    BarMagTool->setObjectName(QStringLiteral("BarMagTool"));
-    dxbrTool = BarMagTool->AddBar(QStringLiteral("dxbrTool"), this);
-    dxbrTool->SetCaption(QStringLiteral("命令行"));
-    dxbrTool->setMinimumHeight(43);
-    layout->addWidget(dxbrTool);
-    BtnAdd = makeButton("BtnAdd", QStringLiteral("新  增"), 254, 0, false);
-    BtnEdit = makeButton("BtnEdit", QStringLiteral("修  改"), 255, 1, true);
-    BtnDel = makeButton("BtnDel", QStringLiteral("删  除"), 256, 2, true);
-    BtnSyh = makeButton("BtnSyh", QStringLiteral("同步农合数据"), 257, 3, true);
-    // A command never starts while another runs, however it is triggered.
-    BtnAdd->OnClick = [this](QObject *s) { runCommand([&] { BtnAddClick(s); }); };
-    BtnEdit->OnClick = [this](QObject *s) { runCommand([&] { BtnEditClick(s); }); };
-    BtnDel->OnClick = [this](QObject *s) { runCommand([&] { BtnDelClick(s); }); };
-    BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };
-    BtnPreview = makeButton("BtnPreview", QStringLiteral("同步预览"), 257, 4, false);
-    BtnPreview->OnClick = [this](QObject *s) { runCommand([&] { BtnPreviewClick(s); }); };
-    BtnSyncLog = makeButton("BtnSyncLog", QStringLiteral("同步记录"), 257, 5, false);
-    BtnSyncLog->OnClick = [this](QObject *s) { runCommand([&] { BtnSyncLogClick(s); }); };
-    // Read-only, so it goes with the right to delete, whose refusals it explains.
-    BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 6, true);
-    BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };
-
-    TabCtlMain = new TcxTabControl(this);
-    TabCtlMain->setObjectName(QStringLiteral("TabCtlMain"));
-    layout->addWidget(TabCtlMain, 1);
-    auto *panes = new QHBoxLayout(TabCtlMain);
-    panes->setContentsMargins(2, 2, 2, 2);
-    panes->setSpacing(0);
-
-    cxGroupBox1 = new TcxGroupBox(TabCtlMain);
-    cxGroupBox1->setObjectName(QStringLiteral("cxGroupBox1"));
-    cxGroupBox1->SetFrameless(true);
-    cxGroupBox1->setFixedWidth(245);
-    auto *left = new QVBoxLayout(cxGroupBox1);
-    left->setContentsMargins(0, 0, 0, 0);
-    TreLstArea = new TcxDBTreeList(cxGroupBox1);
-    TreLstArea->setObjectName(QStringLiteral("TreLstArea"));
-    TreLstArea->SetKeyField(QStringLiteral("StaAreaCode"));
-    TreLstArea->SetParentField(QStringLiteral("PAreaCode"));
-    TreLstArea->SetRootValue(-1);
-    ColAreaName = TreLstArea->CreateColumn(QStringLiteral("ColAreaName"));
-    ColAreaName->SetCaption(QStringLiteral("行政区划"));
-    ColAreaName->SetFieldName(QStringLiteral("AreaName"));
-    ColAreaName->SetWidth(180);
-    ColAreaName->SetMinWidth(180);
-    ColAreaName->SetHeaderAlignment(Qt::AlignCenter);
-    TreLstArea->SetDataSource(dsAreaData);
-    // The area names follow the pane's width, also when it is dragged wider.
-    TreLstArea->SetLastColumnFillsWidth(true);
-    TreLstArea->OnSelectionChanged = [this](QObject *s) {
-        guardEvent([&] { TreLstAreaSelectionChanged(s); });
-    };
-    FAreaSearch = new AreaSearch(
-        CDSAreaData, [this](const QString &area) { ShowAreaUser(area, QString()); }, cxGroupBox1);
-    left->addWidget(FAreaSearch);
-    left->addWidget(TreLstArea);
-    panes->addWidget(cxGroupBox1);
-    auto *findArea = new QShortcut(QKeySequence::FindNext, this);
-    findArea->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(findArea, &QShortcut::activated, FAreaSearch, &AreaSearch::findNext);
-
-    cxSplitter1 = new TcxSplitter(TabCtlMain);
-    cxSplitter1->setObjectName(QStringLiteral("cxSplitter1"));
-    cxSplitter1->setFixedWidth(8);
-    cxSplitter1->SetControl(cxGroupBox1);
-    panes->addWidget(cxSplitter1);
-
-    PnlTop = new TcxGroupBox(TabCtlMain);
-    PnlTop->setObjectName(QStringLiteral("PnlTop"));
-    PnlTop->SetFrameless(true);
-    auto *right = new QVBoxLayout(PnlTop);
-    right->setContentsMargins(0, 0, 0, 0);
-    GrdData = new TcxGrid(PnlTop);
-    GrdData->setObjectName(QStringLiteral("GrdData"));
-    grdvwGrdVwData = GrdData->CreateView(QStringLiteral("grdvwGrdVwData"));
-    grdvwGrdVwData->SetDataSource(dsUserData);
-    grdvwGrdVwData->SetHideSelection(true);
-    grdvwGrdVwData->SetFooter(true);
-    grdvwGrdVwData->SetIndicator(true);
-    grdvwGrdVwData->SetIndicatorWidth(25);
-    grdvwGrdVwData->SetContentEven(cxStyle1);
-    grdvwGrdVwData->SetContentOdd(cxStyle2);
-    colUserCode = makeColumn("colUserCode", QStringLiteral("用户代码"), QStringLiteral("UserCode"), 100, 100);
-    colUserName = makeColumn("colUserName", QStringLiteral("姓   名"), QStringLiteral("UserName"), 180, 180);
-    colPYCode = makeColumn("colPYCode", QStringLiteral("拼音码"), QStringLiteral("Spell"), 110, 110);
-    colWBCode = makeColumn("colWBCode", QStringLiteral("五笔码"), QStringLiteral("FiveStrokes"), 110, 110);
-    colOrgCode = makeColumn("colOrgCode", QStringLiteral("所属部门代码"), QStringLiteral("OrgCode"), 127, 20);
-    colOrgName = makeColumn("colOrgName", QStringLiteral("所属部门名称"), QStringLiteral("OrgCode"), 225, 200);
-    colOrgName->SetListSource(dsOrgData);
-    colOrgName->SetKeyFieldNames(QStringLiteral("OrgCode"));
-    colOrgName->SetListFieldNames(QStringLiteral("OrgName"));
-    colUserCode->SetFooterSummary(skCount, QStringLiteral("记录数: 0"));
-    grdvwGrdVwData->OnDblClick = [this](QObject *s) { runCommand([&] { grdvwGrdVwDataDblClick(s); }); };
-    grdvwGrdVwData->OnCustomDrawIndicatorCell = [this](TcxGridDBTableView *view, QPainter *canvas,
-                                                       const TcxIndicatorCellInfo &info, bool &done) {
-        grdvwFamLstCustomDrawIndicatorCell(view, canvas, info, done);
-    };
-    right->addWidget(GrdData);
-    panes->addWidget(PnlTop, 1);
-
-    // The status line under the panes: what the last command could not do,
-    // named so that the user can act on it.
-    lblStatus = new TcxLabel(QString(), this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->SetTextColor(Qt::red);
-    lblStatus->setContentsMargins(6, 2, 6, 2);
-    lblStatus->hide();
-    layout->addWidget(lblStatus);
-    // What the last synchronisation did, until the next one.
-    lblSyncCounts = new TcxLabel(QString(), this);
-    lblSyncCounts->setObjectName(QStringLiteral("lblSyncCounts"));
-    lblSyncCounts->setContentsMargins(6, 2, 6, 2);
-    lblSyncCounts->hide();
-    layout->addWidget(lblSyncCounts);
-
-    // Finding and ordering users: a search box over the grid, sorting by the
-    // column headers, columns the user may move.
-    FUserSearch = new UserSearch(
-        CDSUserData, grdvwGrdVwData, colUserCode,
-        [this](const QString &area, const QString &user) { ShowAreaUser(area, user); },
-        [] {
-            QString start;
-            RcmsToHrAreaCode(QString(), start);
-            return start;
-        },
-        PnlTop);
-    right->insertWidget(0, FUserSearch);
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    find->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
-    grdvwGrdVwData->SetSortingByHeader(true);
-    grdvwGrdVwData->SetColumnMoving(true);
-    new UserCommandKeys(this, {BtnAdd, BtnEdit, BtnDel, grdvwGrdVwData->tableView(), [this] { return Busy(); },
-                               [this] { runCommand([this] { reloadKeepingSelection(); }); }});
-    auto *exportList = new QAction(QStringLiteral("导出列表(&E)..."), grdvwGrdVwData->tableView());
-    exportList->setObjectName(QStringLiteral("ActExportUsers"));
-    connect(exportList, &QAction::triggered, this, &TUserInfoMagForm::ExportUserList);
-    grdvwGrdVwData->tableView()->addAction(exportList);
-    // Why the selected user cannot be deleted, also from the grid's menu.
-    ActReferences = new QAction(QStringLiteral("数据引用情况"), grdvwGrdVwData->tableView());
-    ActReferences->setObjectName(QStringLiteral("ActReferences"));
-    connect(ActReferences, &QAction::triggered, this, [this] { runCommand([this] { BtnRefsClick(BtnRefs); }); });
-    grdvwGrdVwData->tableView()->addAction(ActReferences);
-    grdvwGrdVwData->tableView()->setContextMenuPolicy(Qt::ActionsContextMenu);
-
-    // The progress panel floats over the window, centred when shown.
-    TabCtlProgress = new TcxTabControl(this);
-    TabCtlProgress->setObjectName(QStringLiteral("TabCtlProgress"));
-    // Opaque, so the grid never shows through it; the count and 取消 below the bar.
-    TabCtlProgress->setFixedSize(320, 84);
-    TabCtlProgress->setAutoFillBackground(true);
-    ProBar = new TcxProgressBar(TabCtlProgress);
-    ProBar->setObjectName(QStringLiteral("ProBar"));
-    ProBar->setGeometry(14, 8, 292, 33);
-    LblProgress = new TcxLabel(QString(), TabCtlProgress);
-    LblProgress->setObjectName(QStringLiteral("LblProgress"));
-    LblProgress->setGeometry(14, 48, 200, 28);
-    BtnSyncCancel = new TcxButton(QStringLiteral("取消"), TabCtlProgress);
-    BtnSyncCancel->setObjectName(QStringLiteral("BtnSyncCancel"));
-    BtnSyncCancel->setGeometry(226, 48, 80, 28);
-    connect(BtnSyncCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
-    AllowWhileBusy(BtnSyncCancel);
-    TabCtlProgress->hide();
-}
 
 TUserInfoMagForm::~TUserInfoMagForm()
 {
@@ -279,32 +40,6 @@ TUserInfoMagForm::~TUserInfoMagForm()
     dsAreaData->SetDataSet(nullptr);
     dsUserData->SetDataSet(nullptr);
     dsOrgData->SetDataSet(nullptr);
-}
-
-TdxBarLargeButton *TUserInfoMagForm::makeButton(const char *name, const QString &caption, int tag,
-                                                int image, bool beginGroup)
-{
-    auto *button = new TdxBarLargeButton(BarMagTool);
-    button->setObjectName(QString::fromLatin1(name));
-    button->SetCaption(caption);
-    button->SetHint(caption);
-    button->SetTag(tag);
-    button->SetLargeImageIndex(image);
-    button->SetBeginGroup(beginGroup);
-    dxbrTool->AddItem(button);
-    return button;
-}
-
-TcxGridDBColumn *TUserInfoMagForm::makeColumn(const char *name, const QString &caption,
-                                              const QString &field, int width, int minWidth)
-{
-    TcxGridDBColumn *column = grdvwGrdVwData->CreateColumn(QString::fromLatin1(name));
-    column->SetCaption(caption);
-    column->SetFieldName(field);
-    column->SetWidth(width);
-    column->SetMinWidth(minWidth);
-    column->SetHeaderAlignment(Qt::AlignCenter);
-    return column;
 }
 
 void TUserInfoMagForm::FormCreate(QObject *sender)
@@ -503,56 +238,30 @@ void TUserInfoMagForm::grdvwFamLstCustomDrawIndicatorCell(TcxGridDBTableView *, 
 
 QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
 {
-    const QString pattern = QuotedStr(userCode + QLatin1Char('%'));
-    QString sql = QStringLiteral("Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    "
-                                 "Where InpPerCode Like ")
-        + pattern;
-    for (std::size_t i = 1; i < kBusinessTableCount; ++i) {
-        const BusinessTable &table = kBusinessTables[i];
-        QString condition;
-        if (table.creatorColumn)
-            condition = QStringLiteral("   Where ") + QString::fromLatin1(table.creatorColumn)
-                + QStringLiteral(" Like ") + pattern + QStringLiteral("     Or InpPerCode Like ") + pattern;
-        else
-            condition = QStringLiteral("   Where InpPerCode Like ") + pattern;
-        sql += QStringLiteral(" Union All ") + QStringLiteral(" Select Top 1 'UserCode' From ")
-            + QString::fromLatin1(table.name) + QStringLiteral(" ") + condition;
-    }
-    sql += QStringLiteral(") A ");
-    return sql;
+    return UserDeletion::guardSql(userCode);
 }
 
 void TUserInfoMagForm::BtnDelClick(QObject *)
 {
     HostSession &session = UGlobalValue::Session();
     try {
-        const QString user = CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString();
-        QVariant count;
+        UserDeletion deletion(session, CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
+        bool referenced = false;
         {
             BusyScope busy(this);
-            count = session.GetHrValue(BuildUserGuardSql(user));
+            referenced = deletion.referenced();
         }
-        if (count.toLongLong() > 0) {
+        if (referenced) {
             ShowInfo(QStringLiteral("当前选中的用户信息已产生数据,无法进行删除!"));
             return;
         }
         if (!ShowConfirm(QStringLiteral("您确定要删除当前选中的用户信息记录?")))
             return;
-        // The delete is a transaction of its own: an answer lost on the way
-        // back leaves the user in the database, and then the user is told so.
         // A delete the session answers false to is a failure too: the list
         // stays as it is, never "删除成功!".
         BusyScope busy(this);
-        session.BeginHrTrans();
-        try {
-            if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user)))
-                throw DeleteRefused();
-            session.CommitHrTrans();
-        } catch (...) {
-            rollbackQuietly(session);
-            throw;
-        }
-    } catch (const DeleteRefused &) {
+        deletion.run();
+    } catch (const UserDeletion::Refused &) {
         ShowInfo(QStringLiteral("删除失败!"));
         return;
     } catch (const data::LumoError &e) {
@@ -577,21 +286,6 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
         ShowInfo(reloadFailure);
 }
 
-void TUserInfoMagForm::BtnPreviewClick(QObject *)
-{
-    SyncPreview preview;
-    try {
-        BusyScope busy(this);
-        preview = SyncPreview::read(UGlobalValue::Session());
-    } catch (const data::LumoError &e) {
-        ShowInfo(QStringLiteral("同步预览失败!原因:") + e.cause());
-        return;
-    }
-    SyncPreviewDialog dialog(std::move(preview), this);
-    if (dialog.exec() == QDialog::Accepted)
-        BtnSyhClick(BtnSyh);
-}
-
 void TUserInfoMagForm::BtnRefsClick(QObject *)
 {
     if (!CDSUserData->Active() || CDSUserData->IsEmpty())
@@ -610,195 +304,6 @@ void TUserInfoMagForm::BtnRefsClick(QObject *)
     dialog.exec();
 }
 
-void TUserInfoMagForm::BtnSyhClick(QObject *)
-{
-    synchronise();
-}
-
-void TUserInfoMagForm::synchronise()
-{
-    HostSession &session = UGlobalValue::Session();
-    QString outcome;
-    QString reloadFailure;
-    {
-        // From the first statement to the reloaded tree nothing else may run
-        // in the window: a second run, a delete or a dialog would work inside
-        // this run's transaction and be undone with it, or leave the grid
-        // disagreeing with the database.
-        BusyScope busy(this);
-        const QVariant units = session.GetHrValue(QStringLiteral("Select Count(*) From P_YLFWDW"));
-        if (units.toLongLong() == 0) {
-            outcome = QStringLiteral(
-                "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
-        } else {
-            QString cause;
-            switch (runSynchronisation(session, cause, reloadFailure)) {
-            case SyncDone: outcome = QStringLiteral("同步农合用户信息数据成功"); break;
-            case SyncFailed:
-                outcome = QStringLiteral("同步农合用户信息数据失败!")
-                    + (cause.isEmpty() ? QString() : QStringLiteral("原因:") + cause);
-                break;
-            case SyncCancelled: outcome = QStringLiteral("已取消同步, 数据未改变"); break;
-            }
-        }
-    }
-    ShowInfo(outcome);
-    if (!reloadFailure.isEmpty())
-        ShowInfo(reloadFailure);
-}
-
-TUserInfoMagForm::SyncEnd TUserInfoMagForm::runSynchronisation(HostSession &session, QString &cause,
-                                                                QString &reloadFailure)
-{
-    struct HidePanel
-    {
-        QWidget *panel;
-        ~HidePanel() { panel->hide(); }
-    } hide{TabCtlProgress};
-    showStatus(QString());
-    lblSyncCounts->hide();
-    // Asked before the transaction: on a database without the log tables the
-    // probe fails, and a failed statement may end a server's transaction.
-    SyncLog log(session);
-    const bool logged = log.available();
-    SyncLog::Run run;
-    run.started = QDateTime::currentDateTime();
-    run.login = session.UserCode;
-    QElapsedTimer clock;
-    clock.start();
-    SyncPreview ran;  // what the run does, counted and listed as the preview does
-    const QString area = CDSAreaData->Active() && !CDSAreaData->IsEmpty()
-        ? CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString()
-        : QString();
-    m_cancelRequested = false;
-    try {
-        session.BeginHrTrans();
-        UserSync sync(session);
-        sync.onUser = [&ran](const QString &code, const std::optional<UserSync::Texts> &was,
-                             const UserSync::Texts &now) { ran.add(code, was, now); };
-        sync.onUnchanged = [&ran] { ++ran.same; };
-        ShowProgressPanel(TabCtlProgress, true);
-        // Pending events are handled once a frame rather than after every
-        // user: that keeps the window painting and answering, while a pass of
-        // the event loop per user cost a tenth of a large run.
-        QElapsedTimer sinceEvents;
-        sync.run([this, &sync, &sinceEvents](int done, int total) {
-            emit SyncProgress(done, total);
-            if (done == 0) {
-                ProBar->SetPosition(0);
-                ProBar->SetMax(total * 100);
-                LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(total));
-                sinceEvents.start();
-                return;
-            }
-            // The bar moves with the caption, once a frame and at the end:
-            // moving it per user cost more than the frame's painting.
-            if (sinceEvents.elapsed() >= kEventIntervalMs || done == total) {
-                ProBar->SetPosition(done * 100);
-                LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
-                // Whatever the pass reaches may use the session: the run's
-                // statements wait meanwhile.
-                const std::unique_lock<std::mutex> held = sync.holdStatements();
-                QCoreApplication::processEvents();
-                sinceEvents.restart();
-            }
-            if (m_cancelRequested)
-                throw RunCancelled();
-        });
-        if (logged) {
-            run.added = ran.added;
-            run.updated = ran.changed;
-            run.same = ran.same;
-            run.seconds = clock.elapsed() / 1000.0;
-            log.write(run, ran.changes);
-        }
-        session.CommitHrTrans();
-    } catch (const std::exception &e) {
-        rollbackQuietly(session);
-        ShowProgressPanel(TabCtlProgress, false);
-        const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
-        if (!cancelled)
-            cause = reportSyncFailure(e);
-        const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&e);
-        if (logged) {
-            // After the rollback and in a transaction of its own, so that the
-            // record of a failed run is not undone with the run.
-            run.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
-            run.seconds = clock.elapsed() / 1000.0;
-            run.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), cause) : cause;
-            try {
-                session.BeginHrTrans();
-                log.write(run);
-                session.CommitHrTrans();
-            } catch (const std::exception &logFailure) {
-                rollbackQuietly(session);
-                qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
-                                                << data::LumoError::of(logFailure).message();
-            }
-        } else if (const QString note = noSyncLogNote(); !note.isEmpty()) {
-            lblSyncCounts->SetCaption(note);
-            lblSyncCounts->show();
-        }
-        return cancelled ? SyncCancelled : SyncFailed;
-    }
-    // Committed: the run succeeded, whatever the reload does.
-    ShowProgressPanel(TabCtlProgress, false);
-    reloadFailure = afterCommit([this, &area] {
-        FUserSearch->usersChanged();
-        LoadAreaTree();
-        if (!area.isEmpty())
-            ShowAreaUser(area, QString());
-    });
-    QString counts = ran.runLine(clock.elapsed() / 1000.0);
-    if (!logged)
-        if (const QString note = noSyncLogNote(); !note.isEmpty())
-            counts += QStringLiteral("; ") + note;
-    lblSyncCounts->SetCaption(counts);
-    lblSyncCounts->show();
-    return SyncDone;
-}
-
-QString TUserInfoMagForm::noSyncLogNote()
-{
-    if (m_toldNoSyncLog)
-        return QString();
-    m_toldNoSyncLog = true;
-    return QStringLiteral("数据库中没有同步记录表, 不记录同步日志");
-}
-
-void TUserInfoMagForm::BtnSyncLogClick(QObject *)
-{
-    SyncLog log(UGlobalValue::Session());
-    try {
-        std::unique_ptr<SyncLogDialog> dialog;
-        {
-            BusyScope busy(this);
-            if (!log.available()) {
-                ShowInfo(QStringLiteral("数据库中没有同步记录表, 没有同步记录可看"));
-                return;
-            }
-            dialog = std::make_unique<SyncLogDialog>(log, this);
-        }
-        dialog->exec();
-    } catch (const data::LumoError &e) {
-        ShowInfo(QStringLiteral("读取同步记录失败!原因:") + e.cause());
-    }
-}
-
-QString TUserInfoMagForm::reportSyncFailure(const std::exception &error)
-{
-    const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&error);
-    const data::LumoError whole = data::LumoError::of(error);
-    if (userFailure) {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":" << whole.message();
-        showStatus(QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(userFailure->userCode()));
-    } else {
-        qCWarning(lcUserSync).noquote() << "synchronisation failed:" << whole.message();
-        showStatus(QStringLiteral("同步农合用户信息数据失败"));
-    }
-    return whole.cause();
-}
-
 void TUserInfoMagForm::showStatus(const QString &text)
 {
     lblStatus->SetCaption(text);
@@ -812,16 +317,6 @@ QString TUserInfoMagForm::afterCommit(const std::function<void()> &reload)
         return QString();
     } catch (const std::exception &e) {
         return QStringLiteral("列表未能刷新, 请重新选择行政区划: ") + data::LumoError::of(e).cause();
-    }
-}
-
-void TUserInfoMagForm::rollbackQuietly(HostSession &session)
-{
-    try {
-        session.RollbackHrTrans();
-    } catch (const std::exception &) {
-        // The failure message is what the user needs; a failing rollback
-        // leaves the transaction to the host's connection handling.
     }
 }
 

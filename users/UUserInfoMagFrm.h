@@ -1,15 +1,17 @@
 #pragma once
 
-#include <exception>
 #include <functional>
 #include <memory>
 
+#include "SyncRun.h"
 #include "UBaseFrm.h"
 
 class HostSession;
 class QAction;
+class QHBoxLayout;
 class QKeyEvent;
 class QPainter;
+class QVBoxLayout;
 class TcxButton;
 class TcxLabel;
 class TcxDBTreeList;
@@ -110,7 +112,7 @@ public:
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
 
     // The statement that counts the business tables holding a record entered by
-    // a user whose code begins with userCode (0 to 32).
+    // a user whose code begins with userCode (0 to 32): UserDeletion's guard.
     static QString BuildUserGuardSql(const QString &userCode);
 
     // Hands the listed users (the visible columns in their shown order, the
@@ -134,13 +136,12 @@ private:
     // Opens the add/edit dialog; editing when userCode is given.
     void openUserDialog(bool edit);
     void synchronise();
-    // How a run ended.
-    enum SyncEnd { SyncDone, SyncFailed, SyncCancelled };
-    // Steps 2 to 8 of the synchronisation, with the log of the run around them.
-    // A failed run is rolled back, with the failure's cause in words a person
-    // can read. A committed run whose reload failed is a success;
-    // reloadFailure then says the list could not be refreshed.
-    SyncEnd runSynchronisation(HostSession &session, QString &cause, QString &reloadFailure);
+    // Runs the synchronisation with the progress panel shown and its 取消
+    // live, then tells on the status line at which user a failed run stopped
+    // and on the counts line what a committed run did. A committed run is a
+    // success even when the reload fails; reloadFailure then says the list
+    // could not be refreshed.
+    SyncRun::End runSynchronisation(SyncRun &run, QString &reloadFailure);
     // The line that says, once per window, that the database keeps no log.
     QString noSyncLogNote();
     // Runs a command's handler unless a command is already running.
@@ -150,19 +151,32 @@ private:
         if (!Busy())
             guardEvent(body);
     }
-    // Logs why a synchronisation failed (and at which user) and names the user
-    // on the status line; returns the cause in a person's words.
-    QString reportSyncFailure(const std::exception &error);
     // Shows text on the status line; an empty text hides it.
     void showStatus(const QString &text);
     // Runs a reload after a committed change; returns the message that says the
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);
-    static void rollbackQuietly(HostSession &session);
     void exportUserList();
     // F5: the tree, the units and the list read again, the same area and user selected.
     void reloadKeepingSelection();
 
+    // The window's parts, made in the order of the calls in the constructor,
+    // which is also the order Tab moves through them.
+    void buildDataSets();
+    void buildToolbar(QVBoxLayout *layout);
+    // The areas' tree with the box that finds an area, and the splitter that
+    // sizes its pane.
+    void buildTreePane(QHBoxLayout *panes);
+    // The users' grid; returns the layout of its pane, where the search box goes.
+    QVBoxLayout *buildGridPane(QHBoxLayout *panes);
+    // Under the panes: what the last command could not do, what the last
+    // synchronisation did.
+    void buildStatusLines(QVBoxLayout *layout);
+    // The search box over the grid, sorting and moving its columns, the
+    // command keys and the grid's menu.
+    void buildGridSearchAndMenu(QVBoxLayout *gridPane);
+    // The panel that floats over the window while a synchronisation runs.
+    void buildProgressPanel();
     TdxBarLargeButton *makeButton(const char *name, const QString &caption, int tag, int image,
                                   bool beginGroup);
     TcxGridDBColumn *makeColumn(const char *name, const QString &caption, const QString &field,

@@ -6,6 +6,7 @@
 #include "LumoError.h"
 #include "TextRules.h"
 #include "URCMSObjValueClass.h"
+#include "UserDeletion.h"
 
 QString BuildUserReferencesSql(const QString &userCode)
 {
@@ -16,13 +17,9 @@ QString BuildUserReferencesSql(const QString &userCode)
         if (!sql.isEmpty())
             sql += QStringLiteral(" Union All ");
         const QString name = QString::fromLatin1(table.name);
-        sql += QStringLiteral("Select '") + name + QStringLiteral("' As TableName, Count(*) As RecordCount From ")
-            + name + QStringLiteral(" Where ");
         // One record counts once even when both of its user columns match.
-        if (table.creatorColumn)
-            sql += QString::fromLatin1(table.creatorColumn) + QStringLiteral(" Like ") + pattern
-                + QStringLiteral(" Or ");
-        sql += QStringLiteral("InpPerCode Like ") + pattern;
+        sql += QStringLiteral("Select '") + name + QStringLiteral("' As TableName, Count(*) As RecordCount From ")
+            + name + QStringLiteral(" Where ") + UserDeletion::enteredByCondition(table, pattern, QStringLiteral(" "));
     }
     return sql;
 }

@@ -131,3 +131,13 @@ QString UserDatabases::hrUsers()
     }
     return rows.join(QLatin1Char('\n'));
 }
+
+QStringList UserDatabases::syncLogRuns()
+{
+    QStringList rows;
+    for (const auto &r : m_session->OpenHrData(QStringLiteral("Select Result, AddedCount, UpdatedCount, SameCount, "
+                                                              "Cause From TSys_UserSyncLog Order By LogID")).rows)
+        rows << QStringLiteral("%1 %2/%3/%4 %5").arg(r.at(0).toString()).arg(r.at(1).toInt()).arg(r.at(2).toInt())
+                    .arg(r.at(3).toInt()).arg(r.at(4).toString());
+    return rows;
+}

@@ -64,6 +64,8 @@ public:
     QVariant hrValue(const QString &sql);
     // A stable fingerprint of the health-record p_User table.
     QString hrUsers();
+    // The synchronisation log's runs, oldest first: "Result added/updated/same Cause".
+    QStringList syncLogRuns();
 
 private:
     QTemporaryDir m_dir;

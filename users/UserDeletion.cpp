@@ -1,0 +1,51 @@
+#include "UserDeletion.h"
+
+#include "BusinessTables.h"
+#include "HrRollback.h"
+#include "TextRules.h"
+#include "URCMSObjValueClass.h"
+
+QString UserDeletion::enteredByCondition(const BusinessTable &table, const QString &pattern, const QString &orGap)
+{
+    QString condition;
+    if (table.creatorColumn)
+        condition = QString::fromLatin1(table.creatorColumn) + QStringLiteral(" Like ") + pattern + orGap
+            + QStringLiteral("Or ");
+    return condition + QStringLiteral("InpPerCode Like ") + pattern;
+}
+
+QString UserDeletion::guardSql(const QString &userCode)
+{
+    const QString pattern = QuotedStr(userCode + QLatin1Char('%'));
+    // One row per table, at most: the statement stops at a table's first record.
+    QString sql = QStringLiteral("Select Count(*) From ( ");
+    for (std::size_t i = 0; i < kBusinessTableCount; ++i) {
+        const BusinessTable &table = kBusinessTables[i];
+        sql += i == 0 ? QStringLiteral(" Select Top 1 'UserCode' As TOrgCode From ")
+                      : QStringLiteral(" Union All  Select Top 1 'UserCode' From ");
+        sql += QString::fromLatin1(table.name) + QStringLiteral("    Where ")
+            + enteredByCondition(table, pattern, QStringLiteral("     "));
+    }
+    sql += QStringLiteral(") A ");
+    return sql;
+}
+
+bool UserDeletion::referenced()
+{
+    return m_session.GetHrValue(guardSql(m_userCode)).toLongLong() > 0;
+}
+
+void UserDeletion::run()
+{
+    // An answer lost on the way back leaves the user in the database, and the
+    // failure is raised: a delete is never reported done that may not be.
+    m_session.BeginHrTrans();
+    try {
+        if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(m_userCode)))
+            throw Refused();
+        m_session.CommitHrTrans();
+    } catch (...) {
+        RollbackHrQuietly(m_session);
+        throw;
+    }
+}

@@ -1,0 +1,106 @@
+#include "SyncRun.h"
+
+#include <QLoggingCategory>
+
+#include "HrRollback.h"
+#include "LumoError.h"
+#include "SyncLog.h"
+#include "URCMSObjValueClass.h"
+#include "UserSync.h"
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
+
+// Raised from the progress report when the caller asks to stop: the run is
+// rolled back as for a failure, and told apart from one.
+class RunCancelled : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "cancelled"; }
+};
+
+} // namespace
+
+std::unique_lock<std::mutex> SyncRun::holdStatements()
+{
+    return m_sync ? m_sync->holdStatements() : std::unique_lock<std::mutex>();
+}
+
+SyncRun::End SyncRun::run()
+{
+    // Asked before the transaction: on a database without the log tables the
+    // probe fails, and a failed statement may end a server's transaction.
+    SyncLog log(m_session);
+    m_logged = log.available();
+    SyncLog::Run logRow;
+    logRow.started = QDateTime::currentDateTime();
+    logRow.login = m_session.UserCode;
+    m_clock.start();
+    try {
+        m_session.BeginHrTrans();
+        UserSync sync(m_session);
+        sync.onUser = [this](const QString &code, const std::optional<UserSync::Texts> &was,
+                             const UserSync::Texts &now) { m_ran.add(code, was, now); };
+        sync.onUnchanged = [this] { ++m_ran.same; };
+        struct Writing
+        {
+            UserSync *&current;
+            ~Writing() { current = nullptr; }
+        } writing{m_sync = &sync};
+        if (onBegun)
+            onBegun();
+        sync.run([this](int done, int total) {
+            if (onProgress)
+                onProgress(done, total);
+            if (done > 0 && cancelRequested && cancelRequested())
+                throw RunCancelled();
+        });
+        if (m_logged) {
+            logRow.added = m_ran.added;
+            logRow.updated = m_ran.changed;
+            logRow.same = m_ran.same;
+            logRow.seconds = seconds();
+            log.write(logRow, m_ran.changes);
+        }
+        m_session.CommitHrTrans();
+    } catch (const std::exception &e) {
+        RollbackHrQuietly(m_session);
+        if (onEnded)
+            onEnded();
+        const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
+        const auto *userFailure = dynamic_cast<const UserSyncFailure *>(&e);
+        if (userFailure)
+            m_failedUser = userFailure->userCode();
+        if (!cancelled) {
+            const data::LumoError whole = data::LumoError::of(e);
+            if (userFailure) {
+                qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":"
+                                                << whole.message();
+            } else {
+                qCWarning(lcUserSync).noquote() << "synchronisation failed:" << whole.message();
+            }
+            m_cause = whole.cause();
+        }
+        if (m_logged) {
+            // After the rollback and in a transaction of its own, so that the
+            // record of a failed run is not undone with the run.
+            logRow.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
+            logRow.seconds = seconds();
+            logRow.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), m_cause) : m_cause;
+            try {
+                m_session.BeginHrTrans();
+                log.write(logRow);
+                m_session.CommitHrTrans();
+            } catch (const std::exception &logFailure) {
+                RollbackHrQuietly(m_session);
+                qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
+                                                << data::LumoError::of(logFailure).message();
+            }
+        }
+        return cancelled ? Cancelled : Failed;
+    }
+    if (onEnded)
+        onEnded();
+    return Done;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <functional>
+#include <mutex>
+#include <optional>
+
+#include "SyncPreview.h"
+
+class HostSession;
+class UserSync;
+
+// One synchronisation of the RCMS users into the health-record database, in a
+// transaction of its own: committed when every user is written, rolled back
+// when any step fails or the caller asks to stop. Where the database keeps the
+// synchronisation log, the run leaves one row there however it ends: with the
+// users it changed in the run's transaction, or, for a run that was rolled
+// back, in a transaction of its own afterwards. Shows nothing itself: the
+// caller is told through the callbacks and reads the outcome afterwards.
+class SyncRun
+{
+public:
+    enum End { Done, Failed, Cancelled };
+
+    explicit SyncRun(HostSession &session) : m_session(session) {}
+
+    // The transaction is open and the users are about to be read.
+    std::function<void()> onBegun;
+    // As UserSync::run reports it: (0, total) before the first user, then
+    // (n, total) once the n-th user is written.
+    std::function<void(int done, int total)> onProgress;
+    // Asked after each report of a written user: true stops the run, which is
+    // rolled back as for a failure and ends Cancelled.
+    std::function<bool()> cancelRequested;
+    // The transaction is committed or rolled back; the log row of a run that
+    // was rolled back is still to be written.
+    std::function<void()> onEnded;
+
+    // Runs once. What the callbacks raise ends the run as a failure of
+    // its own, except onEnded's, which goes on to the caller.
+    End run();
+
+    // From onProgress: while the lock is held no statement of the run is
+    // running, so the caller may use the session itself.
+    std::unique_lock<std::mutex> holdStatements();
+
+    // What the run wrote and left alone, counted as the preview counts.
+    const SyncPreview &ran() const { return m_ran; }
+    // Whether the database keeps the synchronisation log.
+    bool logged() const { return m_logged; }
+    // Why a failed run failed, in a person's words (empty when cancelled).
+    const QString &cause() const { return m_cause; }
+    // The user whose step failed, when the failure was a user's.
+    const std::optional<QString> &failedUser() const { return m_failedUser; }
+    // Seconds since the run started, up to now.
+    double seconds() const { return m_clock.elapsed() / 1000.0; }
+
+private:
+    HostSession &m_session;
+    UserSync *m_sync = nullptr;  // while the users are written
+    SyncPreview m_ran;
+    bool m_logged = false;
+    QString m_cause;
+    std::optional<QString> m_failedUser;
+    QElapsedTimer m_clock;
+};
