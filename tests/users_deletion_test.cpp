@@ -3,6 +3,7 @@
 // whenever the session does not confirm it.
 #include <gtest/gtest.h>
 
+#include "FaultySession.h"
 #include "RecordingSession.h"
 #include "UserDatabases.h"
 #include "UserDeletion.h"
