@@ -1,7 +1,7 @@
 #include "UserDeletion.h"
 
 #include "BusinessTables.h"
-#include "HrRollback.h"
+#include "HrTransaction.h"
 #include "TextRules.h"
 #include "URCMSObjValueClass.h"
 
@@ -39,13 +39,8 @@ void UserDeletion::run()
 {
     // An answer lost on the way back leaves the user in the database, and the
     // failure is raised: a delete is never reported done that may not be.
-    m_session.BeginHrTrans();
-    try {
-        if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(m_userCode)))
-            throw Refused();
-        m_session.CommitHrTrans();
-    } catch (...) {
-        RollbackHrQuietly(m_session);
-        throw;
-    }
+    HrTransaction transaction(m_session);
+    if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(m_userCode)))
+        throw Refused();
+    transaction.commit();
 }

@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-#include "HrRollback.h"
+#include "HrTransaction.h"
 #include "LumoError.h"
 #include "SyncLog.h"
 #include "URCMSObjValueClass.h"
@@ -38,7 +38,7 @@ SyncRun::End SyncRun::run()
     logRow.login = m_session.UserCode;
     m_clock.start();
     try {
-        m_session.BeginHrTrans();
+        HrTransaction transaction(m_session);
         UserSync sync(m_session);
         sync.onUser = [this](const QString &code, const std::optional<UserSync::Texts> &was,
                              const UserSync::Texts &now) { m_ran.add(code, was, now); };
@@ -63,9 +63,9 @@ SyncRun::End SyncRun::run()
             logRow.seconds = seconds();
             log.write(logRow, m_ran.changes);
         }
-        m_session.CommitHrTrans();
+        transaction.commit();
     } catch (const std::exception &e) {
-        RollbackHrQuietly(m_session);
+        // The transaction is rolled back by now.
         if (onEnded)
             onEnded();
         const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;
@@ -89,11 +89,10 @@ SyncRun::End SyncRun::run()
             logRow.seconds = seconds();
             logRow.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), m_cause) : m_cause;
             try {
-                m_session.BeginHrTrans();
+                HrTransaction logTransaction(m_session);
                 log.write(logRow);
-                m_session.CommitHrTrans();
+                logTransaction.commit();
             } catch (const std::exception &logFailure) {
-                RollbackHrQuietly(m_session);
                 qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
                                                 << data::LumoError::of(logFailure).message();
             }
