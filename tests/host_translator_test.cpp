@@ -2,6 +2,7 @@
 // tokens it must leave alone, and random token streams.
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 #include <sqlite3.h>
 
 #include "ModuleSqlTexts.h"
+#include "SqliteSession.h"
+#include "TempDatabases.h"
 #include "SqlTextScan.h"
 #include "TsqlTranslator.h"
 
@@ -128,6 +131,12 @@ std::vector<Case> otherForms()
     add("a signed first operand is not folded", "Select -'1' + '2' From T", "Select -'1' || '2' From T");
     add("binary literals become blobs", "Update T Set p = 0xFFd8, q = 0x, n = 0x1 Where k = 1",
         "Update T Set p = X'FFd8', q = X'', n = 0x1 Where k = 1");
+    add("plus next to a binary literal joins bytes and text", "Select 0x01 + UserCode, a + 0x + 0x02 From p_User",
+        "Select X'01' || UserCode, a || X'' || X'02' From p_User");
+    add("a literal after a binary literal stays its own", "Select 0x01'b' From T", "Select X'01' 'b' From T");
+    add("a fold after a word stays apart from it", "Select x'a' + 'b' From T", "Select x 'ab' From T");
+    add("hints one after another all go", "Select * From T With(NoLock)With (RowLock) Where a = 1",
+        "Select * From T  Where a = 1");
     add("Top alone becomes Limit", "Select Top 10 * From T Where a = 1 Order By b",
         "Select * From T Where a = 1 Order By b Limit 10");
     add("Top in parentheses, Distinct", "Select Distinct Top (3) a From T", "Select Distinct a From T Limit 3");
@@ -191,9 +200,55 @@ TEST(TranslatorReading, QuickLookAndTokensAgreeAndASecondPassChangesNothing)
     }
 }
 
+// Texts, valid T-SQL or not, whose translation a second pass once changed:
+// for every target the translation of the translation is the translation.
+struct SecondPassCase
+{
+    const char *name;
+    QString tsql;
+};
+
+void PrintTo(const SecondPassCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class TranslatorSecondPass : public ::testing::TestWithParam<SecondPassCase>
+{
+};
+
+TEST_P(TranslatorSecondPass, ChangesNothing)
+{
+    const QString &tsql = GetParam().tsql;
+    for (const TsqlTarget target : {TsqlTarget::Sqlite, TsqlTarget::PostgreSql}) {
+        const QString out = translateTsql(tsql, target);
+        EXPECT_EQ(translateTsql(out, target).toStdString(), out.toStdString()) << int(target);
+        EXPECT_EQ(translateTsqlByTokens(tsql, target).toStdString(), out.toStdString()) << int(target);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, TranslatorSecondPass,
+    ::testing::Values(
+        SecondPassCase{"plus after a binary literal", QStringLiteral("Select 0x01 + UserCode From p_User")},
+        SecondPassCase{"plus before a blob", QStringLiteral("Select a + x'0A' From T")},
+        SecondPassCase{"fold that looks like a blob", QStringLiteral("Select a + x'a' + 'b' From T")},
+        SecondPassCase{"literal after a binary literal", QStringLiteral("Select 0x01'b' + c From T")},
+        SecondPassCase{"two Top selects", QStringLiteral("Select Top 1 Select Top 1")},
+        SecondPassCase{"Top before an unpaired parenthesis", QStringLiteral("Union Select Top 1)+char(")},
+        SecondPassCase{"Top before an unclosed parenthesis", QStringLiteral("Select Top 1 a + (b Union Select 'x'")},
+        SecondPassCase{"two hints", QStringLiteral("e With(NoLock)With(NoLock)")},
+        SecondPassCase{"plus after a hint", QStringLiteral("U With(RowLock)+'")},
+        SecondPassCase{"update with a hint, a Top branch and U+0000",
+                       QStringLiteral("UpDate P_User With(RowLock) Set Spell = 'a") + QString(3, QChar(0))
+                           + QStringLiteral("b' Union All Select Top 1 'u' From T Where c*10)+'y'")},
+        SecondPassCase{"U+0000 after a word", QStringLiteral("Select X'") + QChar(0) + QStringLiteral("' + b")}),
+    [](const ::testing::TestParamInfo<SecondPassCase> &info) { return "Case" + std::to_string(info.index); });
+
 // SQLite's tokeniser ends a literal at U+0000: such a literal is written with
-// char(0), in a chain or on its own, and reads back as the same text.
-TEST(TranslatorNul, LiteralsHoldingNulAreJoinedWithChar0)
+// a character it does not hold in place of U+0000, which replace() turns back,
+// in a chain or on its own, and reads back as the same text.
+TEST(TranslatorNul, LiteralsHoldingNulAreWrittenWithReplace)
 {
     const QString nul(QChar(0));
     const struct
@@ -201,9 +256,14 @@ TEST(TranslatorNul, LiteralsHoldingNulAreJoinedWithChar0)
         QString tsql;
         QString sqlite;
     } cases[] = {
-        {QStringLiteral("Select 'a") + nul + QStringLiteral("b'"), QStringLiteral("Select ('a'||char(0)||'b')")},
+        {QStringLiteral("Select 'a") + nul + QStringLiteral("b'"),
+         QStringLiteral("Select replace('a\u0001b', '\u0001', char(0))")},
         {QStringLiteral("Select N'") + nul + QStringLiteral("''' + char(13) + x"),
-         QStringLiteral("Select (''||char(0)||'''\r') || x")},
+         QStringLiteral("Select replace('\u0001''\r', '\u0001', char(0)) || x")},
+        {QStringLiteral("Select '\u0001\u0002''") + nul + QStringLiteral("'"),
+         QStringLiteral("Select replace('\u0001\u0002''\u0003', '\u0003', char(0))")},
+        {QStringLiteral("Select X'") + nul + QStringLiteral("'"),
+         QStringLiteral("Select X replace('\u0001', '\u0001', char(0))")},
     };
     for (const auto &c : cases) {
         const QString out = translateTsqlToSqlite(c.tsql);
@@ -220,6 +280,32 @@ TEST(TranslatorNul, LiteralsHoldingNulAreJoinedWithChar0)
               QByteArray("a\0b", 3));
     sqlite3_finalize(stmt);
     sqlite3_close(db);
+}
+
+// A value of thousands of U+0000 stores and reads back whole through a real
+// session, the statement bound or run as written: its translation is one
+// replace(), where a join per U+0000 exceeded SQLite's expression depth.
+TEST(TranslatorNul, LongRunsOfNulStoreWhole)
+{
+    TempDatabases files;
+    SqliteSession session(files.hrFile(), files.rcmsFile());
+    const QString insert = QStringLiteral("Insert Into p_User (UserCode, ContactType) Values ('%1', N'%2')");
+    QStringList values;
+    for (const int count : {500, 5000}) {
+        const QString code = QStringLiteral("n") + QString::number(values.size());
+        const QString value = QStringLiteral("甲'") + QString(count, QChar(0)) + QStringLiteral("乙") + QChar(0);
+        QString quoted = value;
+        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+        EXPECT_TRUE(session.ExecHrSql(insert.arg(code, quoted)));
+        EXPECT_TRUE(session.ExecHrSql(insert.arg(code + QLatin1Char('a'), quoted) + QLatin1Char(' ')
+                                      + insert.arg(code + QLatin1Char('b'), quoted)));
+        values << value << value << value;
+    }
+    const data::DataPacket rows =
+        session.OpenHrData(QStringLiteral("Select ContactType From p_User Where UserCode Like 'n%' Order By UserCode"));
+    ASSERT_EQ(rows.rows.size(), values.size());
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(rows.rows[i].at(0).toString().toUtf8(), values[i].toUtf8()) << i;
 }
 
 // The translated deletion check, which the Parts build with 32 Top branches.
@@ -269,7 +355,8 @@ TEST(TranslatorPostgres, CodeFunctionsAndNulAreSpelledChr)
         {QStringLiteral("Select Name + char(13) + char(10) + 'x' From T"), QStringLiteral("Select Name || '\r\nx' From T")},
         {QStringLiteral("Select char(Code) + N'x', Cast(a As char(2)) From T"),
          QStringLiteral("Select chr(Code) || 'x', Cast(a As char(2)) From T")},
-        {QStringLiteral("Select 'a") + nul + QStringLiteral("b'"), QStringLiteral("Select ('a'||chr(0)||'b')")},
+        {QStringLiteral("Select 'a") + nul + QStringLiteral("b'"),
+         QStringLiteral("Select replace('a\u0001b', '\u0001', chr(0))")},
         {QStringLiteral("Select Isnull(a, 'b') From T With(NoLock)"), QStringLiteral("Select coalesce(a, 'b') From T ")},
     };
     for (const auto &c : cases)

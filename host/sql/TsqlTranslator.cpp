@@ -171,30 +171,52 @@ std::optional<QString> literalValue(const QString &literal)
     return std::nullopt;
 }
 
-// A text constant: quoted, with U+0000 joined in by the engine's function of
-// a code (SQLite's tokeniser ends a literal there; PostgreSQL refuses the
-// character in any text, and says so, rather than get a cut statement).
+// The literal of a text, quotes doubled.
+QString quoted(QStringView value)
+{
+    QString out;
+    out.reserve(value.size() + 2);
+    out += QLatin1Char('\'');
+    for (const QChar c : value) {
+        out += c;
+        if (c == QLatin1Char('\''))
+            out += c;
+    }
+    out += QLatin1Char('\'');
+    return out;
+}
+
+// The first character, from U+0001 on, that the text does not hold: never a
+// quote or a surrogate. The table spans more candidates than the text has
+// characters, so one of them is free.
+QString freeCharacter(const QString &value)
+{
+    const QList<uint> codes = value.toUcs4();
+    std::vector<bool> held(size_t(codes.size()) + 0x800 + 3, false);
+    for (const uint code : codes) {
+        if (code < held.size())
+            held[code] = true;
+    }
+    char32_t c = 1;
+    while ((c < held.size() && held[c]) || c == U'\'' || (c >= 0xD800 && c <= 0xDFFF))
+        ++c;
+    return QString::fromUcs4(&c, 1);
+}
+
+// A text constant. One holding U+0000 (SQLite's tokeniser ends a literal
+// there; PostgreSQL refuses the character in any text, and says so, rather
+// than get a cut statement) is written with a character it does not hold in
+// place of U+0000, put back by replace(): one call however many U+0000 it
+// holds, where a join per U+0000 soon exceeds the engine's expression depth.
 QString textLiteral(const QString &value, QLatin1String codeFunction)
 {
-    const QList<QStringView> pieces = QStringView(value).split(QChar(0));
-    QString out;
-    out.reserve(value.size() + 2 + 12 * (pieces.size() - 1));
-    if (pieces.size() > 1)
-        out += QLatin1Char('(');
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i > 0)
-            out += QLatin1String("||") + codeFunction + QLatin1String("(0)||");
-        out += QLatin1Char('\'');
-        for (const QChar c : pieces[i]) {
-            out += c;
-            if (c == QLatin1Char('\''))
-                out += c;
-        }
-        out += QLatin1Char('\'');
-    }
-    if (pieces.size() > 1)
-        out += QLatin1Char(')');
-    return out;
+    if (!value.contains(QChar(0)))
+        return quoted(value);
+    const QString stand = freeCharacter(value);
+    QString text = value;
+    text.replace(QChar(0), stand);
+    return QLatin1String("replace(") + quoted(text) + QLatin1String(", ") + quoted(stand) + QLatin1String(", ")
+           + codeFunction + QLatin1String("(0))");
 }
 
 // Words that never stand for a value, so a "+" chain cannot start or continue
@@ -257,12 +279,16 @@ public:
 
     QString run()
     {
+        // The hints go first, and with them their tokens: the later rules read
+        // "T With(RowLock) + x" as the next pass reads "T + x".
+        dropTableHints(0, int(m_sig.size()));
+        forgetBlankedTokens();
         for (const auto &[first, last] : splitStatements()) {
             addDeleteFrom(first, last);
-            dropTableHints(first, last);
             renameFunctions(first, last);
             translateTop(first, last);
             concatenate(first, last);
+            writeBinaryLiterals(first, last);
             renameCodeFunctions(first, last);
             dropNationalPrefixes(first, last);
         }
@@ -309,6 +335,20 @@ private:
                 return i;
         }
         return last;
+    }
+    // Drops blanked tokens from the significant ones.
+    void forgetBlankedTokens()
+    {
+        size_t kept = 0;
+        for (size_t k = 0; k < m_sig.size(); ++k) {
+            if (m_tokens[m_sig[k]].text.isEmpty())
+                continue;
+            m_sig[kept] = m_sig[k];
+            m_lower[kept] = m_lower[k];
+            ++kept;
+        }
+        m_sig.resize(kept);
+        m_lower.resize(kept);
     }
     // A blanked token is gone for the later passes as well.
     void blank(int k)
@@ -404,7 +444,12 @@ private:
         for (int k = first + 1; k < last; ++k) {
             if (!isWord(k, "with") || !isSymbol(k + 1, "("))
                 continue;
-            if (!isName(k - 1))
+            // Hints dropped just before stand for nothing: "T With(NoLock)
+            // With(NoLock)" is read as the next pass reads "T With(NoLock)".
+            int named = k - 1;
+            while (named >= first && tok(named).text.isEmpty())
+                --named;
+            if (!isName(named))
                 continue;
             int i = k + 2;
             bool ok = false;
@@ -450,10 +495,34 @@ private:
         for (int k = first; k < last; ++k) {
             if (isWord(k, "isnull") && isSymbol(k + 1, "("))
                 replaceText(k, m_target == TsqlTarget::PostgreSql ? QStringLiteral("coalesce") : QStringLiteral("ifnull"));
-            // 0x...: SQL Server's binary literal, which the targets read as a number.
-            if (isKind(k, TokenKind::Number) && isBinaryLiteral(tok(k).text))
-                replaceText(k, binaryLiteral(tok(k).text.mid(2)));
         }
+    }
+
+    // 0x...: SQL Server's binary literal, which the targets read as a number.
+    // After the chains, which read it as text (see operand). A literal right
+    // after it stays a literal of its own: X'01' 'b', not X'01''b'.
+    void writeBinaryLiterals(int first, int last)
+    {
+        for (int k = first; k < last; ++k) {
+            if (!isKind(k, TokenKind::Number) || !isBinaryLiteral(tok(k).text))
+                continue;
+            replaceText(k, binaryLiteral(tok(k).text.mid(2)));
+            const size_t t = size_t(m_sig[k]) + 1;
+            if (tok(k).after.isEmpty() && t < m_tokens.size() && m_tokens[t].before.isEmpty()
+                && m_tokens[t].text.startsWith(QLatin1Char('\'')))
+                tok(k).after = QStringLiteral(" ");
+        }
+    }
+
+    // X'..': a binary literal as SQLite writes it (and this translation
+    // writes 0x...), so that a second pass reads it as the first read 0x...
+    bool isBlobLiteral(int k) const
+    {
+        if (!isWord(k, "x") || !isKind(k + 1, TokenKind::String) || m_sig[k + 1] != m_sig[k] + 1)
+            return false;
+        const QString &literal = m_tokens[m_sig[k + 1]].text;
+        return literal.size() >= 2 && literal.endsWith(QLatin1Char('\''))
+               && isBinaryLiteral(QStringLiteral("0x") + literal.mid(1, literal.size() - 2));
     }
 
     // char(n) the "+" chains did not fold, in the target's spelling. After
@@ -483,35 +552,65 @@ private:
         }
     }
 
-    // Whether the text written before token t ends with a "'".
-    bool textBeforeEndsWithQuote(int t) const
+    // The last character written before token t; none at the start.
+    QChar lastCharBefore(int t) const
     {
         if (!m_tokens[t].before.isEmpty())
-            return m_tokens[t].before.endsWith(QLatin1Char('\''));
+            return m_tokens[t].before.back();
         for (int i = t - 1; i >= 0; --i) {
             const Token &p = m_tokens[i];
             for (const QString *part : {&p.after, &p.text, &p.before}) {
                 if (!part->isEmpty())
-                    return part->endsWith(QLatin1Char('\''));
+                    return part->back();
             }
         }
-        return false;
+        return QChar();
+    }
+
+    bool textBeforeEndsWithQuote(int t) const { return lastCharBefore(t) == QLatin1Char('\''); }
+
+    // Writes a rewritten constant as token t's text, with a blank before it
+    // where a word ends just before: "x'a' + 'b'" must not become the blob
+    // x'ab', nor "X'a<U+0000>'" the word Xreplace.
+    void writeApart(int t, const QString &text)
+    {
+        m_tokens[t].text = text;
+        if (!text.isEmpty() && (isWordPart(text.front()) || text.front() == QLatin1Char('\''))
+            && isWordPart(lastCharBefore(t)))
+            m_tokens[t].text.prepend(QLatin1Char(' '));
     }
 
     // Literals holding U+0000 that no chain folded: written the target's way.
     void rewriteLiteralsWithNul()
     {
-        for (Token &t : m_tokens) {
-            if (t.kind != TokenKind::String || !t.text.contains(QChar(0)))
+        for (int t = 0; t < int(m_tokens.size()); ++t) {
+            const Token &token = m_tokens[t];
+            if (token.kind != TokenKind::String || !token.text.contains(QChar(0)))
                 continue;
-            if (const std::optional<QString> value = literalValue(t.text))
-                t.text = textLiteral(*value);
+            if (const std::optional<QString> value = literalValue(token.text))
+                writeApart(t, textLiteral(*value));
         }
     }
 
     bool isSetOperator(int k) const
     {
         return isWord(k, "union") || isWord(k, "except") || isWord(k, "intersect");
+    }
+
+    // Whether [from, end) of a select at depth level holds its parentheses in
+    // pairs and no select of its own level.
+    bool wellFormedSelectTail(int from, int end, int level) const
+    {
+        int open = 0;
+        for (int k = from; k < end; ++k) {
+            if (isSymbol(k, "("))
+                ++open;
+            else if (isSymbol(k, ")") && --open < 0)
+                return false;
+            else if (m_depth[k] == level && isWord(k, "select"))
+                return false;
+        }
+        return open == 0;
     }
 
     void translateTop(int first, int last)
@@ -580,6 +679,11 @@ private:
             }
             if (end - 1 <= topLast)
                 continue;  // nothing after Top: leave the text to fail as written
+            // A Select of its own level inside, or a parenthesis without its
+            // pair, is no T-SQL; the Limit added would be read differently by
+            // the next pass: left as written.
+            if (!wellFormedSelectTail(topLast + 1, end, level))
+                continue;
             for (int k = topWord; k <= topLast; ++k)
                 blank(k);
             // The blanks inside and after "Top n" go too: "Select a".
@@ -662,9 +766,18 @@ private:
             }
             return true;
         }
+        // Bytes joined to a text are a text on SQL Server (binary + varchar
+        // concatenates): a binary literal makes its chain one of "||", on
+        // every pass, whether written 0x... or already X'...'.
+        if (isBlobLiteral(k)) {
+            out->end = k + 2;
+            out->text = true;
+            return true;
+        }
         const TokenKind kind = m_tokens[m_sig[k]].kind;
         if (kind == TokenKind::Number || kind == TokenKind::Variable || isWord(k, "null")) {
             out->end = k + 1;
+            out->text = kind == TokenKind::Number && isBinaryLiteral(tok(k).text);
             return true;
         }
         if (isSymbol(k, "(")) {
@@ -722,7 +835,8 @@ private:
             if (m_tokens[t].kind == TokenKind::Space)
                 m_tokens[t].text.clear();
         }
-        replaceText(first, textLiteral(value));
+        replaceText(first, QString());
+        writeApart(m_sig[first], textLiteral(value));
     }
 
     // Turns the "+" of every chain that holds text into "||" and folds its

@@ -12,22 +12,25 @@
 //   - table hints "With(RowLock)", "With (NoLock, UpdLock)"... are dropped;
 //   - Isnull( becomes ifnull(; an N'..' prefix is dropped; a binary literal
 //     0x... is written the target's way (SQLite X'...', PostgreSQL decode('...', 'hex'));
-//   - a "+" chain holding a string literal, an N'..' literal or char(...)
-//     becomes a "||" chain, and its runs of constants (literals and char(n)
-//     with a constant n) become one literal, so that a text with many line
-//     breaks does not grow the expression's depth;
+//   - a "+" chain holding a string literal, an N'..' literal, char(...) or a
+//     binary literal (0x..., or X'...' as SQLite writes it: bytes joined to a
+//     text make a text on SQL Server) becomes a "||" chain, and its runs of
+//     constants (literals and char(n) with a constant n) become one literal,
+//     so that a text with many line breaks does not grow the expression's depth;
 //   - "Select [Distinct] Top n ..." becomes "Select ... Limit n"; a branch of a
 //     Union/Except/Intersect is wrapped as "Select * From (... Limit n)" so the
-//     limit stays its own;
+//     limit stays its own. A select whose rest is no T-SQL (a parenthesis
+//     without its pair, a second Select of its level) keeps its Top;
 //   - "Delete <table> Where" gets its "From";
 //   - statements that follow each other without ";" (SQL Server runs
 //     "Insert ... Insert ..." as two statements) are separated by ";";
 //   - a literal holding U+0000, which SQLite's tokeniser takes for the end of
-//     the text, is written as pieces joined by char(0), so it stores the same
-//     value whether the statement is prepared as written or with its literals
-//     bound.
+//     the text, is written replace('a?b', '?', char(0)) with a character '?'
+//     the value does not hold, so it stores the same value whether the
+//     statement is prepared as written or with its literals bound, and the
+//     expression's depth does not grow with the number of U+0000.
 // Anything it does not recognise passes through as written. Translating a
-// translation changes nothing.
+// translation changes nothing, whatever the text, valid T-SQL or not.
 
 // The engines the module's text is translated for. The rules above hold for
 // each; where an engine spells a thing its own way (a function's name, how a
