@@ -237,6 +237,11 @@ INSTANTIATE_TEST_SUITE_P(
         SecondPassCase{"two Top selects", QStringLiteral("Select Top 1 Select Top 1")},
         SecondPassCase{"Top before an unpaired parenthesis", QStringLiteral("Union Select Top 1)+char(")},
         SecondPassCase{"Top before an unclosed parenthesis", QStringLiteral("Select Top 1 a + (b Union Select 'x'")},
+        SecondPassCase{"a branch before a Select of its level",
+                       QStringLiteral("Select 1 Union All Select Top 1 a From T WUnion All Select Top 1 b From U Union "
+                                      "All Select c From V")},
+        SecondPassCase{"a last branch sorted before a Select of its level",
+                       QStringLiteral("Select a From T Union All Select Top 2 b From U Order By 1 Select Top 2 c")},
         SecondPassCase{"two hints", QStringLiteral("e With(NoLock)With(NoLock)")},
         SecondPassCase{"plus after a hint", QStringLiteral("U With(RowLock)+'")},
         SecondPassCase{"update with a hint, a Top branch and U+0000",

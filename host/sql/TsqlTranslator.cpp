@@ -597,10 +597,15 @@ private:
         return isWord(k, "union") || isWord(k, "except") || isWord(k, "intersect");
     }
 
-    // Whether [from, end) of a select at depth level holds its parentheses in
-    // pairs and no select of its own level.
-    bool wellFormedSelectTail(int from, int end, int level) const
+    // Whether the select at s, of depth level, is the only select of its
+    // level between the set operators or parentheses around it, and [from,
+    // end), its rest, holds its parentheses in pairs.
+    bool wellFormedSelect(int first, int s, int from, int end, int level) const
     {
+        for (int k = s - 1; k >= first && m_depth[k] >= level && !(m_depth[k] == level && isSetOperator(k)); --k) {
+            if (m_depth[k] == level && isWord(k, "select"))
+                return false;
+        }
         int open = 0;
         for (int k = from; k < end; ++k) {
             if (isSymbol(k, "("))
@@ -668,6 +673,11 @@ private:
                 s - 1 >= first && depth[s - 1] == level
                 && (isSetOperator(s - 1) || (isWord(s - 1, "all") && isSetOperator(s - 2)));
             const bool branch = endsAtSetOperator || afterSetOperator;
+            // A second Select of its level, or a parenthesis without its pair,
+            // is no T-SQL; the Limit or the parentheses added would be read
+            // differently by the next pass: left as written.
+            if (!wellFormedSelect(first, s, topLast + 1, end, level))
+                continue;
             if (branch && !endsAtSetOperator) {
                 // An Order By after the last branch sorts the whole compound.
                 for (int k = topLast + 1; k < end; ++k) {
@@ -679,11 +689,6 @@ private:
             }
             if (end - 1 <= topLast)
                 continue;  // nothing after Top: leave the text to fail as written
-            // A Select of its own level inside, or a parenthesis without its
-            // pair, is no T-SQL; the Limit added would be read differently by
-            // the next pass: left as written.
-            if (!wellFormedSelectTail(topLast + 1, end, level))
-                continue;
             for (int k = topWord; k <= topLast; ++k)
                 blank(k);
             // The blanks inside and after "Top n" go too: "Select a".
