@@ -201,21 +201,38 @@ void DestroyForm(QWidget *form)
     delete form;
 }
 
-void HandleFormException(std::exception_ptr error)
+namespace {
+
+QString causeOf(std::exception_ptr error)
 {
-    QString message;
     try {
         std::rethrow_exception(error);
     } catch (const data::LumoError &e) {
-        message = e.message();
+        return e.cause();
     } catch (const std::exception &e) {
-        message = QString::fromLocal8Bit(e.what());
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        message = QStringLiteral("未知错误");
+        return QStringLiteral("未知错误");
     }
+}
+
+void show(const QString &message)
+{
     try {
         ShowInfo(message);
     } catch (...) {
         qWarning("%s", qUtf8Printable(message));
     }
+}
+
+} // namespace
+
+void HandleFormException(std::exception_ptr error)
+{
+    show(causeOf(error));
+}
+
+void ShowFailure(const QString &what, std::exception_ptr error)
+{
+    show(what + QStringLiteral("原因:") + causeOf(error));
 }
