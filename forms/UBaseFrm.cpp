@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "BusyInputFilter.h"
+#include "CaughtError.h"
 #include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "LumoError.h"
@@ -205,15 +206,7 @@ namespace {
 
 QString causeOf(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const data::LumoError &e) {
-        return e.cause();
-    } catch (const std::exception &e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("未知错误");
-    }
+    return caughtError(error).cause();
 }
 
 void show(const QString &message)

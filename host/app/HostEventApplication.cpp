@@ -3,30 +3,12 @@
 #include <QEvent>
 #include <QMessageBox>
 #include <QMetaEnum>
-#include <QPointer>
 
+#include "CaughtError.h"
 #include "LumoError.h"
 #include "SqlSecrets.h"
 
 Q_LOGGING_CATEGORY(lcHostEvents, "lumo.host.events")
-
-namespace {
-
-// The whole text for the log (masked there by HostLog as every line is).
-QString detailsOf(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const data::LumoError &e) {
-        return e.message();
-    } catch (const std::exception &e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("(not a std::exception)");
-    }
-}
-
-} // namespace
 
 HostEventApplication::HostEventApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -36,17 +18,7 @@ HostEventApplication::~HostEventApplication() = default;
 
 QString HostEventApplication::messageFor(std::exception_ptr error)
 {
-    QString cause;
-    try {
-        std::rethrow_exception(error);
-    } catch (const data::LumoError &e) {
-        cause = e.cause();
-    } catch (const std::exception &e) {
-        cause = QString::fromLocal8Bit(e.what()).section(QLatin1Char('\n'), 0, 0).trimmed();
-    } catch (...) {
-        cause = QStringLiteral("未知错误");
-    }
-    return QStringLiteral("操作未能完成!原因:") + maskSecrets(cause);
+    return QStringLiteral("操作未能完成!原因:") + maskSecrets(caughtError(error).cause());
 }
 
 bool HostEventApplication::notify(QObject *receiver, QEvent *event)
@@ -68,7 +40,7 @@ void HostEventApplication::report(QObject *receiver, QEvent *event, std::excepti
             << (receiver ? QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(receiver->metaObject()->className()),
                                                           receiver->objectName())
                          : QStringLiteral("(none)"))
-            << ":" << maskSecrets(detailsOf(error));
+            << ":" << maskSecrets(caughtError(error).message());
         if (m_showing)
             return;
         m_showing = true;
