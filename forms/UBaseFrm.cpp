@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "BusyInputFilter.h"
+#include "CaughtError.h"
 #include "ClientDataSet.h"
 #include "FormFactory.h"
 #include "LumoError.h"
@@ -201,21 +202,30 @@ void DestroyForm(QWidget *form)
     delete form;
 }
 
-void HandleFormException(std::exception_ptr error)
+namespace {
+
+QString causeOf(std::exception_ptr error)
 {
-    QString message;
-    try {
-        std::rethrow_exception(error);
-    } catch (const data::LumoError &e) {
-        message = e.message();
-    } catch (const std::exception &e) {
-        message = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        message = QStringLiteral("未知错误");
-    }
+    return caughtError(error).cause();
+}
+
+void show(const QString &message)
+{
     try {
         ShowInfo(message);
     } catch (...) {
         qWarning("%s", qUtf8Printable(message));
     }
+}
+
+} // namespace
+
+void HandleFormException(std::exception_ptr error)
+{
+    show(causeOf(error));
+}
+
+void ShowFailure(const QString &what, std::exception_ptr error)
+{
+    show(what + QStringLiteral("原因:") + causeOf(error));
 }

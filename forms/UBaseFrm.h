@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QList>
 #include <QObject>
+#include <QString>
 
+#include <exception>
 #include <memory>
 
 class BusyInputFilter;
@@ -84,6 +86,12 @@ private:
     friend void runFormCreate(TBaseForm *form);
 };
 
+// Shows a failure to the person through the host: a data::LumoError by its
+// cause (never the statement its message carries), anything else by its text.
+void HandleFormException(std::exception_ptr error);
+// The same as what + "原因:" + the cause.
+void ShowFailure(const QString &what, std::exception_ptr error);
+
 // Runs a handler of a window and hands any failure to HandleFormException, the
 // counterpart of the toolkit's default handler: events must not unwind through Qt.
 template <typename Body>
@@ -92,7 +100,24 @@ void guardEvent(Body body)
     try {
         body();
     } catch (...) {
-        void HandleFormException(std::exception_ptr error);
         HandleFormException(std::current_exception());
+    }
+}
+
+// For a handler that runs again with the next keystroke (a search box): a
+// failure is shown (ShowFailure) only when it starts a row of failures;
+// failing stays true until the handler next succeeds, so a database that is
+// down asks for one click, not one per key typed.
+template <typename Body>
+void guardRepeatedEvent(const QString &what, bool &failing, Body body)
+{
+    try {
+        body();
+        failing = false;
+    } catch (...) {
+        if (failing)
+            return;
+        failing = true;
+        ShowFailure(what, std::current_exception());
     }
 }

@@ -9,6 +9,7 @@
 #include "TcxDBLookupComboBox.h"
 #include "TcxEditStyleController.h"
 #include "TcxLookupComboBox.h"
+#include "UBaseFrm.h"
 #include "UGlobalFunUnt.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
@@ -45,7 +46,7 @@ void TDictDataListBaseClass::BindEdit(int code, QObject *editor)
     const std::weak_ptr<int> alive = m_alive;
     auto checkTypedItem = [this, alive](QObject *sender) {
         if (alive.lock())
-            CheckTypedItem(sender);
+            guardEvent([&] { CheckTypedItem(sender); });
     };
 
     if (editor) {

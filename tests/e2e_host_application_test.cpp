@@ -185,6 +185,8 @@ TEST(HostApplication, AnswersHelpVersionAndBadOptionsWithoutADisplay)
     const Case cases[] = {
         {{QStringLiteral("--help")}, 0, "--hr", ""},
         {{QStringLiteral("-h")}, 0, "--screenshot", ""},
+        // The help names the log file, in the host's data folder.
+        {{QStringLiteral("--help")}, 0, "/lumohost/lumohost.log\n", ""},
         {{QStringLiteral("--version")}, 0, "lumohost", ""},
         {{QStringLiteral("--no-such-option")}, 2, "", "--hr"},
         {{QStringLiteral("--hr")}, 2, "", "--rcms"},

@@ -27,6 +27,7 @@
 #include "DemoData.h"
 #include "HostApplication.h"
 #include "HostDispatch.h"
+#include "HostEventApplication.h"
 #include "LumoError.h"
 #include "PostgresDatabases.h"
 #include "Screenshot.h"
@@ -269,6 +270,7 @@ private slots:
     void gridLayoutIsKeptPerLogin();
     void exportWritesTheListedUsers();
     void synchroniseByTheToolbar();
+    void anExceptionEscapingAHandlerIsLoggedAndToldOnce();
 };
 
 void E2eUserDialog::initTestCase()
@@ -600,5 +602,54 @@ void E2eUserDialog::synchroniseByTheToolbar()
     screenshot(host.window()->window(), onPostgres() ? "sync-server" : "sync-file");
 }
 
-QTEST_MAIN(E2eUserDialog)
+namespace {
+
+QStringList &eventFailures()
+{
+    static QStringList lines;
+    return lines;
+}
+
+void captureEventFailures(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtCriticalMsg && context.category && QByteArray(context.category) == "lumo.host.events")
+        eventFailures() << message;
+}
+
+} // namespace
+
+void E2eUserDialog::anExceptionEscapingAHandlerIsLoggedAndToldOnce()
+{
+    Host host;
+    host.start();
+    QPushButton button(QStringLiteral("失败"));
+    button.setObjectName(QStringLiteral("BtnThrows"));
+    QObject::connect(&button, &QPushButton::clicked, [] {
+        throw data::LumoError(QStringLiteral("SQL语句执行失败: disk I/O error\n语句: Update p_User Set PassWord = 'hunter2'"),
+                              QStringLiteral("与数据库的连接已断开"));
+    });
+    button.show();
+    eventFailures().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureEventFailures);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTRY_COMPARE(host.messages, QStringList{QStringLiteral("操作未能完成!原因:与数据库的连接已断开")});
+    qInstallMessageHandler(previous);
+    QCOMPARE(eventFailures().size(), 2);
+    QVERIFY2(eventFailures().first().contains(QStringLiteral("QPushButton \"BtnThrows\"")), qPrintable(eventFailures().first()));
+    QVERIFY(eventFailures().first().contains(QStringLiteral("Update p_User Set PassWord = '***'")));
+    QVERIFY(!eventFailures().join(QString()).contains(QStringLiteral("hunter2")));
+    // The loop went on: the window still answers.
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+}
+
+// The host's own application object, as lumohost makes it: its last net is
+// under every handler here too.
+int main(int argc, char **argv)
+{
+    HostEventApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    E2eUserDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_e2e_user_dialog.moc"

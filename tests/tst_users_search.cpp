@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "ClientDataSet.h"
+#include "LumoError.h"
 #include "FormFactory.h"
 #include "TcxDBTreeList.h"
 #include "TcxGridDBColumn.h"
@@ -72,6 +73,8 @@ private slots:
     void everyAreaFindsAnotherVillageAndSelectsBoth();
     void headersSortInNaturalOrder();
     void areaFoundByCodeNameOrInitials();
+    void aFailingSearchSaysSoOnceAndTheBoxGoesOn_data();
+    void aFailingSearchSaysSoOnceAndTheBoxGoesOn();
 };
 
 void UsersSearch::eachFieldFindsItsUser_data()
@@ -224,6 +227,66 @@ void UsersSearch::areaFoundByCodeNameOrInitials()
     QTest::keyClicks(box, QStringLiteral("510101002"));
     QCOMPARE(current(), QStringLiteral("510101002"));
     QCOMPARE(w->CDSUserData->RecordCount(), 0);
+}
+
+void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("readsFail");  // else the host has no GetPYM
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("thenTyped");  // once the database answers again
+    const QString lost = QStringLiteral("与数据库的连接已断开");
+    QTest::newRow("users, reads fail") << "EdtUserSearch" << true << "ls" << QStringLiteral("查找用户失败!原因:") + lost
+                                       << "ls";
+    // The area found is selected, and its users' read fails in the window's
+    // handler: the cause is told, not the statement.
+    QTest::newRow("areas, reads fail") << "EdtAreaSearch" << true << "二乡" << lost << "一村";
+    QTest::newRow("areas, no GetPYM")
+        << "EdtAreaSearch" << false << "yc"
+        << QStringLiteral("查找区划失败!原因:TestHostDispatchWithoutCodes.GetPYM: no such method with 1 argument(s)")
+        << "一村";
+}
+
+void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, readsFail);
+    QFETCH(QString, typed);
+    QFETCH(QString, told);
+    QFETCH(QString, thenTyped);
+    UserDatabases db;
+    Window w = openWindow();
+    selectArea(*w, QStringLiteral("510101001"));
+    w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
+    TestHostDispatchWithoutCodes noCodes;
+    if (!readsFail)
+        db.session().HostDispatch = &noCodes;
+    bool failing = readsFail;
+    db.onSessionCall([&](const char *slot, const QString &sql) {
+        if (failing && QByteArray(slot).startsWith("Open"))
+            throw data::LumoError(QStringLiteral("SQL语句执行失败: disk I/O error\n语句: ") + sql,
+                                  QStringLiteral("与数据库的连接已断开"));
+    });
+    auto *edit = w->findChild<QLineEdit *>(box);
+    auto prompts = [&] { return readsFail ? db.dispatch.prompts() : noCodes.prompts(); };
+
+    type(edit, typed);
+    QCOMPARE(prompts(), QStringList{told});
+    QCOMPARE(edit->text(), typed);
+
+    failing = false;
+    QTest::keyClick(edit, Qt::Key_Escape);
+    type(edit, thenTyped);
+    QCOMPARE(prompts().size(), 1);
+    if (box == QLatin1String("EdtUserSearch")) {
+        auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+        QTRY_VERIFY(results->isVisible());
+        QVERIFY(results->model()->rowCount() > 0);
+    } else {
+        QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("51010100101"));
+        QVERIFY(w->CDSUserData->Active());
+    }
 }
 
 QTEST_MAIN(UsersSearch)

@@ -10,6 +10,7 @@
 
 #include "LumoError.h"
 #include "SyncLog.h"
+#include "UBaseFrm.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ SyncLogDialog::SyncLogDialog(SyncLog &log, QWidget *parent) : QDialog(parent), m
     m_changesView = makeTable(this, "TblSyncChanges", m_changes);
     layout->addWidget(m_changesView, 1);
     connect(runs->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { showChanges(current.row()); });
+            [this](const QModelIndex &current) { guardEvent([&] { showChanges(current.row()); }); });
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));

@@ -157,7 +157,7 @@ void TUserInfoAddEditForm::buildEditors()
 
     EdtSN->OnChange = [this](QObject *s) { guardEvent([&] { EdtSNPropertiesChange(s); }); };
     EdtSN->OnValidate = [this](QObject *s, QVariant &display, QString &text, bool &error) {
-        EdtAreaCodeVPropertiesValidate(s, display, text, error);
+        guardEvent([&] { EdtAreaCodeVPropertiesValidate(s, display, text, error); });
     };
     // The search codes follow the name only: codes typed by hand survive a
     // change of the contact details.
@@ -165,7 +165,7 @@ void TUserInfoAddEditForm::buildEditors()
     EdtOrgCode->OnKeyDown = [this](QObject *s, int &key, Qt::KeyboardModifiers shift) {
         guardEvent([&] { EdtOrgCodeKeyDown(s, key, shift); });
     };
-    ChkBContinue->OnKeyPress = [this](QObject *s, QChar &key) { PressKeyToSave(s, key); };
+    ChkBContinue->OnKeyPress = [this](QObject *s, QChar &key) { guardEvent([&] { PressKeyToSave(s, key); }); };
     // Cancelling never has to get past an unfinished serial first.
     btnCancel->setProperty(TcxCustomEdit::SkipsValidationProperty, true);
 

@@ -73,7 +73,7 @@ void TUserInfoMagForm::FormShow(QObject *sender)
     // The grid as this login left it (columns still widen to what they show).
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
     FGridLayout->restore();
-    grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { FGridLayout->save(); };
+    grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { guardEvent([this] { FGridLayout->save(); }); };
 }
 
 void TUserInfoMagForm::ExportUserList()

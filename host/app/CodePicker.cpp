@@ -212,7 +212,8 @@ void CodePickerDialog::search()
     try {
         packet = m_healthRecord ? m_session->OpenHrData(sql) : m_session->OpenRcmsData(sql);
     } catch (const data::LumoError &e) {
-        m_status->setText(QStringLiteral("查询失败: %1").arg(e.message()));
+        // The cause only: the statement is in the log.
+        m_status->setText(QStringLiteral("查询失败: %1").arg(e.cause()));
         return;
     }
     const int shown = qMin(static_cast<int>(packet.rows.size()), kMaxRows);

@@ -19,7 +19,9 @@
 #include "Gbk.h"
 #include "HostCloseGuard.h"
 #include "HostDispatch.h"
+#include "HostEventApplication.h"
 #include "HostIcons.h"
+#include "HostLog.h"
 #include "LumoError.h"
 #include "SqlQuoted.h"
 #include "ModuleLoader.h"
@@ -44,6 +46,8 @@ HostApplication::HostApplication(HostConfig config, QObject *parent)
 HostApplication::~HostApplication()
 {
     shutdown();
+    if (auto *app = qobject_cast<HostEventApplication *>(qApp); app && m_dispatch)
+        app->setMessageDisplay(nullptr);
 }
 
 void HostApplication::createDemoDatabases(const HostConfig &config)
@@ -102,6 +106,12 @@ void HostApplication::start()
     m_codePicker = picker;
     m_session->HostDispatch = m_dispatch;
     m_session->CodePicker = picker;
+    // A failure that escaped a handler is told the way the module tells its own.
+    if (auto *app = qobject_cast<HostEventApplication *>(qApp))
+        app->setMessageDisplay([dispatch = QPointer<HostDispatch>(m_dispatch)](const QString &text) {
+            if (dispatch)
+                dispatch->Prompt(text);
+        });
 
     m_loader = std::make_unique<ModuleLoader>();
     m_loader->load(m_config.modulePath);
@@ -132,8 +142,12 @@ void HostApplication::start()
     auto *helpMenu = m_mainWindow->menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     const QString info = fromGbk(m_moduleInfo);
     helpMenu->addAction(QStringLiteral("关于模块(&A)"), m_mainWindow.get(), [this, info] {
+        const QString log = HostLog::file();
         QMessageBox::about(m_mainWindow.get(), QStringLiteral("关于模块"),
-                           QStringLiteral("模块文件: %1\n注册信息: %2").arg(m_loader->fileName(), info));
+                           QStringLiteral("模块文件: %1\n注册信息: %2\n日志文件: %3")
+                               .arg(m_loader->fileName(), info,
+                                    log.isEmpty() ? QStringLiteral("无 (只写到标准错误输出)")
+                                                  : QDir::toNativeSeparators(log)));
     });
     m_mainWindow->statusBar()->addWidget(new QLabel(
         QStringLiteral("健康档案库: %1    农合库: %2").arg(m_config.hr.describe(), m_config.rcms.describe())));

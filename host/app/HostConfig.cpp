@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "HostLog.h"
 #include "IniFile.h"
 #include "LumoError.h"
 
@@ -25,7 +26,8 @@ QString HostConfig::usage()
         "  --login-timeout S    ODBC 登录超时秒数 (默认 10)\n"
         "  --screenshot FILE    显示窗口后保存截图并退出\n"
         "  -h, --help           显示本帮助并退出\n"
-        "  -v, --version        显示版本并退出\n");
+        "  -v, --version        显示版本并退出\n")
+        + QStringLiteral("日志文件: %1\n").arg(QDir::toNativeSeparators(HostLog::defaultFile()));
 }
 
 QString HostConfig::versionText()

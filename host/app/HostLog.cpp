@@ -9,9 +9,20 @@
 
 #include <cstdio>
 
+#include "SqlSecrets.h"
+
 Q_LOGGING_CATEGORY(lcHostMessages, "lumo.host.messages")
 
 namespace {
+
+constexpr QFileDevice::Permissions kOwnerFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kOwnerFolder = kOwnerFile | QFileDevice::ExeOwner;
+
+// Opened for appending; a file it makes is its owner's alone whatever the umask.
+bool openForAppend(QFile &file)
+{
+    return file.open(QIODevice::Append, kOwnerFile);
+}
 
 QString &logFile()
 {
@@ -42,7 +53,8 @@ void writeMessage(QtMsgType type, const QMessageLogContext &context, const QStri
     const QByteArray line = QStringLiteral("%1 %2 %3: %4\n")
                                 .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs),
                                      QString::fromLatin1(levelName(type)),
-                                     QString::fromLatin1(context.category ? context.category : "default"), message)
+                                     QString::fromLatin1(context.category ? context.category : "default"),
+                                     maskSecrets(message))
                                 .toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     QMutexLocker lock(&logMutex());
@@ -50,7 +62,7 @@ void writeMessage(QtMsgType type, const QMessageLogContext &context, const QStri
         return;
     HostLog::rotate(logFile(), HostLog::MaxFileBytes, HostLog::KeptFiles);
     QFile file(logFile());
-    if (file.open(QIODevice::Append))
+    if (openForAppend(file))
         file.write(line);
 }
 
@@ -59,6 +71,17 @@ void writeMessage(QtMsgType type, const QMessageLogContext &context, const QStri
 QString HostLog::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString HostLog::defaultFile()
+{
+    return QDir(defaultFolder()).filePath(QStringLiteral("lumohost.log"));
+}
+
+QString HostLog::file()
+{
+    QMutexLocker lock(&logMutex());
+    return logFile();
 }
 
 void HostLog::rotate(const QString &file, qint64 maxBytes, int keptFiles)
@@ -74,11 +97,18 @@ void HostLog::rotate(const QString &file, qint64 maxBytes, int keptFiles)
 QString HostLog::install(const QString &dir)
 {
     QString path;
-    if (!dir.isEmpty() && QDir().mkpath(dir)) {
+    if (!dir.isEmpty() && QDir().mkpath(dir) && QFile::setPermissions(dir, kOwnerFolder)) {
         path = QDir(dir).filePath(QStringLiteral("lumohost.log"));
         QFile probe(path);
-        if (!probe.open(QIODevice::Append))
+        if (!openForAppend(probe))
             path.clear();
+        // Files left by an earlier, laxer host are closed to others as well;
+        // renaming keeps the mode, so the rotated files follow.
+        for (int i = 0; i <= KeptFiles && !path.isEmpty(); ++i) {
+            const QString file = i == 0 ? path : path + QStringLiteral(".%1").arg(i);
+            if (QFileInfo::exists(file))
+                QFile::setPermissions(file, kOwnerFile);
+        }
     }
     {
         QMutexLocker lock(&logMutex());

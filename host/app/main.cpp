@@ -1,5 +1,4 @@
 // lumohost: the host program of the user-account module.
-#include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -8,11 +7,15 @@
 
 #include "HostApplication.h"
 #include "HostConfig.h"
+#include "HostEventApplication.h"
 #include "HostLog.h"
 #include "LocalTimeZone.h"
 
 int main(int argc, char **argv)
 {
+    // Named first: the help names the log file, which lies in the folder
+    // named after the application.
+    QCoreApplication::setApplicationName(QStringLiteral("lumohost"));
     // Help, version and a mistyped option are answered before the application
     // object exists: that needs a display (or a platform plugin), and a person
     // asking for the options on a terminal has neither.
@@ -33,8 +36,7 @@ int main(int argc, char **argv)
     }
 
     pinLocalTimeZone();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("lumohost"));
+    HostEventApplication app(argc, argv);
     // Failures keep their statements and the driver's full text here; the
     // person at the screen reads a short cause.
     HostLog::install(HostLog::defaultFolder());

@@ -3,6 +3,7 @@
 #include "DatabaseSchema.h"
 #include "DatabaseLocation.h"
 #include "LumoError.h"
+#include "SqlSecrets.h"
 #include "OdbcConnection.h"
 #include "OdbcResultReader.h"
 #include "OdbcStatement.h"
@@ -42,7 +43,7 @@ data::ColumnPacket OdbcSession::firstResult(OdbcConnection &connection, const QS
         }
     });
     if (!haveResult)
-        throw data::LumoError(connection.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + sql.trimmed());
+        throw data::LumoError(connection.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + maskSecrets(sql.trimmed()));
     if (connection.dialect() == OdbcDialect::PostgreSql)
         adaptPostgresPacket(packet, sql);
     return packet;

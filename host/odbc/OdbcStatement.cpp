@@ -4,6 +4,7 @@
 
 #include "DatabaseLog.h"
 #include "LumoError.h"
+#include "SqlSecrets.h"
 
 OdbcStatement::OdbcStatement(SQLHDBC connection, QString label, QString context, int timeoutSeconds)
     : m_handle(allocateOdbcHandle<SQL_HANDLE_STMT>(SQL_HANDLE_DBC, connection)),
@@ -131,10 +132,12 @@ void OdbcStatement::fail(const QString &what) const
     const QString diagnostics = odbcDiagnostics(SQL_HANDLE_STMT, handle());
     if (!diagnostics.isEmpty())
         text += QStringLiteral(": ") + diagnostics;
+    // The message goes to the log and up to the module's logs: a password's
+    // value never goes with it.
     if (!m_sql.isEmpty())
-        text += QStringLiteral("\n语句: ") + m_sql.trimmed();
+        text += QStringLiteral("\n语句: ") + maskSecrets(m_sql.trimmed());
     if (!m_context.isEmpty())
-        text += QLatin1Char('\n') + m_context;
+        text += QLatin1Char('\n') + maskSecrets(m_context);
     qCWarning(lcHostDatabase).noquote() << text;
     throw data::LumoError(text, cause);
 }

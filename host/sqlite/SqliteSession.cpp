@@ -7,6 +7,7 @@
 
 #include "DatabaseSchema.h"
 #include "LumoError.h"
+#include "SqlSecrets.h"
 #include "SessionPackets.h"
 #include "SqliteResultReader.h"
 #include "SqliteStatementCache.h"
@@ -81,7 +82,7 @@ auto SqliteSession::firstResult(SqliteDatabase &db, const QString &sql, Read rea
         },
         t.context);
     if (!haveResult)
-        throw data::LumoError(db.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + sql.trimmed());
+        throw data::LumoError(db.label() + QStringLiteral("的语句没有返回数据集\n语句: ") + maskSecrets(sql.trimmed()));
     return result;
 }
 

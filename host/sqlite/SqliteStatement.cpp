@@ -7,13 +7,16 @@
 
 #include "DatabaseLog.h"
 #include "LumoError.h"
+#include "SqlSecrets.h"
 
 QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &statement, const QString &context)
 {
     QString text = what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(db));
-    text += QStringLiteral("\n语句: ") + statement.trimmed();
+    // The message goes to the log and up to the module's logs: a password's
+    // value never goes with it.
+    text += QStringLiteral("\n语句: ") + maskSecrets(statement.trimmed());
     if (!context.isEmpty())
-        text += QStringLiteral("\n") + context;
+        text += QStringLiteral("\n") + maskSecrets(context);
     return text;
 }
 
@@ -71,7 +74,7 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &sql, const QString 
     if (!statement)
         throw data::LumoError(QStringLiteral("SQL语句为空"));
     if (!QByteArray(tail).trimmed().isEmpty())
-        throw data::LumoError(QStringLiteral("此处只能执行一条SQL语句\n语句: ") + sql.trimmed());
+        throw data::LumoError(QStringLiteral("此处只能执行一条SQL语句\n语句: ") + maskSecrets(sql.trimmed()));
 }
 
 SqliteStatement::SqliteStatement(sqlite3 *db, sqlite3_stmt *statement, const QString &context)

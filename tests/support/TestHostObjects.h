@@ -60,6 +60,21 @@ private:
     QVariant m_conMain = QStringLiteral("conMain");
 };
 
+// A host whose HostDispatch has its messages only, no search codes (GetPYM,
+// GetWBM): messages go to prompts().
+class TestHostDispatchWithoutCodes : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    Q_INVOKABLE void Prompt(const QString &text) { m_prompts << text; }
+    const QStringList &prompts() const { return m_prompts; }
+
+private:
+    QStringList m_prompts;
+};
+
 // CodePicker: the host's code-selection dialog. Method calls and property writes
 // go to log() in order ("Init()", "Table=p_YLFWDW", "SetPosition(0,-2,18)",
 // "Show()", "GetCodeValue(单位编码)"); writes() keeps each written value with

@@ -5,9 +5,12 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <exception>
+
 #include "ClientDataSet.h"
 #include "HostCall.h"
 #include "SearchBoxKeys.h"
+#include "UBaseFrm.h"
 #include "WaitCursor.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
@@ -45,14 +48,19 @@ AreaSearch::AreaSearch(data::ClientDataSet *areas, ShowArea showArea, QWidget *p
     layout->addWidget(m_edit);
     connect(m_edit, &QLineEdit::textEdited, this, [this] {
         m_found = -1;
-        findFrom(0);
+        findGuarded(0);
     });
     m_edit->installEventFilter(this);
 }
 
 void AreaSearch::findNext()
 {
-    findFrom(m_found + 1);
+    findGuarded(m_found + 1);
+}
+
+void AreaSearch::findGuarded(int from)
+{
+    guardRepeatedEvent(QStringLiteral("查找区划失败!"), m_failing, [this, from] { findFrom(from); });
 }
 
 bool AreaSearch::findFrom(int from)
@@ -60,18 +68,29 @@ bool AreaSearch::findFrom(int from)
     const QString folded = m_edit->text().trimmed().toCaseFolded();
     if (folded.isEmpty() || !m_areas->Active())
         return false;
-    if (hasLatinLetter(folded))
-        readInitials();
+    // Without the initials the codes and names are still searched; the
+    // failure is told once the search is done.
+    std::exception_ptr initialsFailure;
+    if (hasLatinLetter(folded)) {
+        try {
+            readInitials();
+        } catch (...) {
+            initialsFailure = std::current_exception();
+        }
+    }
+    bool found = false;
     const int rows = m_areas->RecordCount();
-    for (int step = 0; step < rows; ++step) {
+    for (int step = 0; step < rows && !found; ++step) {
         const int row = (from + step) % rows;
         if (matches(row, folded)) {
             m_found = row;
+            found = true;
             m_showArea(m_areas->valueAt(row, m_areas->FieldByName(QStringLiteral("StaAreaCode"))->Index()).toString());
-            return true;
         }
     }
-    return false;
+    if (initialsFailure)
+        std::rethrow_exception(initialsFailure);
+    return found;
 }
 
 bool AreaSearch::matches(int row, const QString &folded)
@@ -96,9 +115,12 @@ void AreaSearch::readInitials()
     const int rows = m_areas->RecordCount();
     const int nameColumn = m_areas->FieldByName(QStringLiteral("AreaName"))->Index();
     QObject *dispatch = UGlobalValue::Session().HostDispatch;
+    // Asked once per list even when the host cannot answer: a host without
+    // the codes is not asked again at every keystroke, and the names and
+    // codes are still found.
+    m_initialsVersion = m_areas->contentVersion();
     for (int row = 0; row < rows; ++row)
         m_initials << hostCall(dispatch, "GetPYM", {nameOf(m_areas->valueAt(row, nameColumn).toString())}).toString();
-    m_initialsVersion = m_areas->contentVersion();
 }
 
 bool AreaSearch::eventFilter(QObject *watched, QEvent *event)

@@ -25,13 +25,16 @@ public:
     AreaSearch(data::ClientDataSet *areas, ShowArea showArea, QWidget *parent = nullptr);
 
     QLineEdit *edit() const { return m_edit; }
-    // The next area the text finds after the last one found, round to the first.
+    // The next area the text finds after the last one found, round to the
+    // first. A handler (F3, Enter): a failure is shown, never raised.
     void findNext();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // findFrom(from) with its failure shown once (guardRepeatedEvent).
+    void findGuarded(int from);
     // From row `from` on (going round); true when one was found.
     bool findFrom(int from);
     bool matches(int row, const QString &folded);
@@ -45,4 +48,5 @@ private:
     // the rows of one content version.
     QStringList m_initials;
     quint64 m_initialsVersion = ~quint64(0);
+    bool m_failing = false;  // the last search failed and said so
 };

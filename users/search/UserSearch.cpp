@@ -19,6 +19,7 @@
 #include "UserDirectory.h"
 #include "UserMatch.h"
 #include "UserSearchResults.h"
+#include "UBaseFrm.h"
 
 // The grid's narrowing: the typed text against the columns of each stored
 // row, the column numbers found again whenever the rows were reloaded. Text
@@ -135,10 +136,10 @@ UserSearch::UserSearch(data::ClientDataSet *users, TcxGridDBTableView *grid, Tcx
     m_results->hide();
     layout->addWidget(m_results);
 
-    connect(m_edit, &QLineEdit::textChanged, this, &UserSearch::search);
-    connect(m_scope, &QComboBox::currentIndexChanged, this, &UserSearch::search);
+    connect(m_edit, &QLineEdit::textChanged, this, &UserSearch::searchGuarded);
+    connect(m_scope, &QComboBox::currentIndexChanged, this, &UserSearch::searchGuarded);
     connect(m_results->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { resultChosen(current.row()); });
+            [this](const QModelIndex &current) { guardEvent([&] { resultChosen(current.row()); }); });
     m_edit->installEventFilter(this);
     m_grid->OnGetFooterText = [this](const TcxGridDBColumn *column, const QString &text) {
         return column == m_countColumn ? footerText(text) : text;
@@ -166,6 +167,11 @@ void UserSearch::usersChanged()
     m_directory->clear();
     if (scope() == EveryArea && !m_edit->text().trimmed().isEmpty())
         search();
+}
+
+void UserSearch::searchGuarded()
+{
+    guardRepeatedEvent(QStringLiteral("查找用户失败!"), m_failing, [this] { search(); });
 }
 
 void UserSearch::search()

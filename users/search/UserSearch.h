@@ -51,6 +51,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The handlers of the box, the scope and the results: a failure is shown
+    // once, the box stays usable.
+    void searchGuarded();
     void search();
     void searchArea(const QString &typed);
     void searchEveryArea(const QString &typed);
@@ -69,4 +72,5 @@ private:
     QComboBox *m_scope = nullptr;
     QLabel *m_count = nullptr;
     QTableView *m_results = nullptr;
+    bool m_failing = false;  // the last search failed and said so
 };

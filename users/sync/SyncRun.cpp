@@ -4,6 +4,7 @@
 
 #include "HrTransaction.h"
 #include "LumoError.h"
+#include "SqlSecrets.h"
 #include "SyncLog.h"
 #include "URCMSObjValueClass.h"
 #include "UserSync.h"
@@ -76,9 +77,9 @@ SyncRun::End SyncRun::run()
             const data::LumoError whole = data::LumoError::of(e);
             if (userFailure) {
                 qCWarning(lcUserSync).noquote() << "synchronisation failed at user" << userFailure->userCode() << ":"
-                                                << whole.message();
+                                                << maskSecrets(whole.message());
             } else {
-                qCWarning(lcUserSync).noquote() << "synchronisation failed:" << whole.message();
+                qCWarning(lcUserSync).noquote() << "synchronisation failed:" << maskSecrets(whole.message());
             }
             m_cause = whole.cause();
         }
@@ -94,7 +95,7 @@ SyncRun::End SyncRun::run()
                 logTransaction.commit();
             } catch (const std::exception &logFailure) {
                 qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
-                                                << data::LumoError::of(logFailure).message();
+                                                << maskSecrets(data::LumoError::of(logFailure).message());
             }
         }
         return cancelled ? Cancelled : Failed;
