@@ -12,6 +12,8 @@
 #include <map>
 
 #include "ClientDataSet.h"
+#include "FaultySession.h"
+#include "RecordingSession.h"
 #include "Screenshot.h"
 #include "SyncLog.h"
 #include "SyncLogDialog.h"
@@ -128,6 +130,8 @@ private slots:
     void aCancelWithStatementsAsideOnTheWayChangesNothing();
     void aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges();
     void withoutTheLogTablesTheRunWorksAndSaysSoOnce();
+    void aLogFaultNeverChangesTheOutcome_data();
+    void aLogFaultNeverChangesTheOutcome();
     void theLogKeepsOneRowPerChangedUser_data();
     void theLogKeepsOneRowPerChangedUser();
 };
@@ -354,6 +358,59 @@ void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()
                  line);
     }
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'n1'")).toInt(), 1);
+}
+
+void UsersSyncTrust::aLogFaultNeverChangesTheOutcome_data()
+{
+    QTest::addColumn<QString>("slot");       // the call that breaks
+    QTest::addColumn<QString>("statement");  // starting so
+    QTest::addColumn<int>("from");           // its calls from..to break, counted from 1
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QStringList>("logged");
+    const QString done = QStringLiteral("同步农合用户信息数据成功");
+    const QString noLog = QStringLiteral("同步记录写入失败!原因:");
+    QTest::newRow("the run's commit")
+        << "CommitHrTrans" << QString() << 1 << 1
+        << QStringList{QStringLiteral("同步农合用户信息数据失败!原因:injected failure before CommitHrTrans")}
+        << QStringList{QStringLiteral("失败 0/0/0 injected failure before CommitHrTrans")};
+    QTest::newRow("the log's commit, every try")
+        << "CommitHrTrans" << QString() << 2 << 9
+        << QStringList{done, noLog + QStringLiteral("injected failure before CommitHrTrans")} << QStringList();
+    QTest::newRow("the log row's insert, once") << "ExecHrSql" << "Insert Into TSys_UserSyncLog " << 1 << 1
+                                               << QStringList{done} << QStringList{QStringLiteral("成功 1/0/0 ")};
+    QTest::newRow("the check for the log table")
+        << "GetHrValue" << "Select Count(*) From TSys_UserSyncLog" << 1 << 1
+        << QStringList{done, noLog + QStringLiteral("injected failure before GetHrValue")} << QStringList();
+}
+
+// The run's outcome is the users', the log's failure is told beside it, and a
+// row never shows figures of a run that did not stay.
+void UsersSyncTrust::aLogFaultNeverChangesTheOutcome()
+{
+    QFETCH(QString, slot);
+    QFETCH(QString, statement);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, prompts);
+    QFETCH(QStringList, logged);
+    UserDatabases db;
+    db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, PassWord) Values ('n1', '一', 'a')"));
+    UserWindow w = openUserWindow();
+    FaultySession faulty(db.session());
+    int matched = 0;
+    faulty.breakIf([&](int, const QString &called, const QString &sql) {
+        return called == slot && sql.startsWith(statement) && ++matched >= from && matched <= to;
+    });
+    {
+        ScopedModuleSession scoped(&faulty);
+        click(*w, w->BtnSyh);
+    }
+    QCOMPARE(db.dispatch.prompts(), prompts);
+    QCOMPARE(db.syncLogRuns(), logged);
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'n1'")).toInt(),
+             prompts.first() == QStringLiteral("同步农合用户信息数据成功") ? 1 : 0);
+    QVERIFY2(!w->lblSyncCounts->text().contains(QStringLiteral("同步记录表")), qPrintable(w->lblSyncCounts->text()));
 }
 
 using Changes = QVector<SyncPreview::Change>;

@@ -3,7 +3,12 @@
 // the log keeps one row for it however it ends.
 #include <gtest/gtest.h>
 
+#include "FaultySession.h"
+#include "LumoError.h"
+#include "SessionBackends.h"
+#include "SyncLog.h"
 #include "SyncRun.h"
+#include "TempDatabases.h"
 #include "UserDatabases.h"
 
 namespace {
@@ -73,3 +78,66 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"cancelled", false, 1, SyncRun::Cancelled, {"begun", "0/2", "1/2", "ended"},
                 QStringLiteral("已取消 0/0/0 "), 0}),
     [](const ::testing::TestParamInfo<RunCase> &info) { return std::string(info.param.name); });
+
+// Two desktops on one database, logins alike in their first characters,
+// synchronising in the same millisecond: each run keeps a row of its own,
+// also when both draw the same random part (the second tries a new id).
+class UsersSyncLogIds : public ::testing::TestWithParam<SessionBackend>
+{
+};
+
+TEST_P(UsersSyncLogIds, TwoDesktopsInOneMillisecondKeepTwoRows)
+{
+    if (!GetParam().available())
+        GTEST_SKIP() << "no PostgreSQL test server";
+    const QDateTime now(QDate(2026, 12, 9), QTime(7, 50, 47, 581));
+    const struct
+    {
+        QVector<quint32> drawn;  // the random parts, in the order the tries draw them
+        QStringList ids;         // admin's, then adm01's
+    } cases[] = {{{1, 36 * 36 * 36 + 2}, {"20261209075047581001", "20261209075047581002"}},
+                 {{35, 35, 36}, {"2026120907504758100z", "20261209075047581010"}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ids.join(QLatin1Char(' ')).toStdString());
+        TempDatabases databases{GetParam().storage};
+        databases.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, PassWord) Values ('n1', '一', 'a')"));
+        QVector<quint32> drawn = c.drawn;
+        QStringList rows;
+        for (const char *login : {"admin", "adm01"}) {
+            const std::unique_ptr<HostSession> session = GetParam().open(databases);
+            session->UserCode = QString::fromLatin1(login);
+            SyncRun run(*session);
+            run.clock = [&] { return now; };
+            run.logIdRandom = [&] { return drawn.takeFirst(); };
+            EXPECT_EQ(run.run(), SyncRun::Done);
+            EXPECT_EQ(run.logFailure(), QString());
+            for (const auto &r : session->OpenHrData(QStringLiteral("Select LogID, UserCode, Result, AddedCount, SameCount "
+                                                                    "From TSys_UserSyncLog Where UserCode = '%1'").arg(login)).rows)
+                rows << QStringLiteral("%1 %2 %3 %4/%5").arg(r.at(0).toString(), r.at(1).toString(), r.at(2).toString())
+                            .arg(r.at(3).toInt()).arg(r.at(4).toInt());
+        }
+        EXPECT_EQ(rows, (QStringList{c.ids.at(0) + QStringLiteral(" admin 成功 1/0"),
+                                     c.ids.at(1) + QStringLiteral(" adm01 成功 0/1")}));
+        EXPECT_TRUE(drawn.isEmpty());
+    }
+}
+
+// Each engine's words for a missing table mean no log; a check that fails
+// otherwise is no answer.
+TEST_P(UsersSyncLogIds, AMissingTableIsNoLogAndAFailedCheckNoAnswer)
+{
+    if (!GetParam().available())
+        GTEST_SKIP() << "no PostgreSQL test server";
+    TempDatabases databases{GetParam().storage};
+    const std::unique_ptr<HostSession> session = GetParam().open(databases);
+    FaultySession faulty(*session);
+    faulty.breakIf([](int, const QString &slot, const QString &) { return slot == QLatin1String("GetHrValue"); });
+    EXPECT_THROW(SyncLog(faulty).available(), data::LumoError);
+    EXPECT_TRUE(SyncLog(*session).available());
+    databases.hr(QStringLiteral("Drop Table TSys_UserSyncLogDet"));
+    databases.hr(QStringLiteral("Drop Table TSys_UserSyncLog"));
+    EXPECT_FALSE(SyncLog(*session).available());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, UsersSyncLogIds, ::testing::ValuesIn(sessionBackends()),
+                         [](const ::testing::TestParamInfo<SessionBackend> &info) { return info.param.name; });

@@ -53,6 +53,7 @@ void TUserInfoMagForm::synchronise()
 {
     HostSession &session = UGlobalValue::Session();
     QString outcome;
+    QString logFailure;
     QString reloadFailure;
     {
         // From the first statement to the reloaded tree nothing else may run
@@ -74,9 +75,14 @@ void TUserInfoMagForm::synchronise()
                 break;
             case SyncRun::Cancelled: outcome = QStringLiteral("已取消同步, 数据未改变"); break;
             }
+            // The outcome stands as it is; that the log lacks the run is told apart.
+            if (!run.logFailure().isEmpty())
+                logFailure = QStringLiteral("同步记录写入失败!原因:") + run.logFailure();
         }
     }
     ShowInfo(outcome);
+    if (!logFailure.isEmpty())
+        ShowInfo(logFailure);
     if (!reloadFailure.isEmpty())
         ShowInfo(reloadFailure);
 }
@@ -129,7 +135,7 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
             showStatus(run.failedUser()
                            ? QStringLiteral("同步农合用户信息数据失败: 用户 %1 无法同步").arg(*run.failedUser())
                            : QStringLiteral("同步农合用户信息数据失败"));
-        if (!run.logged()) {
+        if (!run.logged() && run.logFailure().isEmpty()) {
             if (const QString note = noSyncLogNote(); !note.isEmpty()) {
                 lblSyncCounts->SetCaption(note);
                 lblSyncCounts->show();
@@ -145,7 +151,7 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
             ShowAreaUser(area, QString());
     });
     QString counts = run.ran().runLine(run.seconds());
-    if (!run.logged())
+    if (!run.logged() && run.logFailure().isEmpty())
         if (const QString note = noSyncLogNote(); !note.isEmpty())
             counts += QStringLiteral("; ") + note;
     lblSyncCounts->SetCaption(counts);

@@ -1,5 +1,9 @@
 #include "SyncLog.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include "HrTransaction.h"
 #include "LumoError.h"
 #include "TextRules.h"
 #include "URCMSObjValueClass.h"
@@ -9,6 +13,21 @@ namespace {
 // Rows per insert statement: few statements for a large run, and well within
 // what SQL Server takes in one VALUES list (1,000 rows).
 constexpr int kRowsPerStatement = 200;
+
+// Tries of a log write, each under an id of its own.
+constexpr int kWriteAttempts = 3;
+
+// Whether a failed probe of the log table says the table is not there, in the
+// words of SQLite, SQL Server or PostgreSQL (English or Chinese): the cause
+// names the table and says it is missing. Anything else is a failed check.
+bool saysTableMissing(const data::LumoError &error)
+{
+    static const QRegularExpression missing(
+        QStringLiteral("no such table|invalid object name|does not exist|不存在"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString cause = error.cause();
+    return cause.contains(QLatin1String("TSys_UserSyncLog"), Qt::CaseInsensitive) && cause.contains(missing);
+}
 
 // Texts the log cannot hold whole are cut, never refused: the log must not
 // fail a run that succeeded.
@@ -31,6 +50,20 @@ void appendFitted(QString &statement, const QString &text, int size)
 
 } // namespace
 
+SyncLog::SyncLog(HostSession &session, std::function<quint32()> random)
+    : m_session(session), m_random(std::move(random))
+{
+    if (!m_random)
+        m_random = [] { return QRandomGenerator::system()->generate(); };
+}
+
+QString SyncLog::newId(const QDateTime &started, quint32 random)
+{
+    constexpr quint32 kRandomIds = 36 * 36 * 36;
+    return started.toString(QStringLiteral("yyyyMMddhhmmsszzz"))
+        + QStringLiteral("%1").arg(random % kRandomIds, 3, 36, QLatin1Char('0'));
+}
+
 QString SyncLog::resultText(Result result)
 {
     switch (result) {
@@ -48,8 +81,10 @@ bool SyncLog::available()
         bool isCount = false;
         m_session.GetHrValue(QStringLiteral("Select Count(*) From TSys_UserSyncLog Where 1 = 0")).toLongLong(&isCount);
         return isCount;
-    } catch (const data::LumoError &) {
-        return false;
+    } catch (const data::LumoError &e) {
+        if (saysTableMissing(e))
+            return false;
+        throw;
     }
 }
 
@@ -131,15 +166,24 @@ QStringList SyncLog::changeStatements(const QString &logId, const QVector<SyncPr
     return statements;
 }
 
-void SyncLog::write(const Run &run, const QVector<SyncPreview::Change> &changes)
+QString SyncLog::write(const Run &run, const QVector<SyncPreview::Change> &changes)
 {
-    // Unique also for two runs in one second: the millisecond and the login.
-    const QString logId = (run.started.toString(QStringLiteral("yyyyMMddhhmmsszzz")) + run.login).left(20);
-    QStringList statements{runStatement(logId, run)};
-    statements << changeStatements(logId, changes);
-    for (const QString &sql : std::as_const(statements))
-        if (!m_session.ExecHrSql(sql))
-            throw data::LumoError(QStringLiteral("写入同步记录失败"));
+    for (int attempt = 1;; ++attempt) {
+        const QString logId = newId(run.started, m_random());
+        try {
+            HrTransaction transaction(m_session);
+            if (!m_session.ExecHrSql(runStatement(logId, run)))
+                throw data::LumoError(QStringLiteral("写入同步记录失败"));
+            for (const QString &sql : changeStatements(logId, changes))
+                if (!m_session.ExecHrSql(sql))
+                    throw data::LumoError(QStringLiteral("写入同步记录失败"));
+            transaction.commit();
+            return logId;
+        } catch (const std::exception &e) {
+            if (attempt == kWriteAttempts)
+                throw data::LumoError::of(e);
+        }
+    }
 }
 
 data::DataPacket SyncLog::runs(int newest)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 #include "DataPacket.h"
 #include "SyncPreview.h"
 
@@ -31,15 +33,27 @@ public:
         QString cause;  // why it failed
     };
 
-    explicit SyncLog(HostSession &session) : m_session(session) {}
+    // random: where an id's last three characters come from; the system's
+    // random numbers when not given.
+    explicit SyncLog(HostSession &session, std::function<quint32()> random = {});
 
     // Whether the log tables exist. Ask outside a transaction: the probe fails
-    // on a database without them.
+    // on a database without them. A probe that fails for any other reason
+    // (the database busy, the connection lost) is no answer: it raises
+    // data::LumoError with its cause.
     bool available();
 
     // Writes the run's row and, for the changes given, one row per changed
-    // user, in the caller's transaction. Raises data::LumoError on failure.
-    void write(const Run &run, const QVector<SyncPreview::Change> &changes = {});
+    // user, in a transaction of its own: a log that cannot be written never
+    // undoes the users a run wrote. A try that fails is tried again under a
+    // new id (another desktop may have taken it). Returns the id; raises
+    // data::LumoError with the last try's failure.
+    QString write(const Run &run, const QVector<SyncPreview::Change> &changes = {});
+
+    // A run's id: the start time to the millisecond, so that the newest sorts
+    // first, then three random characters from 0-9 and a-z (one case: the
+    // key ignores case), within the key's 20 characters.
+    static QString newId(const QDateTime &started, quint32 random);
 
     // The newest runs first: LogID, SyncTime, UserCode, AddedCount, UpdatedCount,
     // SameCount, Result, Seconds, Cause.
@@ -53,4 +67,5 @@ public:
 
 private:
     HostSession &m_session;
+    std::function<quint32()> m_random;
 };

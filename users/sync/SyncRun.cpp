@@ -32,10 +32,26 @@ SyncRun::End SyncRun::run()
 {
     // Asked before the transaction: on a database without the log tables the
     // probe fails, and a failed statement may end a server's transaction.
-    SyncLog log(m_session);
-    m_logged = log.available();
+    SyncLog log(m_session, logIdRandom);
+    try {
+        m_logged = log.available();
+    } catch (const std::exception &e) {
+        m_logFailure = data::LumoError::of(e).cause();
+        qCWarning(lcUserSync).noquote() << "the check for the synchronisation log failed; the run is not logged:"
+                                        << maskSecrets(data::LumoError::of(e).message());
+    }
+    // Written after the transaction ended, in one of its own.
+    const auto writeLog = [this, &log](const SyncLog::Run &row, const QVector<SyncPreview::Change> &changes) {
+        try {
+            log.write(row, changes);
+        } catch (const std::exception &logFailure) {
+            m_logFailure = data::LumoError::of(logFailure).cause();
+            qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
+                                            << maskSecrets(data::LumoError::of(logFailure).message());
+        }
+    };
     SyncLog::Run logRow;
-    logRow.started = QDateTime::currentDateTime();
+    logRow.started = clock ? clock() : QDateTime::currentDateTime();
     logRow.login = m_session.UserCode;
     m_clock.start();
     try {
@@ -57,13 +73,6 @@ SyncRun::End SyncRun::run()
             if (done > 0 && cancelRequested && cancelRequested())
                 throw RunCancelled();
         });
-        if (m_logged) {
-            logRow.added = m_ran.added;
-            logRow.updated = m_ran.changed;
-            logRow.same = m_ran.same;
-            logRow.seconds = seconds();
-            log.write(logRow, m_ran.changes);
-        }
         transaction.commit();
     } catch (const std::exception &e) {
         // The transaction is rolled back by now.
@@ -84,23 +93,22 @@ SyncRun::End SyncRun::run()
             m_cause = whole.cause();
         }
         if (m_logged) {
-            // After the rollback and in a transaction of its own, so that the
-            // record of a failed run is not undone with the run.
+            // With no counts: nothing the run wrote stayed.
             logRow.result = cancelled ? SyncLog::Result::Cancelled : SyncLog::Result::Failed;
             logRow.seconds = seconds();
             logRow.cause = userFailure ? QStringLiteral("用户 %1: %2").arg(userFailure->userCode(), m_cause) : m_cause;
-            try {
-                HrTransaction logTransaction(m_session);
-                log.write(logRow);
-                logTransaction.commit();
-            } catch (const std::exception &logFailure) {
-                qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
-                                                << maskSecrets(data::LumoError::of(logFailure).message());
-            }
+            writeLog(logRow, {});
         }
         return cancelled ? Cancelled : Failed;
     }
     if (onEnded)
         onEnded();
+    if (m_logged) {
+        logRow.added = m_ran.added;
+        logRow.updated = m_ran.changed;
+        logRow.same = m_ran.same;
+        logRow.seconds = seconds();
+        writeLog(logRow, m_ran.changes);
+    }
     return Done;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 
@@ -15,10 +16,11 @@ class UserSync;
 // One synchronisation of the RCMS users into the health-record database, in a
 // transaction of its own: committed when every user is written, rolled back
 // when any step fails or the caller asks to stop. Where the database keeps the
-// synchronisation log, the run leaves one row there however it ends: with the
-// users it changed in the run's transaction, or, for a run that was rolled
-// back, in a transaction of its own afterwards. Shows nothing itself: the
-// caller is told through the callbacks and reads the outcome afterwards.
+// synchronisation log, the run leaves one row there however it ends, written
+// after the commit or rollback in a transaction of its own: a log that cannot
+// be written never undoes the users, and a run that was not committed is
+// logged with no counts. Shows nothing itself: the caller is told through the
+// callbacks and reads the outcome afterwards.
 class SyncRun
 {
 public:
@@ -34,9 +36,13 @@ public:
     // Asked after each report of a written user: true stops the run, which is
     // rolled back as for a failure and ends Cancelled.
     std::function<bool()> cancelRequested;
-    // The transaction is committed or rolled back; the log row of a run that
-    // was rolled back is still to be written.
+    // The transaction is committed or rolled back; the run's log row is
+    // still to be written.
     std::function<void()> onEnded;
+    // The run's start as the log keeps it, its id's time; now when not set.
+    std::function<QDateTime()> clock;
+    // The random part of the log row's id; the system's when not set.
+    std::function<quint32()> logIdRandom;
 
     // Runs once. What the callbacks raise ends the run as a failure of
     // its own, except onEnded's, which goes on to the caller.
@@ -50,6 +56,10 @@ public:
     const SyncPreview &ran() const { return m_ran; }
     // Whether the database keeps the synchronisation log.
     bool logged() const { return m_logged; }
+    // Why the run has no log row though the database may keep the log: the
+    // check for the log tables failed, or the row could not be written.
+    // Empty when the row was written or the database has no log tables.
+    const QString &logFailure() const { return m_logFailure; }
     // Why a failed run failed, in a person's words (empty when cancelled).
     const QString &cause() const { return m_cause; }
     // The user whose step failed, when the failure was a user's.
@@ -62,6 +72,7 @@ private:
     UserSync *m_sync = nullptr;  // while the users are written
     SyncPreview m_ran;
     bool m_logged = false;
+    QString m_logFailure;
     QString m_cause;
     std::optional<QString> m_failedUser;
     QElapsedTimer m_clock;
