@@ -154,7 +154,7 @@ TEST_P(ReadOnlyDatabase, ShowsTheUsersRefusesEveryWriteAndChangesNothing)
         sqlite3_close(db);
         ASSERT_TRUE(QFile::setPermissions(file, layout.files));
     }
-    ASSERT_TRUE(QFile::setPermissions(scratch.path(), kOpen));
+    ASSERT_TRUE(QFile::setPermissions(scratch.path(), kOpen | QFile::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(out, kOpen | kWritable));
     ASSERT_TRUE(QFile::setPermissions(folder, layout.folder));
     // Writable again at the end, so that the folder can be removed by a user
