@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <QtGlobal>
 
 #include <sqlite3.h>
@@ -50,13 +51,23 @@ void SqliteDatabase::configure()
     execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
 }
 
-SqliteDatabase SqliteDatabase::openFile(const QString &path, const QString &label)
+SqliteDatabase SqliteDatabase::openFile(const QString &path, const QString &label, Access access)
 {
     sqlite3 *raw = nullptr;
     // No mutex: a connection is only ever used by one thread at a time (the
     // synchronisation reads the RCMS one on a thread of its own meanwhile).
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = SQLITE_OK;
+    if (access == Access::ReadWrite) {
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    } else {
+        // immutable: SQLite neither locks the file nor looks for the log's
+        // memory index, which it could not create beside the file.
+        const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded()
+            + QByteArrayLiteral("?mode=ro&immutable=1");
+        rc = sqlite3_open_v2(uri.constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    }
     SqliteDatabase db(raw, path, label);
     if (rc != SQLITE_OK) {
         throw data::LumoError(QStringLiteral("%1无法打开: %2 (%3)")
@@ -71,7 +82,10 @@ void SqliteDatabase::useWriteAheadLog()
     // (with the rollback journal, a read transaction left open elsewhere makes
     // every commit wait out the busy timeout and fail). Where the file system
     // cannot share the log's memory index, SQLite keeps the rollback journal
-    // and says so in its answer; a file others hold locked keeps it too.
+    // and says so in its answer; a file others hold locked keeps it too. A
+    // file this connection may only read is left in the mode it has.
+    if (sqlite3_db_readonly(m_db.get(), "main") == 1)
+        return;
     bool inLog = false;
     sqlite3_exec(
         m_db.get(), "PRAGMA journal_mode = WAL",
@@ -86,6 +100,25 @@ void SqliteDatabase::useWriteAheadLog()
         m_checkpointer = std::make_unique<WalCheckpointer>(m_db.get(), m_path);
 }
 
+int SqliteDatabase::readSchema(qint64 &tables)
+{
+    try {
+        configure();
+    } catch (const data::LumoError &) {
+        return sqlite3_extended_errcode(m_db.get());
+    }
+    // sqlite3_open_v2 does not read the file; the first query tells whether it
+    // is a database at all. Run directly: a refusal here is answered by
+    // openExisting, not logged as a failing statement.
+    return sqlite3_exec(
+        m_db.get(), "SELECT count(*) FROM sqlite_master WHERE type = 'table'",
+        [](void *count, int, char **values, char **) {
+            *static_cast<qint64 *>(count) = values[0] ? QByteArray(values[0]).toLongLong() : 0;
+            return 0;
+        },
+        &tables, nullptr);
+}
+
 SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &label)
 {
     const QFileInfo info(path);
@@ -94,24 +127,43 @@ SqliteDatabase SqliteDatabase::openExisting(const QString &path, const QString &
     if (!info.isFile())
         throw data::LumoError(QStringLiteral("%1不是一个文件: %2").arg(label, nativePath(path)));
 
-    SqliteDatabase db = openFile(path, label);
-    // sqlite3_open_v2 does not read the file; the first query tells whether it
-    // is a database at all.
+    SqliteDatabase db = openFile(path, label, Access::ReadWrite);
     qint64 tables = 0;
-    try {
-        db.configure();
-        db.forEachStatement(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'"),
-                            [&tables](SqliteStatement &statement) {
-                                if (statement.step())
-                                    tables = sqlite3_column_int64(statement.handle(), 0);
-                                statement.drain();
-                            });
-    } catch (const data::LumoError &) {
-        const int code = sqlite3_errcode(db.handle()) & 0xff;
-        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
-            throw data::LumoError(QStringLiteral("%1正被其他程序锁定, 暂时无法打开, 请稍后再试: %2")
-                                      .arg(label, nativePath(path)));
-        }
+    const int rc = db.readSchema(tables);
+    if ((rc & 0xff) != SQLITE_READONLY)
+        return opened(std::move(db), rc, tables);
+    // A file in WAL mode cannot even be read where its log's memory index
+    // (the "-shm" file) cannot be created: a folder the user may only read.
+    // No connection is writing it then (a writer would have made that index),
+    // so it is read as immutable, and every write is refused as to a
+    // read-only file. A log left behind beside it holds commits not yet
+    // copied into the file, which that reading would miss.
+    const QString log = path + QStringLiteral("-wal");
+    if (QFileInfo(log).size() > 0) {
+        throw data::LumoError(QStringLiteral("%1为只读, 其日志文件中尚有未写入数据库的数据, 无法打开: %2")
+                                  .arg(label, nativePath(log)));
+    }
+    SqliteDatabase frozen = openFile(path, label, Access::Immutable);
+    tables = 0;
+    const int frozenRc = frozen.readSchema(tables);
+    return opened(std::move(frozen), frozenRc, tables);
+}
+
+SqliteDatabase SqliteDatabase::opened(SqliteDatabase db, int rc, qint64 tables)
+{
+    const QString &label = db.label();
+    const QString &path = db.path();
+    switch (rc & 0xff) {
+    case SQLITE_OK:
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw data::LumoError(QStringLiteral("%1正被其他程序锁定, 暂时无法打开, 请稍后再试: %2")
+                                  .arg(label, nativePath(path)));
+    case SQLITE_READONLY:
+        throw data::LumoError(QStringLiteral("%1为只读, 无法打开: %2 (%3)")
+                                  .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(db.handle()))));
+    default:
         throw data::LumoError(QStringLiteral("%1不是有效的SQLite数据库文件: %2 (%3)")
                                   .arg(label, nativePath(path), QString::fromUtf8(sqlite3_errmsg(db.handle()))));
     }
@@ -149,7 +201,7 @@ SqliteDatabase SqliteDatabase::createNew(const QString &path, const QString &lab
         }
     } guard{path};
 
-    SqliteDatabase db = openFile(path, label);
+    SqliteDatabase db = openFile(path, label, Access::ReadWrite);
     db.configure();
     db.begin();
     try {

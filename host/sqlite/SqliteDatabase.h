@@ -14,6 +14,8 @@ class WalCheckpointer;
 // One open SQLite database file. Opening never creates a file by accident:
 // openExisting refuses a missing file, a file that is not a database and an
 // empty database; createNew refuses an existing file and builds the schema.
+// A file the user may only read, or one in a folder the user may only read,
+// opens for reading, and every write to it fails as SQLITE_READONLY.
 //
 // Transactions nest the way SQL Server's do: an inner begin/commit pair only
 // counts, the outermost commit writes, and a rollback ends them all.
@@ -60,9 +62,19 @@ private:
     {
         void operator()(sqlite3 *db) const;
     };
+    enum class Access {
+        ReadWrite,  // SQLite falls back to reading alone where the user may not write the file
+        Immutable,  // read only, no locks and no log index: nobody can write the file
+    };
     SqliteDatabase(sqlite3 *db, QString path, QString label);
-    // Opens an existing file for reading and writing, never creating it.
-    static SqliteDatabase openFile(const QString &path, const QString &label);
+    // Opens an existing file, never creating it.
+    static SqliteDatabase openFile(const QString &path, const QString &label, Access access);
+    // The database opened as openExisting hands it over, given rc and tables
+    // from readSchema; raises the failure in words.
+    static SqliteDatabase opened(SqliteDatabase db, int rc, qint64 tables);
+    // Configures the connection and counts the tables: SQLITE_OK, or SQLite's
+    // extended code of the failure.
+    int readSchema(qint64 &tables);
     void configure();
     // Switches the file to the write-ahead log where it can be.
     void useWriteAheadLog();

@@ -27,6 +27,8 @@ QString sqliteErrorCause(sqlite3 *db)
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return QStringLiteral("数据库正忙, 请稍后再试");
+    case SQLITE_READONLY:
+        return QStringLiteral("数据库为只读");
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
         return QStringLiteral("与数据库的连接已断开");

@@ -60,8 +60,8 @@ private:
 QString sqliteErrorText(sqlite3 *db, const QString &what, const QString &statement,
                         const QString &context = QString());
 // What a failing step raises: that text, and the cause a person can read (a
-// busy or locked database, a lost file, the column and rule of a violated
-// constraint, else SQLite's own words). The whole text goes to the log.
+// busy or locked database, a read-only one, a lost file, the column and rule
+// of a violated constraint, else SQLite's own words). The whole text goes to the log.
 data::LumoError sqliteError(sqlite3 *db, const QString &what, const QString &statement,
                             const QString &context = QString());
 // The readable cause of the error SQLite reports for db.
