@@ -114,8 +114,11 @@ std::uint64_t ColumnStore::keptOrShared(Column &c, std::size_t offset)
     const std::size_t slot = recentSlot(text) % c.recent.size();
     if (c.recentSet[slot]) {
         const std::uint64_t recent = c.recent[slot];
+        // An empty text may have no characters behind it at all (a null
+        // pointer), which memcmp must not be given even for no bytes.
         if (spanLength(recent) == length
-            && std::memcmp(c.chars.data() + spanOffset(recent), text.utf16(), std::size_t(length) * 2) == 0) {
+            && (length == 0
+                || std::memcmp(c.chars.data() + spanOffset(recent), text.utf16(), std::size_t(length) * 2) == 0)) {
             ++c.hits;
             c.chars.resize(offset);
             return recent;

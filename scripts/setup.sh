@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs (only what is missing), then
 # configures and builds into build/. Safe to run again: quick when all is there.
-# With --fuzz it also installs what scripts/fuzz.sh needs.
+# With --fuzz it also installs what scripts/fuzz.sh needs; with --sanitize it
+# builds into build-sanitize/ with the address and undefined-behaviour
+# sanitizers instead (any undefined behaviour stops the program).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +19,14 @@ PACKAGES=(
 # scripts/fuzz.sh builds its targets with clang and libFuzzer's runtime.
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES+=(clang libclang-rt-dev)
+fi
+BUILD_DIR=build
+CMAKE_EXTRA=()
+if [ "${1:-}" = "--sanitize" ]; then
+  BUILD_DIR=build-sanitize
+  sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+  CMAKE_EXTRA=(-DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"
+               -DCMAKE_SHARED_LINKER_FLAGS="$sanitizers")
 fi
 
 missing=()
@@ -55,5 +65,6 @@ if [ ! -f build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db ]
     dpkg -x ibus-table-wubi_*.deb wubi )
 fi
 
-cmake -S . -B build -G Ninja -DWUBI_DB="$PWD/build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db" >/dev/null
-cmake --build build -j"$(nproc)"
+cmake -S . -B "$BUILD_DIR" -G Ninja -DWUBI_DB="$PWD/build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db" \
+  "${CMAKE_EXTRA[@]}" >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)"
