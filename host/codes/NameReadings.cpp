@@ -91,6 +91,7 @@ const Entry kSurnames[] = {
     {u"佴", "nai"},            // Nài; ICU reads èr
     {u"能", "nai"},            // Nài, not néng
     {u"冼", "xian"},           // Xiǎn
+    {u"乜", "nie"},            // Niè; ICU reads miē
 };
 
 // Given-name characters and words read otherwise in names. A word entry
@@ -99,10 +100,20 @@ const Entry kGivenNames[] = {
     {u"长", "chang"},          // 长江, 长青, 长生: cháng; ICU reads zhǎng
     {u"重阳", "chong yang"},   // the Double Ninth: chóng, not zhòng
     {u"重九", "chong jiu"},    // the same day by its number
+    {u"重光", "chong guang"},  // 重 as "again" reads chóng: light restored,
+    {u"重华", "chong hua"},    // splendour renewed (Shun's name),
+    {u"重庆", "chong qing"},   // blessing doubled,
+    {u"重明", "chong ming"},   // brightness again; 重 alone stays zhòng
     {u"朝霞", "zhao xia"},     // morning glow: zhāo, not cháo
     {u"朝晖", "zhao hui"},     // morning sunlight: zhāo, not cháo
     {u"晟", "sheng"},          // shèng in names; ICU reads chéng
     {u"泊", "bo"},             // 淡泊: bó in names; ICU reads pō
+};
+
+// ICU's table of readings holds most characters beyond the Basic Multilingual
+// Plane, but not every one that people write in names.
+const Entry kCharacters[] = {
+    {u"𠮷", "ji"},             // jí, the form of 吉 with 土 on top
 };
 
 } // namespace
@@ -115,6 +126,11 @@ Table surnames()
 Table givenNames()
 {
     return {std::begin(kGivenNames), std::end(kGivenNames)};
+}
+
+Table characters()
+{
+    return {std::begin(kCharacters), std::end(kCharacters)};
 }
 
 } // namespace NameReadings

@@ -40,6 +40,7 @@ public:
 
     icu::Transliterator *words() const { return m_words.get(); }
     icu::Transliterator *names() const { return m_names.get(); }
+    icu::Transliterator *simplified() const { return m_simplified.get(); }
 
 private:
     Transliterators()
@@ -52,10 +53,15 @@ private:
         m_names.reset(icu::Transliterator::createInstance("Han-Latin/Names; Latin-ASCII", UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             m_names.reset();
+        status = U_ZERO_ERROR;
+        m_simplified.reset(icu::Transliterator::createInstance("Traditional-Simplified", UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            m_simplified.reset();
     }
 
     std::unique_ptr<icu::Transliterator> m_words;
     std::unique_ptr<icu::Transliterator> m_names;
+    std::unique_ptr<icu::Transliterator> m_simplified;
 };
 
 bool isHan(char32_t c)
@@ -107,6 +113,49 @@ QChar pinyinInitial(char32_t c, bool asSurname)
     return initial;
 }
 
+// The simplified form of a character of the Basic Multilingual Plane (單 单),
+// as ICU converts it alone; the character itself when it has none in that
+// plane. Asked once per character, as the initials are.
+QChar simplifiedOf(QChar c)
+{
+    static std::mutex mutex;
+    static QHash<char16_t, QChar> forms;
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto found = forms.constFind(c.unicode());
+    if (found != forms.constEnd())
+        return *found;
+    QChar form = c;
+    if (icu::Transliterator *tr = Transliterators::instance().simplified()) {
+        icu::UnicodeString text(c.unicode());
+        tr->transliterate(text);
+        if (text.length() == 1)
+            form = QChar(text.charAt(0));
+    }
+    forms.insert(c.unicode(), form);
+    return form;
+}
+
+// The name with each Han character in its simplified form, unit for unit, for
+// looking it up in the readings' tables. ICU still reads the name as written:
+// a simplified form may read otherwise (乾隆 is qián, its form 干 gān).
+QString simplifiedForm(const QString &name)
+{
+    QString form = name;
+    for (QChar &c : form)
+        if (!c.isSurrogate() && c.unicode() >= 0x3400 && isHan(c.unicode()))
+            c = simplifiedOf(c);
+    return form;
+}
+
+// A reading of the tables found in a name: its initials, one per character,
+// and the UTF-16 units it covers there.
+struct Reading
+{
+    QString initials;
+    qsizetype length = 0;
+    explicit operator bool() const { return length > 0; }
+};
+
 // The initials of a table of name readings by text, looked up longest first.
 class ReadingIndex
 {
@@ -118,21 +167,21 @@ public:
             QString initials;
             for (const QByteArray &syllable : QByteArray(entry.pinyin).split(' '))
                 initials += QChar(QLatin1Char(syllable.at(0))).toUpper();
-            Q_ASSERT(initials.size() == text.size());
+            Q_ASSERT(initials.size() == text.toUcs4().size());
             m_initials.insert(text, initials);
             m_longest = std::max(m_longest, text.size());
         }
     }
 
-    // The initials of the longest entry that name holds at from; null when none.
-    QString longestAt(const QString &name, qsizetype from) const
+    // The longest entry that name holds at from; none when there is none.
+    Reading longestAt(const QString &name, qsizetype from) const
     {
         for (qsizetype length = std::min(m_longest, name.size() - from); length > 0; --length) {
             const auto found = m_initials.constFind(QStringView(name).mid(from, length).toString());
             if (found != m_initials.constEnd())
-                return *found;
+                return {*found, length};
         }
-        return QString();
+        return {};
     }
 
 private:
@@ -152,6 +201,12 @@ const ReadingIndex &givenNameIndex()
     return index;
 }
 
+const ReadingIndex &characterIndex()
+{
+    static const ReadingIndex index(NameReadings::characters());
+    return index;
+}
+
 } // namespace
 
 namespace SearchCodes {
@@ -159,22 +214,22 @@ namespace SearchCodes {
 QString pinyinInitials(const QString &name)
 {
     QString result;
+    const QString lookup = simplifiedForm(name);
     const qsizetype n = name.size();
     qsizetype i = 0;
     // A surname of the table, or else the first character read as a surname.
-    QString matched = surnameIndex().longestAt(name, 0);
-    if (!matched.isNull()) {
-        result = matched;
-        i = matched.size();
+    if (const Reading surname = surnameIndex().longestAt(lookup, 0)) {
+        result = surname.initials;
+        i = surname.length;
     }
     while (i < n) {
-        if (i > 0) {
-            matched = givenNameIndex().longestAt(name, i);
-            if (!matched.isNull()) {
-                result += matched;
-                i += matched.size();
-                continue;
-            }
+        Reading matched = i > 0 ? givenNameIndex().longestAt(lookup, i) : Reading{};
+        if (!matched)
+            matched = characterIndex().longestAt(lookup, i);
+        if (matched) {
+            result += matched.initials;
+            i += matched.length;
+            continue;
         }
         const bool pair = name.at(i).isHighSurrogate() && i + 1 < n && name.at(i + 1).isLowSurrogate();
         const char32_t c = pair ? QChar::surrogateToUcs4(name.at(i), name.at(i + 1)) : name.at(i).unicode();

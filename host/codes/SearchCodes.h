@@ -8,7 +8,8 @@
 namespace SearchCodes {
 
 // Pinyin initials: 张三丰 -> ZSF. The first character is read as a surname
-// (单 shan, 曾 zeng), the rest as ordinary words.
+// (单 shan, 曾 zeng), the rest as ordinary words; traditional characters as
+// their simplified forms are (單 as 单).
 QString pinyinInitials(const QString &name);
 
 // Five-stroke initials: the first letter of each character's full five-stroke
