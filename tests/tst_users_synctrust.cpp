@@ -128,6 +128,7 @@ private slots:
     void aStoppedRunChangesNothingAndIsLogged_data();
     void aStoppedRunChangesNothingAndIsLogged();
     void aCancelWithStatementsAsideOnTheWayChangesNothing();
+    void cancelIsClosedOnceTheRunCommits();
     void aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges();
     void withoutTheLogTablesTheRunWorksAndSaysSoOnce();
     void aLogFaultNeverChangesTheOutcome_data();
@@ -202,7 +203,8 @@ void UsersSyncTrust::previewDialogFiltersByKindAndStartsTheRun()
         filter->setFocus();
         QTest::keyClick(filter, Qt::Key_Down);  // new users only
         for (int r = 0; r < table->model()->rowCount(); ++r)
-            kinds << table->model()->index(r, 2).data().toString() + QLatin1Char(' ')
+            kinds << table->model()->headerData(r, Qt::Vertical).toString() + QLatin1Char(' ')
+                    + table->model()->index(r, 2).data().toString() + QLatin1Char(' ')
                     + table->model()->index(r, 0).data().toString();
         filter->setCurrentIndex(SyncPreviewDialog::FirstColumn + SyncPreview::Password);
         password = table->model()->index(0, 4).data().toString() + QLatin1Char('|')
@@ -211,7 +213,8 @@ void UsersSyncTrust::previewDialogFiltersByKindAndStartsTheRun()
     });
     click(*w, w->BtnPreview);
     QTRY_COMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
-    QCOMPARE(kinds, (QStringList{QStringLiteral("新增 g005"), QStringLiteral("新增 g018"), QStringLiteral("新增 g031")}));
+    // Numbered as shown, from 1.
+    QCOMPARE(kinds, (QStringList{QStringLiteral("1 新增 g005"), QStringLiteral("2 新增 g018"), QStringLiteral("3 新增 g031")}));
     QCOMPARE(password, QStringLiteral("|已更改"));
     QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'g005'")).toInt(), 1);
 }
@@ -304,6 +307,34 @@ void UsersSyncTrust::aCancelWithStatementsAsideOnTheWayChangesNothing()
     QVERIFY2(captions.size() > 3, qPrintable(captions.join(QLatin1Char(','))));  // counted on the way
 }
 
+// Once every user is written the run commits: 取消 says so and takes no
+// click, rather than taking one it cannot honour; the next run opens it again.
+void UsersSyncTrust::cancelIsClosedOnceTheRunCommits()
+{
+    UserDatabases db;
+    generateDifferences(db);
+    UserWindow w = openUserWindow();
+    QStringList cancel;  // its state when each run starts, and at the commit
+    connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int) {
+        if (done == 0)
+            cancel << QStringLiteral("%1 %2").arg(w->BtnSyncCancel->isEnabled()).arg(w->BtnSyncCancel->text());
+    });
+    connect(w.get(), &TUserInfoMagForm::SyncCommitting, this, [&] {
+        cancel << QStringLiteral("%1 %2").arg(w->BtnSyncCancel->isEnabled()).arg(w->BtnSyncCancel->text());
+        if (cancel.size() == 2)
+            screenshot(w.get(), "sync-committing");
+        QTest::mouseClick(w->BtnSyncCancel, Qt::LeftButton);
+    });
+    for (int run = 0; run < 2; ++run)
+        click(*w, w->BtnSyh);
+    QCOMPARE(cancel, (QStringList{QStringLiteral("1 取消"), QStringLiteral("0 正在提交…"), QStringLiteral("1 取消"),
+                                  QStringLiteral("0 正在提交…")}));
+    QCOMPARE(db.dispatch.prompts(), QStringList(2, QStringLiteral("同步农合用户信息数据成功")));
+    QCOMPARE(db.syncLogRuns().size(), 2);
+    QVERIFY(db.syncLogRuns().first().startsWith(QStringLiteral("成功 ")));
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From p_User Where UserCode = 'g005'")).toInt(), 1);
+}
+
 void UsersSyncTrust::aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges()
 {
     UserDatabases db;
@@ -328,19 +359,25 @@ void UsersSyncTrust::aRunTellsItsCountsKeepsTheAreaAndLogsTheChanges()
                                        "From TSys_UserSyncLogDet Where UserCode = 'g007'")).toString(),
              QStringLiteral("姓名,所属单位,密码 姓名=名7; 所属单位=A1 姓名=名7y; 所属单位=A2"));
 
-    // 同步记录: the run, and the users it changed.
+    // 同步记录: the run with the duration the status line tells, and the users it changed.
+    const QString seconds = QRegularExpression(QStringLiteral("用时 ([0-9.]+) 秒")).match(w->lblSyncCounts->text()).captured(1);
     int runs = -1, changes = -1;
+    QString loggedSeconds;
     QTimer::singleShot(0, this, [&] {
         auto *dialog = w->findChild<SyncLogDialog *>();
         QVERIFY(dialog);
         screenshot(dialog, "sync-log");
-        runs = dialog->findChild<QTableView *>(QStringLiteral("TblSyncRuns"))->model()->rowCount();
+        QAbstractItemModel *runList = dialog->findChild<QTableView *>(QStringLiteral("TblSyncRuns"))->model();
+        runs = runList->rowCount();
+        loggedSeconds = runList->index(0, 7).data().toString();
         changes = dialog->findChild<QTableView *>(QStringLiteral("TblSyncChanges"))->model()->rowCount();
         dialog->reject();
     });
     click(*w, w->BtnSyncLog);
     QTRY_COMPARE(runs, 1);
     QCOMPARE(changes, preview.added + preview.changed);
+    QVERIFY(!seconds.isEmpty());
+    QCOMPARE(loggedSeconds, seconds);
 }
 
 void UsersSyncTrust::withoutTheLogTablesTheRunWorksAndSaysSoOnce()

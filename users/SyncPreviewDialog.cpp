@@ -64,6 +64,13 @@ public:
         m_choice = choice;
         invalidateFilter();
     }
+    // Rows are numbered as shown, from 1, not by their place in the whole list.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+            return section + 1;
+        return QSortFilterProxyModel::headerData(section, orientation, role);
+    }
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex &) const override

@@ -128,6 +128,8 @@ protected:
 signals:
     // After each user of a synchronisation (and once with 0 before the first).
     void SyncProgress(int done, int total);
+    // The run's users are written and its commit starts.
+    void SyncCommitting();
 
 private:
     void LoadAreaTree();

@@ -244,10 +244,11 @@ void TUserInfoMagForm::buildProgressPanel()
     ProBar->setGeometry(14, 8, 292, 33);
     LblProgress = new TcxLabel(QString(), TabCtlProgress);
     LblProgress->setObjectName(QStringLiteral("LblProgress"));
-    LblProgress->setGeometry(14, 48, 200, 28);
+    LblProgress->setGeometry(14, 48, 186, 28);
     BtnSyncCancel = new TcxButton(QStringLiteral("取消"), TabCtlProgress);
     BtnSyncCancel->setObjectName(QStringLiteral("BtnSyncCancel"));
-    BtnSyncCancel->setGeometry(226, 48, 80, 28);
+    // Wide enough for "正在提交…", which it says while the run commits.
+    BtnSyncCancel->setGeometry(206, 48, 100, 28);
     connect(BtnSyncCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
     AllowWhileBusy(BtnSyncCancel);
     TabCtlProgress->hide();

@@ -12,6 +12,7 @@
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
+#include "TcxButton.h"
 #include "TcxLabel.h"
 #include "TcxProgressBar.h"
 #include "TcxTabControl.h"
@@ -100,7 +101,11 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
         ? CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString()
         : QString();
     m_cancelRequested = false;
-    run.onBegun = [this] { ShowProgressPanel(TabCtlProgress, true); };
+    run.onBegun = [this] {
+        BtnSyncCancel->setEnabled(true);
+        BtnSyncCancel->setText(QStringLiteral("取消"));
+        ShowProgressPanel(TabCtlProgress, true);
+    };
     // Pending events are handled once a frame rather than after every user:
     // that keeps the window painting and answering, while a pass of the event
     // loop per user cost a tenth of a large run.
@@ -127,6 +132,14 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
         }
     };
     run.cancelRequested = [this] { return m_cancelRequested; };
+    // A cancel can no longer be honoured once the commit starts: the button
+    // says so before the commit's wait rather than taking a click it ignores.
+    run.onCommitting = [this] {
+        BtnSyncCancel->setEnabled(false);
+        BtnSyncCancel->setText(QStringLiteral("正在提交…"));
+        BtnSyncCancel->repaint();
+        emit SyncCommitting();
+    };
     run.onEnded = [this] { ShowProgressPanel(TabCtlProgress, false); };
     const SyncRun::End end = run.run();
     if (end != SyncRun::Done) {

@@ -1,5 +1,6 @@
 #include "SyncPreview.h"
 
+#include <QLocale>
 #include <QSet>
 
 #include "ClientDataSet.h"
@@ -79,7 +80,7 @@ QString SyncPreview::runLine(double seconds) const
         .arg(added)
         .arg(changed)
         .arg(same)
-        .arg(seconds, 0, 'f', 1);
+        .arg(QString::number(seconds, 'g', QLocale::FloatingPointShortest));
 }
 
 QString SyncPreview::summary() const

@@ -48,7 +48,8 @@ public:
 
     // One line for a person: the counts of each kind.
     QString summary() const;
-    // The counts of a finished run: "新增 a 人, 更新 b 人, 未变 c 人, 用时 t 秒".
+    // The counts of a finished run: "新增 a 人, 更新 b 人, 未变 c 人, 用时 t 秒",
+    // the seconds written as the run's log row reads back (1.646, 2).
     QString runLine(double seconds) const;
 };
 

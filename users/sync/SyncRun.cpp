@@ -73,9 +73,13 @@ SyncRun::End SyncRun::run()
             if (done > 0 && cancelRequested && cancelRequested())
                 throw RunCancelled();
         });
+        if (onCommitting)
+            onCommitting();
         transaction.commit();
+        m_seconds = m_clock.elapsed() / 1000.0;
     } catch (const std::exception &e) {
         // The transaction is rolled back by now.
+        m_seconds = m_clock.elapsed() / 1000.0;
         if (onEnded)
             onEnded();
         const bool cancelled = dynamic_cast<const RunCancelled *>(&e) != nullptr;

@@ -36,6 +36,9 @@ public:
     // Asked after each report of a written user: true stops the run, which is
     // rolled back as for a failure and ends Cancelled.
     std::function<bool()> cancelRequested;
+    // Every user is written and the commit is about to start: from here on a
+    // request to stop can no longer be honoured.
+    std::function<void()> onCommitting;
     // The transaction is committed or rolled back; the run's log row is
     // still to be written.
     std::function<void()> onEnded;
@@ -64,8 +67,10 @@ public:
     const QString &cause() const { return m_cause; }
     // The user whose step failed, when the failure was a user's.
     const std::optional<QString> &failedUser() const { return m_failedUser; }
-    // Seconds since the run started, up to now.
-    double seconds() const { return m_clock.elapsed() / 1000.0; }
+    // How long the run took, from its start to its commit or rollback, to
+    // the millisecond: taken once, so that the log row and whatever the
+    // caller shows tell the same figure.
+    double seconds() const { return m_seconds; }
 
 private:
     HostSession &m_session;
@@ -76,4 +81,5 @@ private:
     QString m_cause;
     std::optional<QString> m_failedUser;
     QElapsedTimer m_clock;
+    double m_seconds = 0;
 };
