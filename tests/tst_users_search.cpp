@@ -166,7 +166,8 @@ void UsersSearch::headersSortInNaturalOrder()
 {
     UserDatabases db;
     db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
-                         "('51010100100010', '钱八', 'QB', 'QW', 'A1'), ('5101010010009', '孙九', 'SJ', 'BV', 'A2')"));
+                         "('51010100100010', '钱八', 'QB', 'QW', 'A1'), ('5101010010009', '孙九', 'SJ', 'BV', 'A2'), "
+                         "('51010100100011', '单思雨', 'SSY', 'UL', 'A1'), ('51010100100012', '沈杰', 'SJ', 'IS', 'A1')"));
     Window w = openWindow();
     selectArea(*w, QStringLiteral("510101001"));
     QHeaderView *header = w->grdvwGrdVwData->tableView()->horizontalHeader();
@@ -177,7 +178,7 @@ void UsersSearch::headersSortInNaturalOrder()
                                  header->height() / 2));
     };
     const QStringList ascending{"5101010010009", "51010100100001", "51010100100002", "51010100100003",
-                                "51010100100010"};
+                                "51010100100010", "51010100100011", "51010100100012"};
     clickHeader(w->colUserCode);
     QCOMPARE(shownCodes(*w), ascending);
     QStringList descending = ascending;
@@ -188,6 +189,12 @@ void UsersSearch::headersSortInNaturalOrder()
     // The dataset's cursor walks the shown order.
     w->CDSUserData->First();
     QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), descending.first());
+    // Names by their stored pinyin code, then by the name: 单思雨 (SSY) under S.
+    clickHeader(w->colUserName);
+    QStringList names;
+    for (int row = 0; row < w->grdvwGrdVwData->RecordCount(); ++row)
+        names << w->grdvwGrdVwData->DisplayText(row, w->colUserName);
+    QCOMPARE(names.join(QLatin1Char(' ')), QStringLiteral("李四 钱八 沈杰 孙九 单思雨 王五 张三"));
     // The unit name column sorts by the names shown (一乡卫生院 after 一乡防保所 by reading).
     clickHeader(w->colOrgName);
     QCOMPARE(w->grdvwGrdVwData->DisplayText(0, w->colOrgName), QStringLiteral("一乡防保所"));

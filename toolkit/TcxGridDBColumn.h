@@ -40,6 +40,10 @@ public:
     void SetHeaderAlignment(Qt::Alignment alignment);
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible);
+    // A field of the view's dataset whose text orders the column's rows before
+    // the column's own text does (a name by its stored reading); none when empty.
+    QString SortFieldName() const { return m_sortFieldName; }
+    void SetSortFieldName(const QString &fieldName) { m_sortFieldName = fieldName; }
 
     // Properties of a lookup column.
     data::DataSource *ListSource() const { return m_list.source(); }
@@ -75,6 +79,7 @@ private:
     TcxGridDBTableView *m_view;
     QString m_caption;
     QString m_fieldName;
+    QString m_sortFieldName;
     int m_width = 64;
     int m_minWidth = 20;
     Qt::Alignment m_headerAlignment = Qt::AlignLeft;

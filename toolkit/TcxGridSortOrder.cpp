@@ -15,6 +15,7 @@ struct TcxGridSortOrder::Keys
     bool descending = false;
     quint64 version = ~quint64(0);
     QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    std::vector<QCollatorSortKey> first;  // of the column's sort field, when it has one
     std::vector<QCollatorSortKey> text;
     std::vector<double> number;
     std::vector<bool> isNull;
@@ -24,6 +25,7 @@ struct TcxGridSortOrder::Keys
         if (!dataSet || version == dataSet->contentVersion())
             return;
         version = dataSet->contentVersion();
+        first.clear();
         text.clear();
         number.clear();
         isNull.clear();
@@ -34,10 +36,13 @@ struct TcxGridSortOrder::Keys
         const int rows = dataSet->StoredRowCount() + (dataSet->State() == data::DataSetState::Insert ? 1 : 0);
         const bool numeric = isIntegerType(field->DataType()) || isFloatType(field->DataType());
         const bool lookup = !column->ListFieldNames().isEmpty();
+        data::Field *sortField = column->SortFieldName().isEmpty() ? nullptr : dataSet->FindField(column->SortFieldName());
         isNull.reserve(rows);
         for (int r = 0; r < rows; ++r) {
             const QVariant &value = dataSet->storedValue(r, field->Index());
             isNull.push_back(value.isNull());
+            if (sortField)
+                first.push_back(collator.sortKey(dataSet->storedValue(r, sortField->Index()).toString()));
             if (numeric && !lookup)
                 number.push_back(value.toDouble());
             else
@@ -55,6 +60,9 @@ struct TcxGridSortOrder::Keys
         // Empty values first going up, last going down.
         if (isNull[a] != isNull[b])
             return isNull[a];
+        if (!first.empty())
+            if (const int order = first[a].compare(first[b]); order != 0)
+                return order < 0;
         if (!number.empty())
             return number[a] < number[b];
         return !text.empty() && text[a].compare(text[b]) < 0;

@@ -216,6 +216,8 @@ void TUserInfoMagForm::buildGridSearchAndMenu(QVBoxLayout *gridPane)
     find->setContext(Qt::WidgetWithChildrenShortcut);
     connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);
     grdvwGrdVwData->SetSortingByHeader(true);
+    // Names sort as they are read: by the stored pinyin code (单思雨, SSY, under S).
+    colUserName->SetSortFieldName(QStringLiteral("Spell"));
     grdvwGrdVwData->SetColumnMoving(true);
     new UserCommandKeys(this, {BtnAdd, BtnEdit, BtnDel, grdvwGrdVwData->tableView(), [this] { return Busy(); },
                                [this] { runCommand([this] { reloadKeepingSelection(); }); }});
