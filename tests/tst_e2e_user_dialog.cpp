@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -269,6 +271,8 @@ private slots:
     void aFullAreaSaysSoOnOpening();
     void gridLayoutIsKeptPerLogin();
     void exportWritesTheListedUsers();
+    void exportOffersTheWorkbookFirst();
+    void deleteBoxesShowTheirWholeTitles();
     void synchroniseByTheToolbar();
     void anExceptionEscapingAHandlerIsLoggedAndToldOnce();
 };
@@ -566,6 +570,75 @@ void E2eUserDialog::exportWritesTheListedUsers()
     QFile xlsx(written);
     QVERIFY(xlsx.open(QIODevice::ReadOnly));
     QVERIFY(xlsx.read(2) == "PK");  // a zip archive, as every workbook is
+}
+
+// The export dialog offers the workbook first, and says why beside the CSV:
+// a spreadsheet program reads a long code in CSV as a number.
+void E2eUserDialog::exportOffersTheWorkbookFirst()
+{
+    Host host;
+    host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode, PassWord) Values ('%1', '王五', '%2', 'p')")
+                 .arg(kArea + QStringLiteral("00000001"), kUnit));
+    host.start();
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QTemporaryDir dir;
+    QStringList filters, failures;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        auto *name = modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!dialog || !name) {
+            failures << QStringLiteral("not the file dialog: ") + modal->metaObject()->className();
+            return;
+        }
+        filters = dialog->nameFilters() << dialog->selectedNameFilter();
+        name->selectAll();
+        QTest::keyClicks(name, dir.filePath(QStringLiteral("users")));
+        QTest::keyClick(name, Qt::Key_Return);
+    }, &failures);
+    host.app()->mainWindow()->findChild<QAction *>(QStringLiteral("ActExportUsers"))->trigger();
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(filters, (QStringList{QStringLiteral("Excel 工作簿 (*.xlsx)"),
+                                   QStringLiteral("CSV 文件 - 表格程序会把长代码读成数字 (*.csv)"),
+                                   QStringLiteral("Excel 工作簿 (*.xlsx)")}));
+    QFile xlsx(dir.filePath(QStringLiteral("users.xlsx")));
+    QVERIFY(xlsx.open(QIODevice::ReadOnly));
+    QVERIFY(xlsx.read(2) == "PK");
+}
+
+// The boxes of a delete, answered by keys as a person does: each wider than
+// its title with the room a window frame takes beside it.
+void E2eUserDialog::deleteBoxesShowTheirWholeTitles()
+{
+    Host host;
+    const QString code = kArea + QStringLiteral("00000001");
+    host.sql(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode, PassWord) Values ('%1', '王五', '%2', 'p')")
+                 .arg(code, kUnit));
+    host.start();
+    host.app()->dispatch()->setResponder({});
+    QVERIFY(host.selectArea(kArea, QStringLiteral("测试区")));
+    QStringList boxes;  // title, whether the title has its room, text
+    QPointer<QMessageBox> answered;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == answered)
+            return;
+        answered = box;
+        boxes << QStringLiteral("%1 %2 %3").arg(box->windowTitle())
+                     .arg(box->width() >= HostDispatch::boxMinimumWidth(box->windowTitle(), box->fontMetrics()))
+                     .arg(box->windowTitle() == QStringLiteral("确认") ? QString() : box->text());
+        if (box->windowTitle() == QStringLiteral("确认")) {
+            QTest::keyClick(box, Qt::Key_Y);
+        } else {
+            screenshot(box, "deleted-box");
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    poll.start(20);
+    host.click("BtnDel");
+    poll.stop();
+    QCOMPARE(boxes, (QStringList{QStringLiteral("确认 1 "), QStringLiteral("提示 1 删除成功!")}));
+    QCOMPARE(host.count(QStringLiteral("UserCode = '%1'").arg(code)), 0);
 }
 
 // The synchronisation as a person starts it, on a run large enough that the

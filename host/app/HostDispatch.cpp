@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QSettings>
 #include <QWidget>
@@ -38,7 +39,28 @@ private:
     bool m_set;
 };
 
+// A box is made as narrow as its text, and a window frame then cuts the title
+// beside its icon and buttons: a short message ("删除成功!") keeps the room
+// the title needs.
+QMessageBox::StandardButton showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                    const QString &text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton)
+{
+    NormalCursor cursor;
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(HostDispatch::boxMinimumWidth(title, box.fontMetrics()), 0),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return QMessageBox::StandardButton(box.exec());
+}
+
 } // namespace
+
+int HostDispatch::boxMinimumWidth(const QString &title, const QFontMetrics &metrics)
+{
+    return metrics.horizontalAdvance(title) + kTitleFrameRoom;
+}
 
 // A message box is never taller than the screen: a long text shows its first
 // lines, and the whole of it goes to the log.
@@ -61,8 +83,8 @@ void HostDispatch::Prompt(const QString &text)
         m_responder(text, false);
         return;
     }
-    NormalCursor cursor;
-    QMessageBox::information(m_dialogParent, QStringLiteral("提示"), boxText(text));
+    showBox(m_dialogParent, QMessageBox::Information, QStringLiteral("提示"), boxText(text), QMessageBox::Ok,
+            QMessageBox::Ok);
 }
 
 int HostDispatch::Confirm(const QString &text)
@@ -71,9 +93,8 @@ int HostDispatch::Confirm(const QString &text)
     if (m_responder) {
         result = m_responder(text, true) == 1 ? 1 : 0;
     } else {
-        NormalCursor cursor;
-        const auto answer = QMessageBox::question(m_dialogParent, QStringLiteral("确认"), boxText(text),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        const auto answer = showBox(m_dialogParent, QMessageBox::Question, QStringLiteral("确认"), boxText(text),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         result = answer == QMessageBox::Yes ? 1 : 0;
     }
     emit questionAsked(text, result);
@@ -141,7 +162,7 @@ void HostDispatch::ExportTable(const QString &title, const QStringList &headers,
         QString filter;
         file = QFileDialog::getSaveFileName(m_dialogParent, QStringLiteral("导出%1").arg(title),
                                             QDir::home().filePath(title + QStringLiteral(".xlsx")),
-                                            QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"), &filter);
+                                            workbookFilter() + QStringLiteral(";;") + csvFilter(), &filter);
         if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
             file += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
     }

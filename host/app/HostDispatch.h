@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QFontMetrics;
 class QWidget;
 
 // The host's automation object handed to the module as HostDispatch: messages,
@@ -51,6 +52,11 @@ public:
     // Chooses the export file instead of the file dialog (empty: cancelled),
     // e.g. for an unattended run.
     using FileChooser = std::function<QString(const QString &title)>;
+    // The export dialog's kinds of file, the workbook first: it keeps codes as
+    // text, while a spreadsheet program reads a long code in CSV as a number
+    // (340101101001 as 3.40101E+11), which the CSV's entry says.
+    static QString workbookFilter() { return QStringLiteral("Excel 工作簿 (*.xlsx)"); }
+    static QString csvFilter() { return QStringLiteral("CSV 文件 - 表格程序会把长代码读成数字 (*.csv)"); }
     void setExportFileChooser(FileChooser chooser) { m_exportFile = std::move(chooser); }
 
     // What a message box shows of text: at most kMaxBoxLines lines and
@@ -58,6 +64,10 @@ public:
     static constexpr int kMaxBoxLines = 20;
     static constexpr int kMaxBoxChars = 1500;
     static QString boxText(const QString &text);
+    // How wide a message box is at least: its title, and the room a window
+    // frame takes beside it for its icon and buttons.
+    static constexpr int kTitleFrameRoom = 200;
+    static int boxMinimumWidth(const QString &title, const QFontMetrics &metrics);
 
 signals:
     // Every message and question, for a log window or a test.
