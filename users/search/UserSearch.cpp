@@ -136,6 +136,9 @@ UserSearch::UserSearch(data::ClientDataSet *users, TcxGridDBTableView *grid, Tcx
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->setWordWrap(false);
     m_results->verticalHeader()->hide();
+    // Rows as high as the grid's, and all alike: nothing is measured per row.
+    m_results->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_results->verticalHeader()->setDefaultSectionSize(m_results->fontMetrics().height() + 6);
     m_results->horizontalHeader()->setStretchLastSection(true);
     m_results->hide();
 
