@@ -74,6 +74,8 @@ private slots:
     void eachFieldFindsItsUser();
     void escapeClearsAndCtrlFFocuses();
     void everyAreaFindsAnotherVillageAndSelectsBoth();
+    void everyAreaIsReadWhole_data();
+    void everyAreaIsReadWhole();
     void everyAreaResultsFillTheirPlace_data();
     void everyAreaResultsFillTheirPlace();
     void enterInTheAreaBox_data();
@@ -171,6 +173,42 @@ void UsersSearch::everyAreaFindsAnotherVillageAndSelectsBoth()
     // The wider scope leaves the grid's own rows whole.
     QCOMPARE(w->CDSUserData->RecordCount(), 1);
     QVERIFY(!w->CDSUserData->HasRowFilter());
+}
+
+void UsersSearch::everyAreaIsReadWhole_data()
+{
+    QTest::addColumn<int>("users");
+    QTest::addColumn<QString>("unit");  // the users' unit code as they store it
+    QTest::newRow("one slice") << 10 << "V1";
+    QTest::newRow("many slices") << 9000 << "V1";
+    QTest::newRow("unit code in another case") << 10 << "v1";
+}
+
+void UsersSearch::everyAreaIsReadWhole()
+{
+    QFETCH(int, users);
+    QFETCH(QString, unit);
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
+    db.hr(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < %1) "
+                         "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
+                         "Select Cast(5101010010100000 + i As varchar(20)), '村民', 'CM', 'SN', '%2' From n")
+              .arg(users)
+              .arg(unit));
+    Window w = openWindow();
+    w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
+    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<UserSearch *>()->everyAreaRead(), 20000);
+    type(searchBox(*w), QStringLiteral("510101001010"));
+    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+    QCOMPARE(results->model()->rowCount(), users);
+    // Each once, in the order of their codes; beside them the login's own four.
+    for (int r = 1; r < users; ++r) {
+        QVERIFY(results->model()->index(r - 1, UserSearchResults::Code).data().toString()
+                < results->model()->index(r, UserSearchResults::Code).data().toString());
+    }
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text(),
+             QStringLiteral("记录数: %1 / %2").arg(users).arg(users + 4));
 }
 
 void UsersSearch::everyAreaResultsFillTheirPlace_data()

@@ -58,6 +58,7 @@ QString UserDirectory::sliceStatement(const QString &columns, const QString &tab
 
 void UserDirectory::clear()
 {
+    ++m_generation;
     m_phase = NotStarted;
     m_startArea.clear();
     m_last = QString();
@@ -126,8 +127,13 @@ bool UserDirectory::readSlice(HostSession &session)
         return m_phase == Done;
     QElapsedTimer timer;
     timer.start();
+    const quint64 generation = m_generation;
     const std::unique_ptr<data::ClientDataSet> rows =
         session.OpenHrQuery(sliceStatement(table[0], table[1], table[2], m_last, m_sliceRows));
+    // A session that handles events while it reads may have let the
+    // directory be started afresh meanwhile: the rows belong to no slice now.
+    if (generation != m_generation)
+        return false;
     const int count = rows->StoredRowCount();
     if (m_phase == Areas)
         takeAreas(*rows);

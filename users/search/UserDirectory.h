@@ -95,6 +95,7 @@ private:
     bool userFound(int user) const;
 
     Phase m_phase = NotStarted;
+    quint64 m_generation = 0;  // counts the starts afresh
     QString m_startArea;
     bool m_ignoreCase = true;
     bool m_ignoreTrailingBlanks = false;
