@@ -41,6 +41,12 @@ QStringView UserDirectory::TextColumn::at(int row) const
     return QStringView(m_text).mid(begin, m_ends[row] - begin);
 }
 
+void UserDirectory::TextColumn::squeeze()
+{
+    m_text.squeeze();
+    m_ends.shrink_to_fit();
+}
+
 void UserDirectory::TextColumn::clear()
 {
     m_text = QString();
@@ -150,10 +156,14 @@ bool UserDirectory::readSlice(HostSession &session)
             m_phase = Units;
         } else if (m_phase == Units) {
             m_areaIndex = QHash<QStringView, int>();
+            keepAreasOfUnits();
             // No unit in the areas, no user to read.
             m_phase = m_units.isEmpty() ? Done : Users;
         } else {
             m_unitIndex = QHash<QStringView, int>();
+            for (TextColumn *column : {&m_code, &m_name, &m_spell, &m_wubi})
+                column->squeeze();
+            m_userUnit.shrink_to_fit();
             m_phase = Done;
         }
     }
@@ -181,6 +191,23 @@ void UserDirectory::takeAreas(const data::ClientDataSet &rows)
         m_areas.append(std::move(area));
         m_areaIndex.insert(m_areas.constLast().key, int(m_areas.size()) - 1);
     }
+}
+
+void UserDirectory::keepAreasOfUnits()
+{
+    // Most areas (villages) have no unit of their own: only the areas of
+    // units are kept, for their names.
+    std::vector<int> kept(m_areas.size(), -1);
+    QVector<Area> areas;
+    for (Unit &unit : m_units) {
+        int &index = kept[unit.area];
+        if (index < 0) {
+            index = int(areas.size());
+            areas.append(std::move(m_areas[unit.area]));
+        }
+        unit.area = index;
+    }
+    m_areas = std::move(areas);
 }
 
 void UserDirectory::takeUnits(const data::ClientDataSet &rows)

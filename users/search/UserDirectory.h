@@ -78,6 +78,7 @@ private:
     public:
         void append(QStringView text);
         QStringView at(int row) const;
+        void squeeze();
         void clear();
 
     private:
@@ -90,6 +91,7 @@ private:
     QString keyOf(const QString &code) const;
     void takeAreas(const data::ClientDataSet &rows);
     void takeUnits(const data::ClientDataSet &rows);
+    void keepAreasOfUnits();
     void takeUsers(const data::ClientDataSet &rows);
     void matchUnits();
     bool userFound(int user) const;
