@@ -2,8 +2,10 @@
 // (100,000 areas, 300,000 users), run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_user_search [areas users]
 // Each keystroke's answer is timed: in every area under the login's own
-// (target: median within 50 ms over 300,000 users) and in the selected area
-// of 10,000 users (target: median within 5 ms). Words are taken from the
+// (target: median within 50 ms over 300,000 users; the first keystroke right
+// after the window opens, while the users are read between events, and the
+// longest pass of those events within 50 ms too) and in the selected area of
+// 10,000 users (target: median within 5 ms). Words are taken from the
 // data (codes, search codes, parts of names and unit names) and typed a
 // character at a time; the median is over 100 keystrokes.
 #include <QApplication>
@@ -111,23 +113,50 @@ int main(int argc, char **argv)
     session.HostDispatch = &dispatch;
     UGlobalValue::HostSessionRef = &session;
 
+    const QStringList wideWords = wordsFrom(session, QStringLiteral("1 = 1"));
+    const int everyArea = session.GetHrValue(QStringLiteral("Select Count(*) From p_User")).toInt();
+
+    QElapsedTimer opening;
+    opening.start();
     TUserInfoMagForm *window = CreateForm<TUserInfoMagForm>();
     window->show();
+    const double openMs = opening.nsecsElapsed() / 1e6;
     auto *box = window->findChild<QLineEdit *>(QStringLiteral("EdtUserSearch"));
     auto *scope = window->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+    auto *search = window->findChild<UserSearch *>();
     const int keystrokes = 100;
 
-    // Every area: the first keystroke reads the directory once.
+    // Every area: the first keystroke as soon as the window is open, while
+    // its users are still being read between events.
     scope->setCurrentIndex(UserSearch::EveryArea);
-    QElapsedTimer load;
-    load.start();
-    box->setText(QStringLiteral("0"));
-    const double loadMs = load.nsecsElapsed() / 1e6;
-    const int everyArea = session.GetHrValue(QStringLiteral("Select Count(*) From p_User")).toInt();
-    const double wide = medianKeystroke(box, wordsFrom(session, QStringLiteral("1 = 1")), keystrokes);
-    std::printf("(reading the directory of every area: %.0f ms, once; %s for \"0\")\n", loadMs,
-                qPrintable(window->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text()));
-    std::printf("search wide %d rows: median %.2f ms\n", everyArea, wide);
+    QKeyEvent first(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, wideWords.value(0).left(1));
+    QElapsedTimer firstTimer;
+    firstTimer.start();
+    QApplication::sendEvent(box, &first);
+    const double firstMs = firstTimer.nsecsElapsed() / 1e6;
+    // The longest pass of the event loop while the users are read: the
+    // longest a keystroke could wait.
+    double longestPass = 0;
+    int passes = 0;
+    while (!search->everyAreaRead()) {
+        QElapsedTimer pass;
+        pass.start();
+        QApplication::processEvents();
+        longestPass = qMax(longestPass, pass.nsecsElapsed() / 1e6);
+        if (qEnvironmentVariableIsSet("BENCH_SHOW_PASSES"))
+            std::fprintf(stderr, "pass %d: %.1f ms\n", passes, pass.nsecsElapsed() / 1e6);
+        ++passes;
+    }
+    const double readMs = opening.nsecsElapsed() / 1e6 - openMs;
+    std::printf("window open: %.0f ms\n", openMs);
+    std::printf("search first %d rows: %.2f ms (target 50)\n", everyArea, firstMs);
+    std::printf("(every area read between events in %.0f ms after opening, %d passes, longest %.1f ms (target 50); "
+                "%s for \"%s\")\n",
+                readMs, passes, longestPass,
+                qPrintable(window->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text()),
+                qPrintable(box->text()));
+    const double wide = medianKeystroke(box, wideWords, keystrokes);
+    std::printf("search wide %d rows: median %.2f ms (target 50)\n", everyArea, wide);
 
     // The selected area: the area whose units hold the most users.
     box->clear();
@@ -140,7 +169,7 @@ int main(int argc, char **argv)
     const int areaRows = window->CDSUserData->RecordCount();
     const double narrow = medianKeystroke(
         box, wordsFrom(session, QStringLiteral("y.StaAreaCode = '%1'").arg(area)), keystrokes);
-    std::printf("search area %d rows: median %.2f ms\n", areaRows, narrow);
+    std::printf("search area %d rows: median %.2f ms (target 5)\n", areaRows, narrow);
     DestroyForm(window);
     UGlobalValue::HostSessionRef = nullptr;
     return 0;

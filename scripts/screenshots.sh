@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the running host under Xvfb: the window with data, the add dialog
 # and the unit picker, taken while the end-to-end test adds a user; then the
-# synchronisation's preview, progress panel, counts and log viewer, and the
-# report of a user's records, taken by their tests.
+# synchronisation's preview, progress panel, counts and log viewer, the
+# report of a user's records and the search in every area, taken by their tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,4 +13,6 @@ LUMO_SCREENSHOT_DIR="$OUT" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x90
 for t in tst_users_synctrust tst_users_references; do
   LUMO_SCREENSHOT_DIR="$OUT" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x900x24" build/tests/$t >/dev/null
 done
+LUMO_SCREENSHOT_DIR="$OUT" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x900x24" \
+  build/tests/tst_users_search everyAreaResultsFillTheirPlace >/dev/null
 ls "$OUT"/*.png

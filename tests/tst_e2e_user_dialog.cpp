@@ -201,7 +201,11 @@ public:
         QTest::mouseClick(b, Qt::LeftButton);
     }
 
-    QTableView *grid() const { return window()->findChild<QTableView *>(); }
+    // The user grid (the window also lists the users a search in every area finds).
+    QTableView *grid() const
+    {
+        return window()->findChild<QWidget *>(QStringLiteral("GrdData"))->findChild<QTableView *>();
+    }
     QString currentCode() const
     {
         const QModelIndex current = grid()->currentIndex();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -23,6 +24,8 @@
 #include "UserDatabases.h"
 #include "UserWindow.h"
 #include "UserSearch.h"
+#include "UserSearchResults.h"
+#include "Screenshot.h"
 
 namespace {
 
@@ -67,15 +70,31 @@ class UsersSearch : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void eachFieldFindsItsUser_data();
     void eachFieldFindsItsUser();
     void escapeClearsAndCtrlFFocuses();
     void everyAreaFindsAnotherVillageAndSelectsBoth();
+    void everyAreaIsReadWhole_data();
+    void everyAreaIsReadWhole();
+    void everyAreaResultsFillTheirPlace_data();
+    void everyAreaResultsFillTheirPlace();
+    void enterInTheAreaBox_data();
+    void enterInTheAreaBox();
+    void wheelOverTheScope_data();
+    void wheelOverTheScope();
     void headersSortInNaturalOrder();
     void areaFoundByCodeNameOrInitials();
     void aFailingSearchSaysSoOnceAndTheBoxGoesOn_data();
     void aFailingSearchSaysSoOnceAndTheBoxGoesOn();
 };
+
+void UsersSearch::initTestCase()
+{
+    const QString unavailable = UserDatabases::unavailableReason();
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+}
 
 void UsersSearch::eachFieldFindsItsUser_data()
 {
@@ -143,6 +162,8 @@ void UsersSearch::everyAreaFindsAnotherVillageAndSelectsBoth()
     auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
     auto *count = w->findChild<QLabel *>(QStringLiteral("lblSearchCount"));
     scope->setCurrentIndex(UserSearch::EveryArea);
+    // Read between events since the window opened.
+    QTRY_VERIFY(w->findChild<UserSearch *>()->everyAreaRead());
     QLineEdit *box = searchBox(*w);
     // 赵六 lives in a county not under the login's: never found.
     type(box, QStringLiteral("赵"));
@@ -160,6 +181,174 @@ void UsersSearch::everyAreaFindsAnotherVillageAndSelectsBoth()
     // The wider scope leaves the grid's own rows whole.
     QCOMPARE(w->CDSUserData->RecordCount(), 1);
     QVERIFY(!w->CDSUserData->HasRowFilter());
+}
+
+void UsersSearch::everyAreaIsReadWhole_data()
+{
+    QTest::addColumn<int>("users");
+    QTest::addColumn<QString>("unit");  // the users' unit code as they store it
+    QTest::newRow("one slice") << 10 << "V1";
+    QTest::newRow("many slices") << 9000 << "V1";
+    QTest::newRow("unit code in another case") << 10 << "v1";
+}
+
+void UsersSearch::everyAreaIsReadWhole()
+{
+    QFETCH(int, users);
+    QFETCH(QString, unit);
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
+    db.hr(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < %1) "
+                         "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
+                         "Select Cast(5101010010100000 + i As varchar(20)), '村民', 'CM', 'SN', '%2' From n")
+              .arg(users)
+              .arg(unit));
+    Window w = openWindow();
+    w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
+    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<UserSearch *>()->everyAreaRead(), 20000);
+    type(searchBox(*w), QStringLiteral("510101001010"));
+    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+    QCOMPARE(results->model()->rowCount(), users);
+    // Each once, in the order of their codes; beside them the login's own four.
+    for (int r = 1; r < users; ++r) {
+        QVERIFY(results->model()->index(r - 1, UserSearchResults::Code).data().toString()
+                < results->model()->index(r, UserSearchResults::Code).data().toString());
+    }
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text(),
+             QStringLiteral("记录数: %1 / %2").arg(users).arg(users + 4));
+}
+
+void UsersSearch::everyAreaResultsFillTheirPlace_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("chosen");  // a user code found
+    QTest::addColumn<QString>("area");    // its area: code, then name
+    QTest::addColumn<QString>("areaName");
+    QTest::newRow("township") << "ls" << "51010100100002" << "510101001" << "一乡";
+    QTest::newRow("twenty characters") << "cmz" << "5101010010100000001W" << "51010100101" << "一村";
+}
+
+void UsersSearch::everyAreaResultsFillTheirPlace()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QFETCH(QString, area);
+    QFETCH(QString, areaName);
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
+    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
+                         "('5101010010100000001W', '陈明哲', 'CMZ', 'BJR', 'V1'), "
+                         "('51010100101002', '陈敏', 'CM', 'BT', 'V1')"));
+    Window w = openWindow();
+    auto *search = w->findChild<UserSearch *>();
+    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+    const QRect row(search->mapTo(w.get(), QPoint(0, 0)), search->size());
+    scope->setFocus();
+    QTest::keyClick(scope, Qt::Key_Down);
+    QCOMPARE(scope->currentIndex(), int(UserSearch::EveryArea));
+    type(searchBox(*w), typed);
+    QTRY_VERIFY(search->everyAreaRead());
+    QTRY_VERIFY(results->isVisible());
+    QVERIFY(results->model()->rowCount() > 0);
+
+    // The search row stays where it was; the list fills the pane's width
+    // right under it and shows more than five rows.
+    QCOMPARE(QRect(search->mapTo(w.get(), QPoint(0, 0)), search->size()), row);
+    const QPoint listAt = results->mapTo(w.get(), QPoint(0, 0));
+    QVERIFY2(listAt.y() > row.bottom() && listAt.y() <= row.bottom() + 8, qPrintable(QStringLiteral("%1 %2 %3").arg(listAt.y()).arg(row.top()).arg(row.bottom())));
+    QVERIFY(results->width() >= row.width() - 6);
+    QVERIFY2(results->viewport()->height() > 5 * results->verticalHeader()->defaultSectionSize(),
+             qPrintable(QString::number(results->viewport()->height())));
+    // Each code is read whole, the area's name beside its code.
+    const QFontMetrics metrics(results->font());
+    int longest = 0, chosenRow = -1;
+    for (int r = 0; r < results->model()->rowCount(); ++r) {
+        const QString code = results->model()->index(r, UserSearchResults::Code).data().toString();
+        longest = qMax(longest, metrics.horizontalAdvance(code));
+        if (code == chosen)
+            chosenRow = r;
+    }
+    QVERIFY(results->columnWidth(UserSearchResults::Code) >= longest);
+    QVERIFY(chosenRow >= 0);
+    QCOMPARE(results->model()->index(chosenRow, UserSearchResults::AreaCode).data().toString(), area);
+    QCOMPARE(results->model()->index(chosenRow, UserSearchResults::AreaName).data().toString(), areaName);
+    screenshot(w.get(), "search-every-area");
+
+    // Choosing it selects its area in the tree and it in the grid.
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualRect(results->model()->index(chosenRow, UserSearchResults::Name)).center());
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), area);
+    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[%1] %2").arg(area, areaName));
+    QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), chosen);
+    QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
+}
+
+void UsersSearch::enterInTheAreaBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("enters");
+    QTest::addColumn<QString>("selected");
+    // 510101001 is also the beginning of its village's code, 51010100101.
+    QTest::newRow("whole code stays") << "510101001" << 1 << "510101001";
+    QTest::newRow("whole code, twice") << "510101001" << 2 << "510101001";
+    QTest::newRow("a beginning goes on") << "5101010" << 1 << "510101002";
+}
+
+void UsersSearch::enterInTheAreaBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, enters);
+    QFETCH(QString, selected);
+    UserDatabases db;
+    Window w = openWindow();
+    auto *box = w->findChild<QLineEdit *>(QStringLiteral("EdtAreaSearch"));
+    box->setFocus();
+    QTest::keyClicks(box, typed);
+    for (int i = 0; i < enters; ++i)
+        QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), selected);
+    QVERIFY(w->TreLstArea->FocusedNodeText().startsWith(QLatin1Char('[') + selected + QLatin1Char(']')));
+}
+
+void UsersSearch::wheelOverTheScope_data()
+{
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("delta");  // > 0 away from the person
+    QTest::addColumn<int>("to");
+    QTest::newRow("down, not focused") << false << 0 << -120 << 0;
+    QTest::newRow("up, not focused") << false << 1 << 120 << 1;
+    // Once the person works the box, the wheel is theirs.
+    QTest::newRow("down, focused") << true << 0 << -120 << 1;
+}
+
+void UsersSearch::wheelOverTheScope()
+{
+    QFETCH(bool, focused);
+    QFETCH(int, from);
+    QFETCH(int, delta);
+    QFETCH(int, to);
+    UserDatabases db;
+    Window w = openWindow();
+    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+    scope->setCurrentIndex(from);
+    QLineEdit *box = searchBox(*w);
+    type(box, QStringLiteral("5"));
+    if (focused)
+        scope->setFocus();
+    QWidget *focus = QApplication::focusWidget();
+    QSignalSpy changed(scope, &QComboBox::currentIndexChanged);
+    const QPoint at = scope->rect().center();
+    QWheelEvent wheel(at, scope->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(scope, &wheel);
+    QCOMPARE(scope->currentIndex(), to);
+    QCOMPARE(changed.count(), from == to ? 0 : 1);
+    QCOMPARE(QApplication::focusWidget(), focus);
+    QCOMPARE(box->text(), QStringLiteral("5"));
 }
 
 void UsersSearch::headersSortInNaturalOrder()
@@ -279,7 +468,8 @@ void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn()
     auto prompts = [&] { return readsFail ? db.dispatch.prompts() : noCodes.prompts(); };
 
     type(edit, typed);
-    QCOMPARE(prompts(), QStringList{told});
+    // The users of every area are read between events: their failure is told then.
+    QTRY_COMPARE(prompts(), QStringList{told});
     QCOMPARE(edit->text(), typed);
 
     failing = false;
@@ -289,7 +479,7 @@ void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn()
     if (box == QLatin1String("EdtUserSearch")) {
         auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
         QTRY_VERIFY(results->isVisible());
-        QVERIFY(results->model()->rowCount() > 0);
+        QTRY_VERIFY(results->model()->rowCount() > 0);
     } else {
         QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("51010100101"));
         QVERIFY(w->CDSUserData->Active());

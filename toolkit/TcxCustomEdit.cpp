@@ -10,6 +10,7 @@
 
 #include "LumoError.h"
 #include "TcxEditDataBinding.h"
+#include "WheelToWindow.h"
 
 std::function<void(const QString &)> TcxCustomEdit::ErrorReporter;
 
@@ -68,54 +69,6 @@ TcxCustomEdit::~TcxCustomEdit()
     disconnect(m_styleConnection);
 }
 
-namespace {
-
-// The wheel over an editor that is not being edited belongs to the window
-// around it (a dialog scrolls its editors): it is handed to the window and
-// never changes the editor's value. Installed on the editor's inner widget and
-// everything inside it, where spin and combo boxes take the wheel themselves.
-class WheelToWindow : public QObject
-{
-public:
-    explicit WheelToWindow(TcxCustomEdit *editor) : QObject(editor), m_editor(editor) {}
-
-    void watch(QWidget *widget)
-    {
-        // Nor does the wheel take the focus into the editor.
-        QList<QWidget *> widgets = widget->findChildren<QWidget *>();
-        widgets << widget;
-        for (QWidget *w : std::as_const(widgets)) {
-            if (w->focusPolicy() == Qt::WheelFocus)
-                w->setFocusPolicy(Qt::StrongFocus);
-            w->installEventFilter(this);
-        }
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::Wheel)
-            return false;
-        QWidget *focus = QApplication::focusWidget();
-        if (focus && (focus == m_editor || m_editor->isAncestorOf(focus)))
-            return false;
-        QWidget *window = m_editor->window();
-        if (window == m_editor)
-            return true;
-        const auto *wheel = static_cast<QWheelEvent *>(event);
-        QWheelEvent passed(window->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(),
-                           wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(), wheel->modifiers(),
-                           wheel->phase(), wheel->inverted(), wheel->source());
-        QCoreApplication::sendEvent(window, &passed);
-        return true;
-    }
-
-private:
-    TcxCustomEdit *m_editor;
-};
-
-} // namespace
-
 void TcxCustomEdit::setInnerWidget(QWidget *inner)
 {
     m_inner = inner;
@@ -124,7 +77,8 @@ void TcxCustomEdit::setInnerWidget(QWidget *inner)
     setFocusPolicy(inner->focusPolicy());
     setSizePolicy(inner->sizePolicy());
     watchWidget(inner);
-    // Installed last, so it sees the wheel first.
+    // The wheel over an editor that is not being edited scrolls the window
+    // around it. Installed last, so it sees the wheel first.
     (new WheelToWindow(this))->watch(inner);
     applyStyle();
 }

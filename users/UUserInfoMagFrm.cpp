@@ -74,6 +74,9 @@ void TUserInfoMagForm::FormShow(QObject *sender)
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
     FGridLayout->restore();
     grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { guardEvent([this] { FGridLayout->save(); }); };
+    // Read between events from now on, so that the first search in every area
+    // finds them without waiting.
+    FUserSearch->startReading();
 }
 
 void TUserInfoMagForm::ExportUserList()

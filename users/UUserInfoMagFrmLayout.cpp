@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -212,6 +213,17 @@ void TUserInfoMagForm::buildGridSearchAndMenu(QVBoxLayout *gridPane)
         },
         PnlTop);
     gridPane->insertWidget(0, FUserSearch);
+    // The users found in every area share the pane with the grid, under the
+    // search row, so that a chosen one is seen in its area's list below.
+    auto *results = new QSplitter(Qt::Vertical, PnlTop);
+    results->setObjectName(QStringLiteral("SplSearchResults"));
+    results->setChildrenCollapsible(false);
+    gridPane->removeWidget(GrdData);
+    results->addWidget(FUserSearch->results());
+    results->addWidget(GrdData);
+    results->setStretchFactor(0, 1);
+    results->setStretchFactor(1, 1);
+    gridPane->addWidget(results, 1);
     auto *find = new QShortcut(QKeySequence::Find, this);
     find->setContext(Qt::WidgetWithChildrenShortcut);
     connect(find, &QShortcut::activated, FUserSearch, &UserSearch::focusSearch);

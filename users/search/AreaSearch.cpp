@@ -93,6 +93,23 @@ bool AreaSearch::findFrom(int from)
     return found;
 }
 
+bool AreaSearch::showExactCode()
+{
+    const QString typed = m_edit->text().trimmed();
+    if (typed.isEmpty() || !m_areas->Active())
+        return false;
+    const int column = m_areas->FieldByName(QStringLiteral("StaAreaCode"))->Index();
+    for (int row = 0; row < m_areas->RecordCount(); ++row) {
+        const QString code = m_areas->valueAt(row, column).toString();
+        if (code.compare(typed, Qt::CaseInsensitive) == 0) {
+            m_found = row;
+            m_showArea(code);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool AreaSearch::matches(int row, const QString &folded)
 {
     const QString code = m_areas->valueAt(row, m_areas->FieldByName(QStringLiteral("StaAreaCode"))->Index()).toString();
@@ -130,7 +147,11 @@ bool AreaSearch::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            findNext();
+            // On an area's whole code Enter keeps that area; else it goes on.
+            guardRepeatedEvent(QStringLiteral("查找区划失败!"), m_failing, [this] {
+                if (!showExactCode())
+                    findFrom(m_found + 1);
+            });
             return true;
         }
     }

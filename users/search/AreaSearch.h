@@ -13,7 +13,8 @@ class ClientDataSet;
 
 // The box above the area tree: typing finds the first area whose code begins
 // with the text, whose name holds it, or whose name's pinyin initials begin
-// with it; F3 goes on to the next. The found area is shown through ShowArea
+// with it; F3 goes on to the next, and so does Enter unless the text is an
+// area's whole code. The found area is shown through ShowArea
 // (which selects it in the tree and opens its parents).
 class AreaSearch : public QWidget
 {
@@ -37,6 +38,8 @@ private:
     void findGuarded(int from);
     // From row `from` on (going round); true when one was found.
     bool findFrom(int from);
+    // Shows the area whose code is the text as typed; true when there is one.
+    bool showExactCode();
     bool matches(int row, const QString &folded);
     void readInitials();
 

@@ -7,19 +7,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
-#include <QVBoxLayout>
+#include <QTimer>
 
 #include <vector>
 
 #include "ClientDataSet.h"
 #include "SearchBoxKeys.h"
-#include "WaitCursor.h"
 #include "TcxGridDBTableView.h"
+#include "UGlobalValue.h"
+#include "URCMSObjValueClass.h"
 #include "UserDirectory.h"
 #include "UserMatch.h"
 #include "UserSearchResults.h"
 #include "UBaseFrm.h"
+#include "WheelToWindow.h"
 
 // The grid's narrowing: the typed text against the columns of each stored
 // row, the column numbers found again whenever the rows were reloaded. Text
@@ -101,10 +104,11 @@ UserSearch::UserSearch(data::ClientDataSet *users, TcxGridDBTableView *grid, Tcx
     , m_areaFilter(std::make_shared<AreaFilterState>())
 {
     setObjectName(QStringLiteral("UserSearch"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-    auto *row = new QHBoxLayout;
+    // The row keeps its height in both scopes: the results have a place of
+    // their own below it.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 2, 2, 2);
     auto *label = new QLabel(QStringLiteral("查找(&F):"), this);
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("EdtUserSearch"));
@@ -114,13 +118,14 @@ UserSearch::UserSearch(data::ClientDataSet *users, TcxGridDBTableView *grid, Tcx
     m_scope = new QComboBox(this);
     m_scope->setObjectName(QStringLiteral("CbbSearchScope"));
     m_scope->addItems({QStringLiteral("当前区划"), QStringLiteral("全部下级区划")});
+    // A wheel passing over the scope must not change what is searched.
+    (new WheelToWindow(m_scope))->watch(m_scope);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblSearchCount"));
     row->addWidget(label);
     row->addWidget(m_edit, 1);
     row->addWidget(m_scope);
     row->addWidget(m_count);
-    layout->addLayout(row);
 
     m_model = new UserSearchResults(*m_directory, this);
     m_results = new QTableView(this);
@@ -131,10 +136,24 @@ UserSearch::UserSearch(data::ClientDataSet *users, TcxGridDBTableView *grid, Tcx
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->setWordWrap(false);
     m_results->verticalHeader()->hide();
+    // Rows as high as the grid's, and all alike: nothing is measured per row.
+    m_results->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_results->verticalHeader()->setDefaultSectionSize(m_results->fontMetrics().height() + 6);
     m_results->horizontalHeader()->setStretchLastSection(true);
-    m_results->setFixedHeight(170);
     m_results->hide();
-    layout->addWidget(m_results);
+
+    m_readTimer = new QTimer(this);
+    m_readTimer->setSingleShot(true);
+    m_readTimer->setInterval(0);
+    connect(m_readTimer, &QTimer::timeout, this, &UserSearch::readSlice);
+    for (QWidget *w = parentWidget(); w && !m_form; w = w->parentWidget())
+        m_form = qobject_cast<TBaseForm *>(w);
+    if (m_form) {
+        connect(m_form, &TBaseForm::BusyChanged, this, [this](bool busy) {
+            if (!busy && m_reading)
+                m_readTimer->start();
+        });
+    }
 
     connect(m_edit, &QLineEdit::textChanged, this, &UserSearch::searchGuarded);
     connect(m_scope, &QComboBox::currentIndexChanged, this, &UserSearch::searchGuarded);
@@ -162,11 +181,81 @@ void UserSearch::focusSearch()
     m_edit->selectAll();
 }
 
-void UserSearch::usersChanged()
+void UserSearch::startReading()
 {
     m_directory->clear();
-    if (scope() == EveryArea && !m_edit->text().trimmed().isEmpty())
-        search();
+    m_model->reload();
+    m_readFailure = nullptr;
+    m_reading = true;
+    m_readTimer->start();
+}
+
+void UserSearch::usersChanged()
+{
+    const bool reading = m_reading || m_directory->started();
+    m_reading = false;
+    m_readTimer->stop();
+    m_directory->clear();
+    m_model->reload();
+    if (reading)
+        startReading();
+    if (searchingEveryArea())
+        searchGuarded();
+}
+
+bool UserSearch::everyAreaRead() const
+{
+    return m_directory->loaded();
+}
+
+void UserSearch::tellReadFailure(const std::exception_ptr &failure)
+{
+    if (m_readFailing)
+        return;
+    m_readFailing = true;
+    ShowFailure(QStringLiteral("查找用户失败!"), failure);
+}
+
+bool UserSearch::searchingEveryArea() const
+{
+    return scope() == EveryArea && !m_edit->text().trimmed().isEmpty();
+}
+
+void UserSearch::readSlice()
+{
+    // The session is the window's: nothing is read while a command of the
+    // window runs (a synchronisation's event passes included).
+    if (!m_reading || (m_form && m_form->Busy()))
+        return;
+    try {
+        HostSession &session = UGlobalValue::Session();
+        if (!m_directory->started())
+            m_directory->start(m_startArea(), session.HrCodesIgnoreCase, session.HrCodesIgnoreTrailingBlanks);
+        if (m_directory->readSlice(session))
+            m_reading = false;
+        else
+            m_readTimer->start();
+    } catch (...) {
+        // Reading stops until the next search in every area starts it again.
+        // A person searching there is told now, anyone else then; once for a
+        // row of failures, until a slice is read again.
+        m_reading = false;
+        m_readFailure = std::current_exception();
+        m_readFailureTold = searchingEveryArea();
+        if (m_readFailureTold)
+            tellReadFailure(m_readFailure);
+        return;
+    }
+    m_readFailing = false;
+    if (searchingEveryArea()) {
+        guardEvent([this] {
+            const int before = m_model->rowCount();
+            m_directory->searchNewUsers();
+            m_model->grown();
+            fitColumns(before);
+            showCount();
+        });
+    }
 }
 
 void UserSearch::searchGuarded()
@@ -207,14 +296,63 @@ void UserSearch::searchEveryArea(const QString &typed)
         m_count->clear();
         return;
     }
-    if (!m_directory->loaded()) {
-        const WaitCursor waiting;
-        m_directory->load(m_startArea());
+    if (m_readFailure) {
+        // The reading goes on where it stopped.
+        const std::exception_ptr failure = m_readFailure;
+        m_readFailure = nullptr;
+        m_reading = true;
+        m_readTimer->start();
+        if (!m_readFailureTold)
+            tellReadFailure(failure);
     }
+    if (!m_reading && !m_directory->started())
+        startReading();
     m_directory->search(typed);
     m_model->reload();
     m_results->show();
-    m_count->setText(countText(qint64(m_directory->matches().size()), m_directory->userCount()));
+    fitColumns();
+    showCount();
+}
+
+void UserSearch::showCount()
+{
+    const qint64 found = qint64(m_directory->matches().size());
+    if (m_directory->loaded())
+        m_count->setText(countText(found, m_directory->userCount()));
+    else
+        m_count->setText(QStringLiteral("记录数: %1 / %2 (正在读取…)").arg(found).arg(m_directory->userCount()));
+}
+
+void UserSearch::fitColumns(int fromRow)
+{
+    // A column is as wide as its longest text: among the texts of the most
+    // characters, a few are measured (codes are digits, names Chinese, so
+    // their widths go with their lengths). Rows added at the end are looked
+    // at alone.
+    QHeaderView *header = m_results->horizontalHeader();
+    if (fromRow == 0) {
+        for (int column = 0; column < kFitted; ++column)
+            m_fit[column] = {0, 0, header->sectionSizeHint(column)};
+    }
+    const QFontMetrics metrics(m_results->font());
+    const int margin = 2 * (m_results->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_results) + 1) + 8;
+    const int rows = m_model->rowCount();
+    for (int column = 0; column < kFitted; ++column) {
+        ColumnFit &fit = m_fit[column];
+        for (int row = fromRow; row < rows; ++row) {
+            const QStringView text = m_model->text(row, column);
+            if (text.size() < fit.longest || (text.size() == fit.longest && fit.measured >= 64))
+                continue;
+            if (text.size() > fit.longest) {
+                fit.longest = text.size();
+                fit.measured = 0;
+            }
+            fit.width = qMax(fit.width, metrics.horizontalAdvance(text.toString()) + margin);
+            ++fit.measured;
+        }
+        if (header->sectionSize(column) != fit.width)
+            header->resizeSection(column, fit.width);
+    }
 }
 
 void UserSearch::resultChosen(int row)
@@ -222,8 +360,7 @@ void UserSearch::resultChosen(int row)
     const int index = m_model->userAt(row);
     if (index < 0)
         return;
-    const UserDirectory::User &user = m_directory->user(index);
-    m_showUser(m_directory->unit(user.unit).areaCode, user.code);
+    m_showUser(m_directory->area(m_directory->unitOf(index).area).code, m_directory->code(index).toString());
 }
 
 QString UserSearch::footerText(const QString &summary) const

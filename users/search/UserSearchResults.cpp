@@ -2,10 +2,6 @@
 
 #include "UserDirectory.h"
 
-namespace {
-enum Column { Code, Name, UnitName, Area, ColumnCount };
-}
-
 UserSearchResults::UserSearchResults(const UserDirectory &directory, QObject *parent)
     : QAbstractTableModel(parent), m_directory(directory)
 {
@@ -18,9 +14,41 @@ void UserSearchResults::reload()
     endResetModel();
 }
 
+void UserSearchResults::grown()
+{
+    const int rows = int(m_directory.matches().size());
+    if (rows <= m_rows)
+        return;
+    beginInsertRows(QModelIndex(), m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
+}
+
 int UserSearchResults::userAt(int row) const
 {
     return row >= 0 && row < m_rows ? m_directory.matches()[row] : -1;
+}
+
+QStringView UserSearchResults::text(int row, int column) const
+{
+    const int user = userAt(row);
+    if (user < 0)
+        return {};
+    const UserDirectory::Unit &unit = m_directory.unitOf(user);
+    switch (column) {
+    case Code:
+        return m_directory.code(user);
+    case Name:
+        return m_directory.name(user);
+    case UnitName:
+        return unit.name;
+    case AreaCode:
+        return m_directory.area(unit.area).code;
+    case AreaName:
+        return m_directory.area(unit.area).name;
+    default:
+        return {};
+    }
 }
 
 int UserSearchResults::rowCount(const QModelIndex &parent) const
@@ -37,20 +65,7 @@ QVariant UserSearchResults::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return QVariant();
-    const UserDirectory::User &user = m_directory.user(userAt(index.row()));
-    const UserDirectory::Unit &unit = m_directory.unit(user.unit);
-    switch (index.column()) {
-    case Code:
-        return user.code;
-    case Name:
-        return user.name;
-    case UnitName:
-        return unit.name;
-    case Area:
-        return unit.areaCode;
-    default:
-        return QVariant();
-    }
+    return text(index.row(), index.column()).toString();
 }
 
 QVariant UserSearchResults::headerData(int section, Qt::Orientation orientation, int role) const
@@ -64,8 +79,10 @@ QVariant UserSearchResults::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("姓   名");
     case UnitName:
         return QStringLiteral("所属部门名称");
-    case Area:
+    case AreaCode:
         return QStringLiteral("行政区划代码");
+    case AreaName:
+        return QStringLiteral("行政区划名称");
     default:
         return QVariant();
     }
