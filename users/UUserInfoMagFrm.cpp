@@ -70,6 +70,14 @@ void TUserInfoMagForm::FormShow(QObject *sender)
         || BtnSyh->Visible() == TdxBarItemVisible::ivAlways;
     dxbrTool->SetVisible(anyVisible);
 
+    // Said once, where the commands' failures are: the commands work as ever.
+    try {
+        if (!FAudit->kept(session))
+            showStatus(UserAudit::NotKept);
+    } catch (const data::LumoError &) {
+        // No answer now: the first command that changes a user asks again.
+    }
+
     // The grid as this login left it (columns still widen to what they show).
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
     FGridLayout->restore();
@@ -246,6 +254,7 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     HostSession &session = UGlobalValue::Session();
     try {
         UserDeletion deletion(session, CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
+        deletion.setAudit(FAudit.get());
         bool referenced = false;
         {
             BusyScope busy(this);
@@ -357,6 +366,7 @@ void TUserInfoMagForm::openUserDialog(bool edit)
     dialog->FAreaCode = CDSAreaData->FieldByName(QStringLiteral("AreaCode"))->AsString();
     dialog->FStaAreaCode = CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
     dialog->FHRDict = FHRDictRef.get();
+    dialog->FAudit = FAudit.get();
     dialog->exec();
     const QString key = dialog->FKeyValue;
     if (!key.trimmed().isEmpty()) {

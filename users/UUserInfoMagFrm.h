@@ -5,6 +5,7 @@
 
 #include "SyncRun.h"
 #include "UBaseFrm.h"
+#include "UserAudit.h"
 
 class HostSession;
 class QAction;
@@ -184,6 +185,9 @@ private:
 
     std::unique_ptr<THRDictDataClass> FHRDictRef;
     std::unique_ptr<GridLayoutSettings> FGridLayout;
+    // The trail of changes the window's commands write, and whether the
+    // database keeps it (asked once when the window is shown).
+    std::unique_ptr<UserAudit> FAudit = std::make_unique<UserAudit>();
     bool m_cancelRequested = false;
     bool m_toldNoSyncLog = false;
 };

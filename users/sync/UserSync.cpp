@@ -190,7 +190,10 @@ void UserSync::run(const std::function<void(int, int)> &progress)
                 QString sql = statementFor(codeText, now, was ? &*was : nullptr);
                 if (onUser)
                     onUser(codeText, was, now);
+                QString also = alsoFor ? alsoFor(codeText, was, now) : QString();
                 statements.add(workedOut + 1, codeText, std::move(sql));
+                if (!also.isEmpty())
+                    statements.add(workedOut + 1, codeText, std::move(also));
                 pairing.wroteCurrent();
             }
         } catch (...) {

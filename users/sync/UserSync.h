@@ -66,6 +66,10 @@ public:
     // are unchanged.
     std::function<void(const QString &code, const std::optional<Texts> &was, const Texts &now)> onUser;
     std::function<void()> onUnchanged;
+    // A further statement for each user the run writes, run right after the
+    // user's own in the run's transaction (the row of the trail of changes);
+    // none when it answers empty.
+    std::function<QString(const QString &code, const std::optional<Texts> &was, const Texts &now)> alsoFor;
 
     // The statement for a source user (its code and texts) against the texts
     // of the health-record user it pairs with (none when null): the insert, the
