@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QStringList>
 
 #include <cstdio>
@@ -444,6 +446,102 @@ private:
     bool m_withStamps;
 };
 
+// The trail of user changes: a 新增 row for each health-record user as it is
+// written, then, up to the rows asked for, later changes of those users, one
+// every few minutes after the last user was entered, by both logins from two
+// machines.
+class TrailInserter
+{
+public:
+    explicit TrailInserter(SqliteDatabase &db)
+        : m_insert(db.prepare(QStringLiteral(
+              "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
+              "VALUES (?,?,?,?,?,?,?)")))
+    {
+    }
+
+    void added(const User &u)
+    {
+        QJsonArray changes;
+        const auto set = [&changes](const char *column, const QString &value) {
+            if (!value.isEmpty())
+                changes.append(QJsonArray{QLatin1String(column), QJsonValue(), value});
+        };
+        set("UserCode", u.code);
+        set("UserName", u.name);
+        set("Spell", u.spell);
+        set("FiveStrokes", u.wubi);
+        set("OrgCode", u.org);
+        set("Grade", u.grade);
+        set("ContactType", u.contact);
+        changes.append(QJsonArray{QStringLiteral("PassWord"), QJsonValue(), QStringLiteral("已更改")});
+        write(u.inpDate, u.inpPerCode, QStringLiteral("DEMO-PC1"), QStringLiteral("新增"), u.code, u.name, changes);
+        m_users.push_back({u.code, u.name, u.org, u.inpDate});
+    }
+
+    // Later changes of the users, in turn, until the trail holds rows rows.
+    void fillUpTo(int rows)
+    {
+        if (m_users.empty())
+            return;
+        QDateTime at = QDateTime::fromString(m_users.back().inpDate, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        for (int n = 0; m_rows < rows; ++n) {
+            const Known &u = m_users[std::size_t(n) % m_users.size()];
+            at = at.addSecs(20 + n % 7 * 5);
+            const bool byAdmin = n % 3 != 0;
+            QJsonArray changes;
+            QString kind;
+            switch (n % 4) {
+            case 0:
+                kind = QStringLiteral("修改");
+                changes.append(QJsonArray{QStringLiteral("ContactType"), QJsonValue(),
+                                          QStringLiteral("1390000%1").arg(n % 10000, 4, 10, QLatin1Char('0'))});
+                break;
+            case 1:
+                kind = QStringLiteral("重置密码");
+                changes.append(QJsonArray{QStringLiteral("PassWord"), QStringLiteral("已更改"), QStringLiteral("已更改")});
+                break;
+            case 2:
+                kind = QStringLiteral("调整单位");
+                changes.append(QJsonArray{QStringLiteral("OrgCode"), u.org, u.org});
+                break;
+            default:
+                kind = QStringLiteral("同步");
+                changes.append(QJsonArray{QStringLiteral("UserName"), u.name, u.name});
+            }
+            write(at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), byAdmin ? AdminCode : ClerkCode,
+                  byAdmin ? QStringLiteral("DEMO-PC1") : QStringLiteral("DEMO-PC2"), kind, u.code, u.name, changes);
+        }
+    }
+
+    int rows() const { return m_rows; }
+
+private:
+    struct Known
+    {
+        QString code, name, org, inpDate;
+    };
+
+    void write(const QString &at, const QString &login, const QString &machine, const QString &kind,
+               const QString &code, const QString &name, const QJsonArray &changes)
+    {
+        m_insert.bind(1, at);
+        m_insert.bind(2, login);
+        m_insert.bind(3, machine);
+        m_insert.bind(4, kind);
+        m_insert.bind(5, code);
+        m_insert.bind(6, name);
+        m_insert.bind(7, QString::fromUtf8(QJsonDocument(changes).toJson(QJsonDocument::Compact)));
+        m_insert.drain();
+        m_insert.reset();
+        ++m_rows;
+    }
+
+    SqliteStatement m_insert;
+    std::vector<Known> m_users;
+    int m_rows = 0;
+};
+
 struct DictItem
 {
     int dict;
@@ -630,7 +728,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
         const QString which = hrExists ? hrFile : rcmsFile;
         throw data::LumoError(QStringLiteral("演示数据库文件已存在, 不会覆盖: %1").arg(which));
     }
-    if (options.areas < 0 || options.users < 0)
+    if (options.areas < 0 || options.users < 0 || options.trailRows < 0)
         throw data::LumoError(QStringLiteral("演示数据的地区数和用户数不能为负"));
 
     Generator g(options);
@@ -640,6 +738,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
     // made. Both or neither: on any failure every file this run made goes.
     QStringList made;
     std::exception_ptr failure;
+    int trailRows = 0;
     {
         std::optional<NewDatabase> hr;
         std::optional<NewDatabase> rcms;
@@ -654,22 +753,28 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
             }
             std::optional<UserInserter> hrUsers;
             std::optional<UserInserter> rcmsUsers;
+            std::optional<TrailInserter> trail;
             if (hr) {
                 insertPlaces(hr->db(), g);
                 hrUsers.emplace(hr->db(), true);
+                trail.emplace(hr->db());
             }
             if (rcms)
                 rcmsUsers.emplace(rcms->db(), false);
             g.buildUsers(
-                [&hrUsers](const User &u) {
-                    if (hrUsers)
+                [&hrUsers, &trail](const User &u) {
+                    if (hrUsers) {
                         (*hrUsers)(u);
+                        trail->added(u);
+                    }
                 },
                 [&rcmsUsers](const User &u) {
                     if (rcmsUsers)
                         (*rcmsUsers)(u);
                 });
             if (hr) {
+                trail->fillUpTo(options.trailRows);
+                trailRows = trail->rows();
                 finishHealthRecord(hr->db(), g);
                 hr->db().commit();
             }
@@ -695,6 +800,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
     summary.hrUsers = g.hrUserCount;
     summary.rcmsUsers = g.rcmsUserCount;
     summary.businessRows = int(g.businessRows.size());
+    summary.trailRows = trailRows;
     summary.adminRcmsAreaCode = g.adminRcmsArea;
     return summary;
 }
