@@ -115,8 +115,8 @@ const QList<Command> &commands()
         {"同步", QStringLiteral("同步农合用户信息数据成功"), QStringLiteral("同步农合用户信息数据失败!"),
          QStringLiteral(" Insert Into p_User"),
          [](UserDatabases &db, TUserInfoMagForm &w) {
-             db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode, PassWord) Values "
-                                    "('n1', '新', 'A1', 'a'), ('51010100100002', '李四', 'A2', 'changed')"));
+             db.rcms(QStringLiteral("Insert Into p_User (UserCode, UserName, OrgCode, PassWord, ContactType) Values "
+                                    "('n1', '新', 'A1', 'a', 'a\"b\\c\nd'), ('51010100100002', '李四', 'A2', 'changed', '')"));
              click(w, w.BtnSyh);
          }},
     };
@@ -207,10 +207,10 @@ void UsersAudit::eachCommandWritesItsRows_data()
                         << QStringList{"删除|51010100100003|王五|admin|here|-|p3|UserCode 51010100100003→∅; "
                                        "UserName 王五→∅; Spell WW→∅; FiveStrokes GG→∅; OrgCode A1→∅; Grade 3→∅; "
                                        "ContactType →∅; PassWord 已更改→∅; InpPerCode ∅→∅; InpDate ∅→∅"};
-    // One row per user written, naming the run's log row.
+    // One row per user written, naming the run's log row; texts kept exactly.
     QTest::newRow("同步") << 3
                         << QStringList{"同步|n1|新|admin|here|run|-|UserCode ∅→n1; UserName ∅→新; Spell ∅→; "
-                                       "FiveStrokes ∅→; OrgCode ∅→A1; Grade ∅→; PassWord ∅→已更改; ContactType ∅→",
+                                       "FiveStrokes ∅→; OrgCode ∅→A1; Grade ∅→; PassWord ∅→已更改; ContactType ∅→a\"b\\c\nd",
                                        "同步|51010100100002|李四|admin|here|run|-|Spell LS→; FiveStrokes SL→; Grade 3→; "
                                        "PassWord 已更改→已更改; ContactType 13800000002→"};
 }

@@ -45,11 +45,6 @@ std::optional<QString> textOf(const QVariant &value)
     }
 }
 
-QJsonValue jsonOf(const std::optional<QString> &text)
-{
-    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
-}
-
 std::optional<QString> maskedPassword(const std::optional<QString> &text)
 {
     return text ? std::optional<QString>(UserAudit::PasswordChanged) : std::nullopt;
@@ -129,12 +124,56 @@ UserAudit::Entry UserAudit::entryFor(Kind kind, const data::DataPacket &before, 
     return entry;
 }
 
+namespace {
+
+// A JSON string of text onto out: quote, backslash and control characters
+// escaped, everything else as it is.
+void appendJsonString(QString &out, const QString &text)
+{
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\') {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (u < 0x20) {
+            out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    out += QLatin1Char('"');
+}
+
+void appendJsonText(QString &out, const std::optional<QString> &text)
+{
+    if (text)
+        appendJsonString(out, *text);
+    else
+        out += QLatin1String("null");
+}
+
+} // namespace
+
 QString UserAudit::changesText(const QVector<Change> &changes)
 {
-    QJsonArray all;
-    for (const Change &change : changes)
-        all.append(QJsonArray{change.column, jsonOf(change.before), jsonOf(change.after)});
-    return QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact));
+    // Written by hand: a synchronisation writes one per user it changes.
+    QString text;
+    text.reserve(32 + changes.size() * 48);
+    text += QLatin1Char('[');
+    for (const Change &change : changes) {
+        if (text.size() > 1)
+            text += QLatin1Char(',');
+        text += QLatin1Char('[');
+        appendJsonString(text, change.column);
+        text += QLatin1Char(',');
+        appendJsonText(text, change.before);
+        text += QLatin1Char(',');
+        appendJsonText(text, change.after);
+        text += QLatin1Char(']');
+    }
+    text += QLatin1Char(']');
+    return text;
 }
 
 QVector<UserAudit::Change> UserAudit::changesFrom(const QString &text)
@@ -150,19 +189,47 @@ QVector<UserAudit::Change> UserAudit::changesFrom(const QString &text)
     return changes;
 }
 
+QString UserAudit::insertHead()
+{
+    return QStringLiteral("Insert Into TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, "
+                          "UserName, SyncLogID, PassWord, Changes) Values ");
+}
+
+QString UserAudit::values(const HostSession &session, const Entry &entry) const
+{
+    const QDateTime at = entry.at.isValid() ? entry.at : clock ? clock() : QDateTime::currentDateTime();
+    // A synchronisation stamps all its rows alike: the time is written once.
+    if (at != m_lastTime) {
+        m_lastTime = at;
+        m_lastTimeText = at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    }
+    QString text;
+    text.reserve(160 + entry.changes.size() * 48);
+    const auto item = [&text](QStringView value) {
+        text += text.isEmpty() ? QStringLiteral("(") : QStringLiteral(", ");
+        AppendQuoted(text, value);
+    };
+    item(m_lastTimeText);
+    item(session.UserCode);
+    item(QStringView(machineName).left(64));
+    item(kindText(entry.kind));
+    item(entry.userCode);
+    item(QStringView(entry.userName).left(50));
+    text += entry.syncLogId.isEmpty() ? QStringLiteral(", Null") : QStringLiteral(", ");
+    if (!entry.syncLogId.isEmpty())
+        AppendQuoted(text, entry.syncLogId);
+    text += entry.keptPassword ? QStringLiteral(", ") : QStringLiteral(", Null");
+    if (entry.keptPassword)
+        AppendQuoted(text, *entry.keptPassword);
+    text += QStringLiteral(", ");
+    AppendQuoted(text, changesText(entry.changes));
+    text += QLatin1Char(')');
+    return text;
+}
+
 QString UserAudit::statement(const HostSession &session, const Entry &entry) const
 {
-    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
-    const auto orNull = [](const std::optional<QString> &text) {
-        return text ? QuotedStr(*text) : QStringLiteral("Null");
-    };
-    return QStringLiteral("Insert Into TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, "
-                          "UserName, SyncLogID, PassWord, Changes) Values (%1, %2, %3, %4, %5, %6, %7, %8, %9)")
-        .arg(QuotedStr(now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))), QuotedStr(session.UserCode),
-             QuotedStr(machineName.left(64)), QuotedStr(kindText(entry.kind)), QuotedStr(entry.userCode),
-             QuotedStr(entry.userName.left(50)),
-             entry.syncLogId.isEmpty() ? QStringLiteral("Null") : QuotedStr(entry.syncLogId),
-             orNull(entry.keptPassword), QuotedStr(changesText(entry.changes)));
+    return insertHead() + values(session, entry);
 }
 
 void UserAudit::write(HostSession &session, const Entry &entry)

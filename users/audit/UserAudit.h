@@ -55,6 +55,7 @@ public:
         QVector<Change> changes;
         QString syncLogId;                    // the synchronisation run that made the change
         std::optional<QString> keptPassword;  // a deleted user's stored password
+        QDateTime at;                         // when; now when not set
     };
 
     // Whether the database keeps the trail, asked once and remembered. Ask
@@ -74,8 +75,12 @@ public:
     // The row of p_User of a user, as "Select *" reads it.
     static data::DataPacket userRow(HostSession &session, const QString &userCode);
 
-    // The insert of an entry, stamped now, by the session's login on this machine.
+    // The insert of an entry, by the session's login on this machine.
     QString statement(const HostSession &session, const Entry &entry) const;
+    // The same insert in two pieces, for one statement that writes many
+    // entries: the head, then each entry's parenthesised values, joined by ", ".
+    static QString insertHead();
+    QString values(const HostSession &session, const Entry &entry) const;
     // Writes the entry where the trail is kept (kept() asked before); raises
     // data::LumoError when the session raises or answers false, so that the
     // caller rolls the change back with it.
@@ -95,4 +100,6 @@ public:
 
 private:
     std::optional<bool> m_kept;
+    mutable QDateTime m_lastTime;
+    mutable QString m_lastTimeText;
 };

@@ -18,7 +18,7 @@ Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
 // The trail's row of a user the run writes: a new user's columns, or the
 // columns whose texts differ.
 UserAudit::Entry auditEntry(const QString &code, const std::optional<UserSync::Texts> &was,
-                            const UserSync::Texts &now, const QString &logId)
+                            const UserSync::Texts &now, const QString &logId, const QDateTime &at)
 {
     // In the order of UserSync::Texts.
     static const QString columns[] = {QStringLiteral("UserName"), QStringLiteral("Spell"),
@@ -30,6 +30,7 @@ UserAudit::Entry auditEntry(const QString &code, const std::optional<UserSync::T
     entry.userCode = code;
     entry.userName = now[0];
     entry.syncLogId = logId;
+    entry.at = at;
     if (!was)
         entry.changes.append({QStringLiteral("UserCode"), std::nullopt, code});
     for (std::size_t i = 0; i < now.size(); ++i) {
@@ -100,11 +101,14 @@ SyncRun::End SyncRun::run()
         audited = audit && audit->kept(m_session);
         HrTransaction transaction(m_session);
         UserSync sync(m_session);
+        // Every row carries the run's start, the time its log row gives.
         if (audited)
-            sync.alsoFor = [this, &logId](const QString &code, const std::optional<UserSync::Texts> &was,
-                                          const UserSync::Texts &now) {
-                return audit->statement(m_session, auditEntry(code, was, now, logId));
-            };
+            sync.alsoInsert = UserSync::AlsoInsert{
+                UserAudit::insertHead(),
+                [this, &logId, &logRow](const QString &code, const std::optional<UserSync::Texts> &was,
+                                        const UserSync::Texts &now) {
+                    return audit->values(m_session, auditEntry(code, was, now, logId, logRow.started));
+                }};
         sync.onUser = [this](const QString &code, const std::optional<UserSync::Texts> &was,
                              const UserSync::Texts &now) { m_ran.add(code, was, now); };
         sync.onUnchanged = [this] { ++m_ran.same; };
