@@ -119,6 +119,13 @@ const QList<Command> &commands()
                                     "('n1', '新', 'A1', 'a', 'a\"b\\c\nd'), ('51010100100002', '李四', 'A2', 'changed', '')"));
              click(w, w.BtnSyh);
          }},
+        {"重置密码", QStringLiteral("密码重置成功!"), QStringLiteral("密码重置失败!"),
+         QStringLiteral("Update p_User Set PassWord"),
+         [](UserDatabases &db, TUserInfoMagForm &w) {
+             w.CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100001"));
+             db.dispatch.queueConfirm(1);
+             click(w, w.BtnResetPwd);
+         }},
     };
     return all;
 }
@@ -181,6 +188,7 @@ private slots:
     void aFaultOnEitherSideUndoesBoth();
     void withoutTheTableEveryCommandWorks_data();
     void withoutTheTableEveryCommandWorks();
+    void aResetSetsTheInitialPasswordOrNothing();
 };
 
 void UsersAudit::initTestCase()
@@ -193,31 +201,36 @@ void UsersAudit::initTestCase()
 void UsersAudit::eachCommandWritesItsRows_data()
 {
     QTest::addColumn<int>("command");
+    QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("rows");
     // What the dialog stored, as stored: the host's codes of the name (none
     // from the test's host), typed text cleaned (' becomes ‘).
-    QTest::newRow("新增") << 0
+    QTest::newRow("新增") << 0 << QStringList()
                         << QStringList{"新增|5101010010007|新人|admin|here|-|-|UserCode ∅→5101010010007; UserName ∅→新人; "
                                        "OrgCode ∅→A1; PassWord ∅→已更改"};
-    QTest::newRow("修改") << 1
+    QTest::newRow("修改") << 1 << QStringList()
                         << QStringList{"修改|51010100100001|张三丰|admin|here|-|-|UserName 张三→张三丰; Spell ZS→∅; "
                                        "FiveStrokes XD→∅; ContactType 13800000001→it‘s"};
     // Every column kept, the password beside the changes.
-    QTest::newRow("删除") << 2
+    QTest::newRow("删除") << 2 << QStringList{"您确定要删除当前选中的用户信息记录?"}
                         << QStringList{"删除|51010100100003|王五|admin|here|-|p3|UserCode 51010100100003→∅; "
                                        "UserName 王五→∅; Spell WW→∅; FiveStrokes GG→∅; OrgCode A1→∅; Grade 3→∅; "
                                        "ContactType →∅; PassWord 已更改→∅; InpPerCode ∅→∅; InpDate ∅→∅"};
     // One row per user written, naming the run's log row; texts kept exactly.
-    QTest::newRow("同步") << 3
+    QTest::newRow("同步") << 3 << QStringList()
                         << QStringList{"同步|n1|新|admin|here|run|-|UserCode ∅→n1; UserName ∅→新; Spell ∅→; "
                                        "FiveStrokes ∅→; OrgCode ∅→A1; Grade ∅→; PassWord ∅→已更改; ContactType ∅→a\"b\\c\nd",
                                        "同步|51010100100002|李四|admin|here|run|-|Spell LS→; FiveStrokes SL→; Grade 3→; "
                                        "PassWord 已更改→已更改; ContactType 13800000002→"};
+    // The password set back to a new user's, asked naming the user.
+    QTest::newRow("重置密码") << 4 << QStringList{"确定将 张三(51010100100001) 的密码重置为初始密码?"}
+                          << QStringList{"重置密码|51010100100001|张三|admin|here|-|-|PassWord 已更改→已更改"};
 }
 
 void UsersAudit::eachCommandWritesItsRows()
 {
     QFETCH(int, command);
+    QFETCH(QStringList, asked);
     QFETCH(QStringList, rows);
     const Command &c = commands().at(command);
     UserDatabases db;
@@ -226,6 +239,7 @@ void UsersAudit::eachCommandWritesItsRows()
     const QDateTime from = QDateTime::currentDateTime().addMSecs(-4);
     c.run(db, *w);
     const QDateTime to = QDateTime::currentDateTime().addMSecs(4);
+    QCOMPARE(db.dispatch.confirms(), asked);
     QCOMPARE(db.dispatch.prompts().value(0), c.success);
     QCOMPARE(auditRows(db, from, to), rows);
     QVERIFY(w->lblStatus->isHidden());
@@ -287,6 +301,31 @@ void UsersAudit::withoutTheTableEveryCommandWorks()
     c.run(db, *w);
     QCOMPARE(db.dispatch.prompts().value(0), c.success);
     QVERIFY(db.hrUsers() != before);
+}
+
+// The password a new user gets, and only when the question is answered yes;
+// the button goes with the right to edit.
+void UsersAudit::aResetSetsTheInitialPasswordOrNothing()
+{
+    UserDatabases db;
+    db.grant({254, 256});
+    {
+        UserWindow w = openWindowOnTheTownship();
+        QCOMPARE(w->BtnResetPwd->Visible(), TdxBarItemVisible::ivNever);
+    }
+    db.grant({255});
+    UserWindow w = openWindowOnTheTownship();
+    QVERIFY(w->BtnResetPwd->Enabled());
+    w->CDSUserData->Locate(QStringLiteral("UserCode"), QStringLiteral("51010100100002"));
+    for (const int answer : {0, 1}) {
+        db.dispatch.queueConfirm(answer);
+        click(*w, w->BtnResetPwd);
+        QCOMPARE(db.hrValue(QStringLiteral("Select PassWord From p_User Where UserCode = '51010100100002'")).toString(),
+                 answer ? TUserInfoAddEditForm::InitialPassword : QStringLiteral("p2"));
+    }
+    QCOMPARE(db.dispatch.confirms().size(), 2);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("密码重置成功!")});
+    QCOMPARE(auditCount(db), 1);
 }
 
 QTEST_MAIN(UsersAudit)

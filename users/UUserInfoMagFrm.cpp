@@ -23,6 +23,7 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "PasswordReset.h"
 #include "UserDeletion.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
@@ -54,6 +55,7 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     FRightControls->append(BtnPreview);
     FRightControls->append(BtnSyncLog);
     FRightControls->append(BtnRefs);
+    FRightControls->append(BtnResetPwd);
 }
 
 void TUserInfoMagForm::FormShow(QObject *sender)
@@ -221,6 +223,7 @@ void TUserInfoMagForm::UpdateButtons()
         BtnDel->SetEnabled(true);
     }
     BtnRefs->SetEnabled(BtnDel->Enabled());
+    BtnResetPwd->SetEnabled(BtnEdit->Enabled());
     ActReferences->setVisible(BtnRefs->Visible() == TdxBarItemVisible::ivAlways);
     ActReferences->setEnabled(BtnRefs->Enabled());
 }
@@ -293,6 +296,30 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     ShowInfo(QStringLiteral("删除成功!"));
     if (!reloadFailure.isEmpty())
         ShowInfo(reloadFailure);
+}
+
+void TUserInfoMagForm::BtnResetPwdClick(QObject *)
+{
+    const QVector<PasswordReset::User> users{{CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(),
+                                              CDSUserData->FieldByName(QStringLiteral("UserName"))->AsString()}};
+    if (!ShowConfirm(PasswordReset::question(users)))
+        return;
+    try {
+        BusyScope busy(this);
+        PasswordReset reset(UGlobalValue::Session(), users, TUserInfoAddEditForm::InitialPassword);
+        reset.setAudit(FAudit.get());
+        reset.run();
+    } catch (const PasswordReset::Refused &) {
+        ShowInfo(QStringLiteral("密码重置失败!"));
+        return;
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("密码重置失败!原因:") + e.cause());
+        return;
+    } catch (const std::exception &e) {
+        ShowInfo(QStringLiteral("密码重置失败!原因:") + QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    ShowInfo(QStringLiteral("密码重置成功!"));
 }
 
 void TUserInfoMagForm::BtnRefsClick(QObject *)
