@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QStringList>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <exception>
@@ -446,101 +446,55 @@ private:
     bool m_withStamps;
 };
 
-// The trail of user changes: a 新增 row for each health-record user as it is
-// written, then, up to the rows asked for, later changes of those users, one
-// every few minutes after the last user was entered, by both logins from two
-// machines.
-class TrailInserter
+// The trail of user changes, made in the database from the users written: a
+// 新增 row for each user, when and by whom the user was entered; then, up to
+// the rows asked for, later changes of the users in turn (an edit, a password
+// reset, a move, a synchronisation), about every half minute after the last
+// user was entered, by both logins from two machines. Made by SQL, so that a
+// large trail costs neither a copy of the users nor a statement per row.
+int insertTrail(SqliteDatabase &db, int rows)
 {
-public:
-    explicit TrailInserter(SqliteDatabase &db)
-        : m_insert(db.prepare(QStringLiteral(
-              "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
-              "VALUES (?,?,?,?,?,?,?)")))
-    {
-    }
-
-    void added(const User &u)
-    {
-        QJsonArray changes;
-        const auto set = [&changes](const char *column, const QString &value) {
-            if (!value.isEmpty())
-                changes.append(QJsonArray{QLatin1String(column), QJsonValue(), value});
-        };
-        set("UserCode", u.code);
-        set("UserName", u.name);
-        set("Spell", u.spell);
-        set("FiveStrokes", u.wubi);
-        set("OrgCode", u.org);
-        set("Grade", u.grade);
-        set("ContactType", u.contact);
-        changes.append(QJsonArray{QStringLiteral("PassWord"), QJsonValue(), QStringLiteral("已更改")});
-        write(u.inpDate, u.inpPerCode, QStringLiteral("DEMO-PC1"), QStringLiteral("新增"), u.code, u.name, changes);
-        m_users.push_back({u.code, u.name, u.org, u.inpDate});
-    }
-
-    // Later changes of the users, in turn, until the trail holds rows rows.
-    void fillUpTo(int rows)
-    {
-        if (m_users.empty())
-            return;
-        QDateTime at = QDateTime::fromString(m_users.back().inpDate, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        for (int n = 0; m_rows < rows; ++n) {
-            const Known &u = m_users[std::size_t(n) % m_users.size()];
-            at = at.addSecs(20 + n % 7 * 5);
-            const bool byAdmin = n % 3 != 0;
-            QJsonArray changes;
-            QString kind;
-            switch (n % 4) {
-            case 0:
-                kind = QStringLiteral("修改");
-                changes.append(QJsonArray{QStringLiteral("ContactType"), QJsonValue(),
-                                          QStringLiteral("1390000%1").arg(n % 10000, 4, 10, QLatin1Char('0'))});
-                break;
-            case 1:
-                kind = QStringLiteral("重置密码");
-                changes.append(QJsonArray{QStringLiteral("PassWord"), QStringLiteral("已更改"), QStringLiteral("已更改")});
-                break;
-            case 2:
-                kind = QStringLiteral("调整单位");
-                changes.append(QJsonArray{QStringLiteral("OrgCode"), u.org, u.org});
-                break;
-            default:
-                kind = QStringLiteral("同步");
-                changes.append(QJsonArray{QStringLiteral("UserName"), u.name, u.name});
-            }
-            write(at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), byAdmin ? AdminCode : ClerkCode,
-                  byAdmin ? QStringLiteral("DEMO-PC1") : QStringLiteral("DEMO-PC2"), kind, u.code, u.name, changes);
-        }
-    }
-
-    int rows() const { return m_rows; }
-
-private:
-    struct Known
-    {
-        QString code, name, org, inpDate;
+    db.execute(QStringLiteral(
+        "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
+        "SELECT InpDate, InpPerCode, 'DEMO-PC1', '新增', UserCode, UserName, CASE WHEN ContactType IS NULL THEN "
+        "json_array(json_array('UserCode', NULL, UserCode), json_array('UserName', NULL, UserName), "
+        "json_array('Spell', NULL, Spell), json_array('FiveStrokes', NULL, FiveStrokes), "
+        "json_array('OrgCode', NULL, OrgCode), json_array('Grade', NULL, Grade), "
+        "json_array('PassWord', NULL, '已更改')) ELSE "
+        "json_array(json_array('UserCode', NULL, UserCode), json_array('UserName', NULL, UserName), "
+        "json_array('Spell', NULL, Spell), json_array('FiveStrokes', NULL, FiveStrokes), "
+        "json_array('OrgCode', NULL, OrgCode), json_array('Grade', NULL, Grade), "
+        "json_array('ContactType', NULL, ContactType), json_array('PassWord', NULL, '已更改')) END "
+        "FROM p_User ORDER BY rowid"));
+    const auto count = [&db](const QString &sql) {
+        qint64 value = 0;
+        db.forEachStatement(sql, [&value](SqliteStatement &statement) {
+            if (statement.step())
+                value = sqlite3_column_int64(statement.handle(), 0);
+        });
+        return value;
     };
-
-    void write(const QString &at, const QString &login, const QString &machine, const QString &kind,
-               const QString &code, const QString &name, const QJsonArray &changes)
-    {
-        m_insert.bind(1, at);
-        m_insert.bind(2, login);
-        m_insert.bind(3, machine);
-        m_insert.bind(4, kind);
-        m_insert.bind(5, code);
-        m_insert.bind(6, name);
-        m_insert.bind(7, QString::fromUtf8(QJsonDocument(changes).toJson(QJsonDocument::Compact)));
-        m_insert.drain();
-        m_insert.reset();
-        ++m_rows;
+    const qint64 users = count(QStringLiteral("SELECT count(*) FROM p_User"));
+    const qint64 later = rows - count(QStringLiteral("SELECT count(*) FROM TSys_UserAudit"));
+    if (users > 0 && later > 0) {
+        db.execute(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1), "
+            "last(at) AS (SELECT max(InpDate) FROM p_User) "
+            "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
+            "SELECT datetime(last.at, '+' || (i * 35 + 60) || ' seconds'), "
+            "CASE WHEN i % 3 = 0 THEN 'clerk' ELSE 'admin' END, CASE WHEN i % 3 = 0 THEN 'DEMO-PC2' ELSE 'DEMO-PC1' END, "
+            "CASE i % 4 WHEN 0 THEN '修改' WHEN 1 THEN '重置密码' WHEN 2 THEN '调整单位' ELSE '同步' END, "
+            "u.UserCode, u.UserName, CASE i % 4 "
+            "WHEN 0 THEN json_array(json_array('ContactType', u.ContactType, '1390000' || substr('0000' || (i % 10000), -4))) "
+            "WHEN 1 THEN json_array(json_array('PassWord', '已更改', '已更改')) "
+            "WHEN 2 THEN json_array(json_array('OrgCode', u.OrgCode, u.OrgCode)) "
+            "ELSE json_array(json_array('UserName', u.UserName, u.UserName)) END "
+            "FROM n, last JOIN p_User u ON u.rowid = 1 + i % %2")
+                       .arg(later)
+                       .arg(users));
     }
-
-    SqliteStatement m_insert;
-    std::vector<Known> m_users;
-    int m_rows = 0;
-};
+    return int(count(QStringLiteral("SELECT count(*) FROM TSys_UserAudit")));
+}
 
 struct DictItem
 {
@@ -753,28 +707,23 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
             }
             std::optional<UserInserter> hrUsers;
             std::optional<UserInserter> rcmsUsers;
-            std::optional<TrailInserter> trail;
             if (hr) {
                 insertPlaces(hr->db(), g);
                 hrUsers.emplace(hr->db(), true);
-                trail.emplace(hr->db());
             }
             if (rcms)
                 rcmsUsers.emplace(rcms->db(), false);
             g.buildUsers(
-                [&hrUsers, &trail](const User &u) {
-                    if (hrUsers) {
+                [&hrUsers](const User &u) {
+                    if (hrUsers)
                         (*hrUsers)(u);
-                        trail->added(u);
-                    }
                 },
                 [&rcmsUsers](const User &u) {
                     if (rcmsUsers)
                         (*rcmsUsers)(u);
                 });
             if (hr) {
-                trail->fillUpTo(options.trailRows);
-                trailRows = trail->rows();
+                trailRows = insertTrail(hr->db(), options.trailRows);
                 finishHealthRecord(hr->db(), g);
                 hr->db().commit();
             }
