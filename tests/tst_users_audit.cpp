@@ -189,6 +189,7 @@ private slots:
     void withoutTheTableEveryCommandWorks_data();
     void withoutTheTableEveryCommandWorks();
     void aResetSetsTheInitialPasswordOrNothing();
+    void syncRowsFollowTheLogRowToAnotherId();
 };
 
 void UsersAudit::initTestCase()
@@ -326,6 +327,29 @@ void UsersAudit::aResetSetsTheInitialPasswordOrNothing()
     QCOMPARE(db.dispatch.confirms().size(), 2);
     QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("密码重置成功!")});
     QCOMPARE(auditCount(db), 1);
+}
+
+// The log row written on a second try, under another id, takes the run's
+// rows of the trail with it.
+void UsersAudit::syncRowsFollowTheLogRowToAnotherId()
+{
+    UserDatabases db;
+    UserWindow w = openWindowOnTheTownship();
+    FaultySession faulty(db.session());
+    int tries = 0;
+    faulty.breakIf([&](int, const QString &slot, const QString &sql) {
+        return slot == QLatin1String("ExecHrSql") && sql.startsWith(QLatin1String("Insert Into TSys_UserSyncLog "))
+            && ++tries == 1;
+    });
+    {
+        ScopedModuleSession scoped(&faulty);
+        commands().at(3).run(db, *w);
+    }
+    QCOMPARE(tries, 2);
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("同步农合用户信息数据成功")});
+    QCOMPARE(db.hrValue(QStringLiteral("Select Count(*) From TSys_UserAudit a Join TSys_UserSyncLog l "
+                                       "On l.LogID = a.SyncLogID")).toInt(),
+             2);
 }
 
 QTEST_MAIN(UsersAudit)
