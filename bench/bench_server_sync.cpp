@@ -241,6 +241,20 @@ double setBasedSync(const QString &folder, const QString &prefix)
     QElapsedTimer timer;
     timer.start();
     hr.begin();
+    // The change includes its rows of the trail of changes, as the window writes them.
+    hr.execute(QStringLiteral(
+        "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, SyncLogID, "
+        "Changes) SELECT '2024-01-05 08:00:00.000', 'admin', 'bench', '同步', s.UserCode, s.UserName, "
+        "'20240105080000000abc', json_build_array(json_build_array('UserName', t.UserName, s.UserName), "
+        "json_build_array('Spell', t.Spell, s.Spell), json_build_array('FiveStrokes', t.FiveStrokes, s.FiveStrokes), "
+        "json_build_array('OrgCode', t.OrgCode, s.OrgCode), json_build_array('Grade', t.Grade, s.Grade), "
+        "json_build_array('PassWord', '已更改', '已更改'), "
+        "json_build_array('ContactType', t.ContactType, s.ContactType))::text "
+        "FROM rcms_user s LEFT JOIN p_User t ON t.UserCode = s.UserCode WHERE t.UserCode IS NULL "
+        "OR t.UserName IS DISTINCT FROM s.UserName OR t.Spell IS DISTINCT FROM s.Spell "
+        "OR t.FiveStrokes IS DISTINCT FROM s.FiveStrokes OR t.OrgCode IS DISTINCT FROM s.OrgCode "
+        "OR t.Grade IS DISTINCT FROM s.Grade OR t.PassWord IS DISTINCT FROM s.PassWord "
+        "OR t.ContactType IS DISTINCT FROM s.ContactType"));
     hr.execute(QStringLiteral(
         "INSERT INTO p_User (UserCode, UserName, Spell, FiveStrokes, Grade, OrgCode, ContactType, PassWord) "
         "SELECT s.UserCode, s.UserName, s.Spell, s.FiveStrokes, s.Grade, s.OrgCode, s.ContactType, s.PassWord "

@@ -181,6 +181,17 @@ Times setBasedSync(const QString &hr, const QString &rcms, int users = 0)
     const Stopwatch timer;
     exec(h, QStringLiteral("ATTACH DATABASE '%1' AS r").arg(rcms).toUtf8().constData());
     exec(h, "BEGIN");
+    // The change includes its rows of the trail of changes, as the window writes them.
+    exec(h, "Insert Into TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, SyncLogID, "
+            "Changes) Select '2024-01-05 08:00:00.000', 'admin', 'bench', '同步', s.UserCode, s.UserName, "
+            "'20240105080000000abc', json_array(json_array('UserName', t.UserName, s.UserName), "
+            "json_array('Spell', t.Spell, s.Spell), json_array('FiveStrokes', t.FiveStrokes, s.FiveStrokes), "
+            "json_array('OrgCode', t.OrgCode, s.OrgCode), json_array('Grade', t.Grade, s.Grade), "
+            "json_array('PassWord', '已更改', '已更改'), json_array('ContactType', t.ContactType, s.ContactType)) "
+            "From r.p_User s Left Join main.p_User t On t.UserCode = s.UserCode Where t.UserCode Is Null "
+            "Or t.UserName Is Not s.UserName Or t.Spell Is Not s.Spell Or t.FiveStrokes Is Not s.FiveStrokes "
+            "Or t.OrgCode Is Not s.OrgCode Or t.Grade Is Not s.Grade Or t.PassWord Is Not s.PassWord "
+            "Or t.ContactType Is Not s.ContactType");
     exec(h, "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, Grade, OrgCode, ContactType, PassWord) "
             "Select s.UserCode, s.UserName, s.Spell, s.FiveStrokes, s.Grade, s.OrgCode, s.ContactType, s.PassWord "
             "From r.p_User s Where Not Exists (Select 1 From main.p_User t Where t.UserCode = s.UserCode)");

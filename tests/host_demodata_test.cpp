@@ -71,6 +71,10 @@ TEST_F(DemoDataTest, DefaultCountyHasTheDescribedShape)
     // User codes: the unit's area padded to 11 characters and two digits.
     EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM p_User p JOIN P_YLFWDW u ON u.OrgCode = p.OrgCode WHERE length(p.UserCode) = 13 AND substr(p.UserCode, 1, 11) = substr(u.StaAreaCode || '00000000000', 1, 11)")), 400);
     EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM p_User WHERE UserName GLOB '*[A-Za-z]*' OR Spell = ''")), 0);
+    // The trail: each user's 新增, by who entered the user, when.
+    EXPECT_EQ(s.trailRows, 402);
+    EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM TSys_UserAudit a JOIN p_User p ON p.UserCode = a.UserCode AND "
+                                         "p.InpPerCode = a.OperatorCode AND p.InpDate = a.AuditTime WHERE a.Kind = '新增'")), 402);
 }
 
 TEST_F(DemoDataTest, LoginsRightsAndParameters)
@@ -144,12 +148,17 @@ TEST_F(DemoDataTest, SizesOnDemandAndCodersUsed)
     DemoData::Options options;
     options.areas = 1000;
     options.users = 1500;
+    options.trailRows = 5000;
     options.pinyin = [](const QString &name) { return QStringLiteral("PY") + QString::number(name.size()); };
     const DemoData::Summary s = DemoData::create(hr(), rcms(), options);
     EXPECT_EQ(s.areas, 1000);
     EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM p_User")), 1502);
     EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM p_User WHERE Spell NOT LIKE 'PY%'")), 0);
     EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM P_XZQH WHERE length(AreaCode) = 6")), 5);
+    // A trail of the size asked for, with every kind its filter may pick.
+    EXPECT_EQ(s.trailRows, 5000);
+    EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM TSys_UserAudit")), 5000);
+    EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(DISTINCT Kind) FROM TSys_UserAudit")), 5);
 }
 
 TEST_F(DemoDataTest, TooManyUsersForTheAreasLeavesNoFiles)

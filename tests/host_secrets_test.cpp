@@ -41,6 +41,11 @@ TEST_P(HostMaskSecrets, MasksOnlyThePasswordsValues)
 INSTANTIATE_TEST_SUITE_P(
     Statements, HostMaskSecrets,
     ::testing::Values(
+        MaskCase{"trail_row_of_a_deleted_user",
+                 QStringLiteral("Insert Into TSys_UserAudit (Kind, UserCode, PassWord, Changes) Values "
+                                "('删除', 'u', 'p3', '[[\"PassWord\",\"已更改\",null]]'), ('删除', 'v', 'p''4', '[]')"),
+                 QStringLiteral("Insert Into TSys_UserAudit (Kind, UserCode, PassWord, Changes) Values "
+                                "('删除', 'u', '***', '[[\"PassWord\",\"已更改\",null]]'), ('删除', 'v', '***', '[]')")},
         MaskCase{"update", QStringLiteral("Update p_User Set UserName = 'a', PassWord = 'x' Where UserCode = 'u'"),
                  QStringLiteral("Update p_User Set UserName = 'a', PassWord = '***' Where UserCode = 'u'")},
         MaskCase{"any_case_and_brackets", QStringLiteral("Update p_User Set [PASSWORD]='x',password = N'y' Where 1=1"),

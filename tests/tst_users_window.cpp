@@ -338,8 +338,10 @@ void UsersWindow::deleteStatementsQuoteTheCode()
     dispatch.queueConfirm(1);
     w->BtnDelClick(w->BtnDel);
 
+    // Beside the guard, only the probe for the trail of changes.
     const QStringList values = session.statements(QStringLiteral("GetHrValue"));
-    QCOMPARE(values.size(), 1);
+    QCOMPARE(values.size(), 2);
+    QCOMPARE(values.at(1), QStringLiteral("Select Count(*) From TSys_UserAudit Where 1 = 0"));
     const QString guard = values.first();
     QVERIFY(guard.startsWith(QStringLiteral(
         "Select Count(*) From (  Select Top 1 'UserCode' As TOrgCode From TDict_DoctList    Where InpPerCode Like 'O''Brien%'")));

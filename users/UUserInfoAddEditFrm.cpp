@@ -296,6 +296,37 @@ bool TUserInfoAddEditForm::checkNameAndUnit()
     return true;
 }
 
+UserAudit &TUserInfoAddEditForm::audit()
+{
+    if (FAudit)
+        return *FAudit;
+    if (!m_ownAudit)
+        m_ownAudit = std::make_unique<UserAudit>();
+    return *m_ownAudit;
+}
+
+bool TUserInfoAddEditForm::CheckBeforeSave()
+{
+    // Asked before the transaction begins: on a database without the trail
+    // the probe fails, and a failed statement may end a server's transaction.
+    audit().kept(UGlobalValue::Session());
+    return THREditBaseMultilistForm::CheckBeforeSave();
+}
+
+void TUserInfoAddEditForm::recordChange()
+{
+    HostSession &session = UGlobalValue::Session();
+    if (!audit().kept(session))
+        return;
+    const data::DataPacket before = FIsEdit ? m_loaded : data::DataPacket();
+    const data::DataPacket after = UserAudit::userRow(session, FIsEdit ? m_loadedCode : EdtUserCode->Text());
+    const UserAudit::Entry entry =
+        UserAudit::entryFor(FIsEdit ? UserAudit::Kind::Edited : UserAudit::Kind::Added, before, after);
+    // A save that changed nothing is no change of the user.
+    if (!entry.changes.isEmpty())
+        audit().write(session, entry);
+}
+
 bool TUserInfoAddEditForm::FillStampFields()
 {
     // The row keeps the unit chosen in the dialog, not the logged-in user's.
@@ -327,7 +358,10 @@ bool TUserInfoAddEditForm::BuildSaveSql()
             FSaveSql = BuildUserUpdateSql(FCDSMaster, FMasterTable, FMasterKeyFields, FMasterSkipFields, true);
             FKeyValue = m_loadedCode;
         }
-        return UGlobalValue::Session().ExecHrSql(FSaveSql);
+        if (!UGlobalValue::Session().ExecHrSql(FSaveSql))
+            return false;
+        recordChange();
+        return true;
     } catch (const data::LumoError &e) {
         // Follows "数据保存失败!": why, in a person's words; the statement is in the host's log.
         FErrorText = QStringLiteral("原因:") + e.cause();

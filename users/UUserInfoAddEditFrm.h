@@ -3,6 +3,9 @@
 #include "DataPacket.h"
 #include "Field.h"
 #include "UHREditBaseMultilistFrm.h"
+#include "UserAudit.h"
+
+#include <memory>
 
 class TcxComboBox;
 class TcxDBMaskEdit;
@@ -27,6 +30,8 @@ public:
     // Set by the opening window before the dialog is shown.
     QString FAreaCode;     // the area's RCMS code (or its own): restricts the unit picker
     QString FStaAreaCode;  // the area's health-record code: the prefix of a new user code
+    // The window's trail of changes, lent; a dialog opened without one keeps its own.
+    UserAudit *FAudit = nullptr;
 
     // ---- components -------------------------------------------------------
     TcxLabel *lblUserCode = nullptr;
@@ -57,6 +62,7 @@ public:
     void InitControls() override;
     bool CheckData() override;
     bool FillStampFields() override;
+    bool CheckBeforeSave() override;
     bool BuildSaveSql() override;
     void AssignNewKey() override;
 
@@ -102,6 +108,11 @@ private:
     // Required name and unit hold more than blanks and control characters, and
     // the unit is a known one; reports the first that fails.
     bool checkNameAndUnit();
+    UserAudit &audit();
+    // Writes the save's row of the trail, inside the save's transaction, from
+    // the user's row as loaded and as the database now holds it.
+    void recordChange();
+    std::unique_ptr<UserAudit> m_ownAudit;
 
     // The edited user's row as loaded (fields and the one row), and the user's
     // code exactly as stored.

@@ -23,6 +23,7 @@
 #include "UHRDictDataClass.h"
 #include "URCMSObjValueClass.h"
 #include "UUserInfoAddEditFrm.h"
+#include "PasswordReset.h"
 #include "UserDeletion.h"
 #include "UserReferences.h"
 #include "UserReferencesDialog.h"
@@ -54,6 +55,7 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     FRightControls->append(BtnPreview);
     FRightControls->append(BtnSyncLog);
     FRightControls->append(BtnRefs);
+    FRightControls->append(BtnResetPwd);
 }
 
 void TUserInfoMagForm::FormShow(QObject *sender)
@@ -69,6 +71,14 @@ void TUserInfoMagForm::FormShow(QObject *sender)
         || BtnDel->Visible() == TdxBarItemVisible::ivAlways
         || BtnSyh->Visible() == TdxBarItemVisible::ivAlways;
     dxbrTool->SetVisible(anyVisible);
+
+    // Said once, where the commands' failures are: the commands work as ever.
+    try {
+        if (!FAudit->kept(session))
+            showStatus(UserAudit::NotKept);
+    } catch (const data::LumoError &) {
+        // No answer now: the first command that changes a user asks again.
+    }
 
     // The grid as this login left it (columns still widen to what they show).
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
@@ -216,6 +226,7 @@ void TUserInfoMagForm::UpdateButtons()
         BtnDel->SetEnabled(true);
     }
     BtnRefs->SetEnabled(BtnDel->Enabled());
+    BtnResetPwd->SetEnabled(BtnEdit->Enabled());
     ActReferences->setVisible(BtnRefs->Visible() == TdxBarItemVisible::ivAlways);
     ActReferences->setEnabled(BtnRefs->Enabled());
 }
@@ -249,6 +260,7 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     HostSession &session = UGlobalValue::Session();
     try {
         UserDeletion deletion(session, CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
+        deletion.setAudit(FAudit.get());
         bool referenced = false;
         {
             BusyScope busy(this);
@@ -287,6 +299,30 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
     ShowInfo(QStringLiteral("删除成功!"));
     if (!reloadFailure.isEmpty())
         ShowInfo(reloadFailure);
+}
+
+void TUserInfoMagForm::BtnResetPwdClick(QObject *)
+{
+    const QVector<PasswordReset::User> users{{CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(),
+                                              CDSUserData->FieldByName(QStringLiteral("UserName"))->AsString()}};
+    if (!ShowConfirm(PasswordReset::question(users)))
+        return;
+    try {
+        BusyScope busy(this);
+        PasswordReset reset(UGlobalValue::Session(), users, TUserInfoAddEditForm::InitialPassword);
+        reset.setAudit(FAudit.get());
+        reset.run();
+    } catch (const PasswordReset::Refused &) {
+        ShowInfo(QStringLiteral("密码重置失败!"));
+        return;
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("密码重置失败!原因:") + e.cause());
+        return;
+    } catch (const std::exception &e) {
+        ShowInfo(QStringLiteral("密码重置失败!原因:") + QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    ShowInfo(QStringLiteral("密码重置成功!"));
 }
 
 void TUserInfoMagForm::BtnRefsClick(QObject *)
@@ -360,6 +396,7 @@ void TUserInfoMagForm::openUserDialog(bool edit)
     dialog->FAreaCode = CDSAreaData->FieldByName(QStringLiteral("AreaCode"))->AsString();
     dialog->FStaAreaCode = CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString();
     dialog->FHRDict = FHRDictRef.get();
+    dialog->FAudit = FAudit.get();
     dialog->exec();
     const QString key = dialog->FKeyValue;
     if (!key.trimmed().isEmpty()) {

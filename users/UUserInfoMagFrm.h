@@ -5,6 +5,7 @@
 
 #include "SyncRun.h"
 #include "UBaseFrm.h"
+#include "UserAudit.h"
 
 class HostSession;
 class QAction;
@@ -56,6 +57,7 @@ public:
     TdxBarLargeButton *BtnPreview = nullptr;
     TdxBarLargeButton *BtnRefs = nullptr;
     TdxBarLargeButton *BtnSyncLog = nullptr;
+    TdxBarLargeButton *BtnResetPwd = nullptr;
     QAction *ActReferences = nullptr;  // the grid menu's way to BtnRefs
     TcxTabControl *TabCtlMain = nullptr;
     TcxGroupBox *cxGroupBox1 = nullptr;
@@ -107,6 +109,8 @@ public:
     void BtnPreviewClick(QObject *sender);
     // Which business tables hold records of the selected user (read-only).
     void BtnRefsClick(QObject *sender);
+    // 重置密码: the selected user's password back to a new user's, after a question naming the user.
+    void BtnResetPwdClick(QObject *sender);
 
     // The dictionary cache lent to every add/edit dialog.
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
@@ -186,6 +190,9 @@ private:
 
     std::unique_ptr<THRDictDataClass> FHRDictRef;
     std::unique_ptr<GridLayoutSettings> FGridLayout;
+    // The trail of changes the window's commands write, and whether the
+    // database keeps it (asked once when the window is shown).
+    std::unique_ptr<UserAudit> FAudit = std::make_unique<UserAudit>();
     bool m_cancelRequested = false;
     bool m_toldNoSyncLog = false;
 };

@@ -101,6 +101,9 @@ void TUserInfoMagForm::buildToolbar(QVBoxLayout *layout)
     // Read-only, so it goes with the right to delete, whose refusals it explains.
     BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 6, true);
     BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };
+    // A change of the user as an edit is, so it goes with the right to edit.
+    BtnResetPwd = makeButton("BtnResetPwd", QStringLiteral("重置密码"), 255, 7, false);
+    BtnResetPwd->OnClick = [this](QObject *s) { runCommand([&] { BtnResetPwdClick(s); }); };
 }
 
 void TUserInfoMagForm::buildTreePane(QHBoxLayout *panes)

@@ -68,6 +68,7 @@ void TUserInfoMagForm::synchronise()
                 "不存在医疗服务单位信息,无法同步农合用户信息,请先维护医疗服务单位信息后再使用此功能!");
         } else {
             SyncRun run(session);
+            run.audit = FAudit.get();
             switch (runSynchronisation(run, reloadFailure)) {
             case SyncRun::Done: outcome = QStringLiteral("同步农合用户信息数据成功"); break;
             case SyncRun::Failed:

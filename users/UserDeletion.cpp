@@ -4,6 +4,7 @@
 #include "HrTransaction.h"
 #include "TextRules.h"
 #include "URCMSObjValueClass.h"
+#include "UserAudit.h"
 
 QString UserDeletion::enteredByCondition(const BusinessTable &table, const QString &pattern, const QString &orGap)
 {
@@ -39,8 +40,13 @@ void UserDeletion::run()
 {
     // An answer lost on the way back leaves the user in the database, and the
     // failure is raised: a delete is never reported done that may not be.
+    const bool audited = m_audit && m_audit->kept(m_session);  // asked outside the transaction
     HrTransaction transaction(m_session);
+    // Read inside the transaction, so that the row kept is the row deleted.
+    const data::DataPacket row = audited ? UserAudit::userRow(m_session, m_userCode) : data::DataPacket();
     if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(m_userCode)))
         throw Refused();
+    if (audited && !row.rows.isEmpty())
+        m_audit->write(m_session, UserAudit::entryFor(UserAudit::Kind::Deleted, row, data::DataPacket()));
     transaction.commit();
 }

@@ -5,6 +5,7 @@
 #include "LumoError.h"
 
 class HostSession;
+class UserAudit;
 struct BusinessTable;
 
 // Deleting a user account. A user who entered a record of any business table
@@ -26,6 +27,9 @@ public:
     // Whether a business table holds a record the user entered: such a user
     // cannot be deleted.
     bool referenced();
+    // Where the database keeps the trail of changes, the delete writes its
+    // row there, the user's whole row, in the delete's transaction.
+    void setAudit(UserAudit *audit) { m_audit = audit; }
     // Deletes the user; rolled back and raised again on any failure,
     // Refused included. Ask referenced() first.
     void run();
@@ -42,4 +46,5 @@ public:
 private:
     HostSession &m_session;
     const QString m_userCode;
+    UserAudit *m_audit = nullptr;
 };

@@ -22,7 +22,7 @@ QString HostConfig::usage()
         "  --app-path DIR       setup.ini 所在目录\n"
         "  --module FILE        模块文件 libLumoUserMag.so\n"
         "  --create-demo        数据库文件不存在时创建演示数据库\n"
-        "  --demo-size A,U      演示数据的行政区划数和用户数\n"
+        "  --demo-size A,U[,T]  演示数据的行政区划数、用户数和操作日志行数\n"
         "  --login-timeout S    ODBC 登录超时秒数 (默认 10)\n"
         "  --screenshot FILE    显示窗口后保存截图并退出\n"
         "  -h, --help           显示本帮助并退出\n"
@@ -135,13 +135,15 @@ HostConfig HostConfig::fromArguments(const QStringList &arguments)
     result.createDemo = parser.isSet(o.createDemo);
     if (parser.isSet(o.demoSize)) {
         const QStringList parts = parser.value(o.demoSize).split(QLatin1Char(','));
-        bool ok1 = false, ok2 = false;
-        if (parts.size() == 2) {
+        bool ok1 = false, ok2 = false, ok3 = true;
+        if (parts.size() == 2 || parts.size() == 3) {
             result.demoAreas = parts[0].toInt(&ok1);
             result.demoUsers = parts[1].toInt(&ok2);
+            if (parts.size() == 3)
+                result.demoTrailRows = parts[2].toInt(&ok3);
         }
-        if (!ok1 || !ok2 || result.demoAreas <= 0 || result.demoUsers <= 0)
-            throw data::LumoError(QStringLiteral("--demo-size 需要两个正整数, 例如 1000,3000"));
+        if (!ok1 || !ok2 || !ok3 || result.demoAreas <= 0 || result.demoUsers <= 0 || result.demoTrailRows < 0)
+            throw data::LumoError(QStringLiteral("--demo-size 需要两个正整数及可选的操作日志行数, 例如 1000,3000 或 1000,3000,1000000"));
     }
     const QString timeout = pick(o.loginTimeout, QStringLiteral("Databases/LoginTimeout"));
     if (!timeout.isEmpty()) {

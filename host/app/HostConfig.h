@@ -18,6 +18,7 @@ struct HostConfig
     bool createDemo = false;  // create the demo databases when they are missing
     int demoAreas = 0;        // 0: the default county
     int demoUsers = 0;
+    int demoTrailRows = 0;  // rows of the demo's trail of user changes; 0: one per user
     int loginTimeoutSeconds = 10;
 
     // Reads the ini file, then the arguments (argv[0] excluded). Raises

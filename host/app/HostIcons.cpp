@@ -119,10 +119,21 @@ void drawInfo(QPainter &p)
     p.drawRect(QRectF(14, 13.5, 4, 11));
 }
 
+// A key: a password set back.
+void drawKey(QPainter &p)
+{
+    drawDisc(p, QColor(200, 150, 30));
+    p.setPen(QPen(Qt::white, 2.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(7, 12, 8, 8));
+    p.drawLine(QPointF(15, 16), QPointF(25, 16));
+    p.drawLine(QPointF(22, 16), QPointF(22, 20));
+}
+
 } // namespace
 
 QList<QIcon> toolbarImages()
 {
     return {drawIcon(drawPlus),      drawIcon(drawPencil), drawIcon(drawCross), drawIcon(drawSync),
-            drawIcon(drawMagnifier), drawIcon(drawSheet),  drawIcon(drawInfo)};
+            drawIcon(drawMagnifier), drawIcon(drawSheet),  drawIcon(drawInfo),  drawIcon(drawKey)};
 }

@@ -89,6 +89,7 @@ void createDemoDatabasesIfMissing(const HostConfig &config)
     DemoData::Options options;
     options.areas = config.demoAreas;
     options.users = config.demoUsers;
+    options.trailRows = config.demoTrailRows;
     options.pinyin = SearchCodes::pinyinInitials;
     options.wubi = SearchCodes::wubiInitials;
     DemoData::create(sides[0].file, sides[1].file, options, DemoData::ExistingFiles::Skip);

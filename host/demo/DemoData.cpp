@@ -9,6 +9,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -444,6 +446,56 @@ private:
     bool m_withStamps;
 };
 
+// The trail of user changes, made in the database from the users written: a
+// 新增 row for each user, when and by whom the user was entered; then, up to
+// the rows asked for, later changes of the users in turn (an edit, a password
+// reset, a move, a synchronisation), about every half minute after the last
+// user was entered, by both logins from two machines. Made by SQL, so that a
+// large trail costs neither a copy of the users nor a statement per row.
+int insertTrail(SqliteDatabase &db, int rows)
+{
+    db.execute(QStringLiteral(
+        "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
+        "SELECT InpDate, InpPerCode, 'DEMO-PC1', '新增', UserCode, UserName, CASE WHEN ContactType IS NULL THEN "
+        "json_array(json_array('UserCode', NULL, UserCode), json_array('UserName', NULL, UserName), "
+        "json_array('Spell', NULL, Spell), json_array('FiveStrokes', NULL, FiveStrokes), "
+        "json_array('OrgCode', NULL, OrgCode), json_array('Grade', NULL, Grade), "
+        "json_array('PassWord', NULL, '已更改')) ELSE "
+        "json_array(json_array('UserCode', NULL, UserCode), json_array('UserName', NULL, UserName), "
+        "json_array('Spell', NULL, Spell), json_array('FiveStrokes', NULL, FiveStrokes), "
+        "json_array('OrgCode', NULL, OrgCode), json_array('Grade', NULL, Grade), "
+        "json_array('ContactType', NULL, ContactType), json_array('PassWord', NULL, '已更改')) END "
+        "FROM p_User ORDER BY rowid"));
+    const auto count = [&db](const QString &sql) {
+        qint64 value = 0;
+        db.forEachStatement(sql, [&value](SqliteStatement &statement) {
+            if (statement.step())
+                value = sqlite3_column_int64(statement.handle(), 0);
+        });
+        return value;
+    };
+    const qint64 users = count(QStringLiteral("SELECT count(*) FROM p_User"));
+    const qint64 later = rows - count(QStringLiteral("SELECT count(*) FROM TSys_UserAudit"));
+    if (users > 0 && later > 0) {
+        db.execute(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1), "
+            "last(at) AS (SELECT max(InpDate) FROM p_User) "
+            "INSERT INTO TSys_UserAudit (AuditTime, OperatorCode, MachineName, Kind, UserCode, UserName, Changes) "
+            "SELECT datetime(last.at, '+' || (i * 35 + 60) || ' seconds'), "
+            "CASE WHEN i % 3 = 0 THEN 'clerk' ELSE 'admin' END, CASE WHEN i % 3 = 0 THEN 'DEMO-PC2' ELSE 'DEMO-PC1' END, "
+            "CASE i % 4 WHEN 0 THEN '修改' WHEN 1 THEN '重置密码' WHEN 2 THEN '调整单位' ELSE '同步' END, "
+            "u.UserCode, u.UserName, CASE i % 4 "
+            "WHEN 0 THEN json_array(json_array('ContactType', u.ContactType, '1390000' || substr('0000' || (i % 10000), -4))) "
+            "WHEN 1 THEN json_array(json_array('PassWord', '已更改', '已更改')) "
+            "WHEN 2 THEN json_array(json_array('OrgCode', u.OrgCode, u.OrgCode)) "
+            "ELSE json_array(json_array('UserName', u.UserName, u.UserName)) END "
+            "FROM n, last JOIN p_User u ON u.rowid = 1 + i % %2")
+                       .arg(later)
+                       .arg(users));
+    }
+    return int(count(QStringLiteral("SELECT count(*) FROM TSys_UserAudit")));
+}
+
 struct DictItem
 {
     int dict;
@@ -630,7 +682,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
         const QString which = hrExists ? hrFile : rcmsFile;
         throw data::LumoError(QStringLiteral("演示数据库文件已存在, 不会覆盖: %1").arg(which));
     }
-    if (options.areas < 0 || options.users < 0)
+    if (options.areas < 0 || options.users < 0 || options.trailRows < 0)
         throw data::LumoError(QStringLiteral("演示数据的地区数和用户数不能为负"));
 
     Generator g(options);
@@ -640,6 +692,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
     // made. Both or neither: on any failure every file this run made goes.
     QStringList made;
     std::exception_ptr failure;
+    int trailRows = 0;
     {
         std::optional<NewDatabase> hr;
         std::optional<NewDatabase> rcms;
@@ -670,6 +723,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
                         (*rcmsUsers)(u);
                 });
             if (hr) {
+                trailRows = insertTrail(hr->db(), options.trailRows);
                 finishHealthRecord(hr->db(), g);
                 hr->db().commit();
             }
@@ -695,6 +749,7 @@ Summary create(const QString &hrFile, const QString &rcmsFile, const Options &op
     summary.hrUsers = g.hrUserCount;
     summary.rcmsUsers = g.rcmsUserCount;
     summary.businessRows = int(g.businessRows.size());
+    summary.trailRows = trailRows;
     summary.adminRcmsAreaCode = g.adminRcmsArea;
     return summary;
 }

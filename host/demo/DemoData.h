@@ -18,6 +18,8 @@
 // The RCMS users mostly agree with the health-record users; some differ, some
 // are missing on one side or the other, so that synchronising has work to do.
 // Some users have entered business records, so that deleting them is refused.
+// The trail of user changes holds each user's 新增 and, for a larger trail,
+// later edits, password resets, moves and synchronisations of them.
 namespace DemoData {
 
 // The two demo logins.
@@ -34,6 +36,7 @@ struct Options
 {
     int areas = 0;   // rows of P_XZQH; 0 gives one county (222 areas)
     int users = 0;   // ordinary users besides the two logins; 0 gives 400
+    int trailRows = 0;  // rows of the trail of user changes; 0 gives one 新增 per user
     quint32 seed = 20240105;
     Coder pinyin;    // search codes of names; empty: a simple stand-in
     Coder wubi;
@@ -53,6 +56,7 @@ struct Summary
     int hrUsers = 0;        // rows of the health-record p_User
     int rcmsUsers = 0;      // rows of the RCMS p_User
     int businessRows = 0;   // rows in the 32 checked tables
+    int trailRows = 0;      // rows of the trail of user changes
     QString adminRcmsAreaCode;  // the admin's unit area in RCMS numbering
 };
 

@@ -39,13 +39,29 @@ QString literalOf(sqlite3_stmt *statement, int column)
     return sqlQuoted(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
 }
 
+// Columns the server numbers itself: copied, they would leave its counter
+// behind the rows, and the next row written would take a number in use.
+bool serverNumbered(const QString &table, const QString &column)
+{
+    return table.compare(QLatin1String("TSys_UserAudit"), Qt::CaseInsensitive) == 0
+        && column.compare(QLatin1String("AuditID"), Qt::CaseInsensitive) == 0;
+}
+
 void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &server)
 {
-    file.forEachStatement(QStringLiteral("SELECT * FROM \"%1\"").arg(table), [&](SqliteStatement &rows) {
+    QStringList columns;
+    file.forEachStatement(QStringLiteral("SELECT * FROM \"%1\" LIMIT 0").arg(table), [&](SqliteStatement &rows) {
+        for (int c = 0; c < rows.columnCount(); ++c) {
+            const QString column = QString::fromUtf8(sqlite3_column_name(rows.handle(), c));
+            if (!serverNumbered(table, column))
+                columns << column;
+        }
+    });
+    // In the file's order, which the server's numbers then follow.
+    const QString select = QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY rowid")
+                               .arg(columns.join(QStringLiteral("\", \"")), table);
+    file.forEachStatement(select, [&](SqliteStatement &rows) {
         sqlite3_stmt *handle = rows.handle();
-        QStringList columns;
-        for (int c = 0; c < rows.columnCount(); ++c)
-            columns << QString::fromUtf8(sqlite3_column_name(handle, c));
         const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QStringLiteral(", ")));
         QStringList values;
         auto flush = [&] {
@@ -94,6 +110,10 @@ void copy(const QString &demoFile, OdbcConnection &server, SchemaDatabase databa
                               while (statement.step())
                                   tables << QString::fromUtf8(reinterpret_cast<const char *>(
                                       sqlite3_column_text(statement.handle(), 0)));
+                          });
+    // SQLite's own tables (the counter of AUTOINCREMENT keys) stay in the file.
+    tables.removeIf([](const QString &table) {
+        return table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
                           });
     server.begin();
     try {

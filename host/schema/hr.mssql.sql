@@ -84,6 +84,32 @@ CREATE TABLE TSys_UserSyncLogDet (
     CONSTRAINT PK_TSys_UserSyncLogDet PRIMARY KEY (LogID, UserCode)
 );
 
+-- The trail of changes to p_User: one row per change of one user (新增, 修改,
+-- 删除, 重置密码, 调整单位, 恢复, 导入, 同步), written in the change's own
+-- transaction. Changes holds the changed columns as a JSON array of
+-- [column, before, after]; a password reads 已更改 there. A deleted user's row
+-- is kept whole, its stored password in PassWord, so that it can be restored.
+-- The indexes serve the trail's view: newest first, by time, operator, user
+-- code, user name or kind.
+CREATE TABLE TSys_UserAudit (
+    AuditID bigint IDENTITY(1,1) NOT NULL,
+    AuditTime datetime NOT NULL,
+    OperatorCode nvarchar(20),
+    MachineName nvarchar(64),
+    Kind nvarchar(10) NOT NULL,
+    UserCode nvarchar(20) NOT NULL,
+    UserName nvarchar(50),
+    SyncLogID nvarchar(20),
+    PassWord nvarchar(50),
+    Changes nvarchar(max),
+    CONSTRAINT PK_TSys_UserAudit PRIMARY KEY (AuditID)
+);
+CREATE INDEX IX_TSys_UserAudit_Time ON TSys_UserAudit (AuditTime);
+CREATE INDEX IX_TSys_UserAudit_Operator ON TSys_UserAudit (OperatorCode, AuditTime);
+CREATE INDEX IX_TSys_UserAudit_User ON TSys_UserAudit (UserCode, AuditTime);
+CREATE INDEX IX_TSys_UserAudit_Name ON TSys_UserAudit (UserName, AuditTime);
+CREATE INDEX IX_TSys_UserAudit_Kind ON TSys_UserAudit (Kind, AuditTime);
+
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
 -- deleted; the check searches each column with a prefix LIKE, hence the indexes.

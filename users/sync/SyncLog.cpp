@@ -166,14 +166,18 @@ QStringList SyncLog::changeStatements(const QString &logId, const QVector<SyncPr
     return statements;
 }
 
-QString SyncLog::write(const Run &run, const QVector<SyncPreview::Change> &changes)
+QString SyncLog::write(const Run &run, const QVector<SyncPreview::Change> &changes, const QString &id,
+                       const std::function<QString(const QString &, const QString &)> &relinked)
 {
     for (int attempt = 1;; ++attempt) {
-        const QString logId = newId(run.started, m_random());
+        const QString logId = attempt == 1 && !id.isEmpty() ? id : newId(run.started, m_random());
         try {
             HrTransaction transaction(m_session);
             if (!m_session.ExecHrSql(runStatement(logId, run)))
                 throw data::LumoError(QStringLiteral("写入同步记录失败"));
+            if (!id.isEmpty() && logId != id && relinked)
+                if (!m_session.ExecHrSql(relinked(id, logId)))
+                    throw data::LumoError(QStringLiteral("写入同步记录失败"));
             for (const QString &sql : changeStatements(logId, changes))
                 if (!m_session.ExecHrSql(sql))
                     throw data::LumoError(QStringLiteral("写入同步记录失败"));

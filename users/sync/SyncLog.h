@@ -48,7 +48,13 @@ public:
     // undoes the users a run wrote. A try that fails is tried again under a
     // new id (another desktop may have taken it). Returns the id; raises
     // data::LumoError with the last try's failure.
-    QString write(const Run &run, const QVector<SyncPreview::Change> &changes = {});
+    // id: the id to try first (nextId()), one that rows written beforehand
+    // already name; relinked: when a later try takes another id, the statement
+    // that moves those rows to it, run in the same transaction.
+    QString write(const Run &run, const QVector<SyncPreview::Change> &changes = {}, const QString &id = QString(),
+                  const std::function<QString(const QString &from, const QString &to)> &relinked = {});
+    // A new id for a run that started then.
+    QString nextId(const QDateTime &started) { return newId(started, m_random()); }
 
     // A run's id: the start time to the millisecond, so that the newest sorts
     // first, then three random characters from 0-9 and a-z (one case: the

@@ -6,12 +6,44 @@
 #include "LumoError.h"
 #include "SqlSecrets.h"
 #include "SyncLog.h"
+#include "TextRules.h"
 #include "URCMSObjValueClass.h"
+#include "UserAudit.h"
 #include "UserSync.h"
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcUserSync, "lumo.users.sync")
+
+// The trail's row of a user the run writes: a new user's columns, or the
+// columns whose texts differ.
+UserAudit::Entry auditEntry(const QString &code, const std::optional<UserSync::Texts> &was,
+                            const UserSync::Texts &now, const QString &logId, const QDateTime &at)
+{
+    // In the order of UserSync::Texts.
+    static const QString columns[] = {QStringLiteral("UserName"), QStringLiteral("Spell"),
+                                      QStringLiteral("FiveStrokes"), QStringLiteral("OrgCode"),
+                                      QStringLiteral("Grade"), QStringLiteral("PassWord"),
+                                      QStringLiteral("ContactType")};
+    UserAudit::Entry entry;
+    entry.kind = UserAudit::Kind::Synced;
+    entry.userCode = code;
+    entry.userName = now[0];
+    entry.syncLogId = logId;
+    entry.at = at;
+    if (!was)
+        entry.changes.append({QStringLiteral("UserCode"), std::nullopt, code});
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (was && (*was)[i] == now[i])
+            continue;
+        const bool password = i == 5;
+        entry.changes.append({columns[i],
+                              was ? std::optional<QString>(password ? UserAudit::PasswordChanged : (*was)[i])
+                                  : std::nullopt,
+                              password ? UserAudit::PasswordChanged : now[i]});
+    }
+    return entry;
+}
 
 // Raised from the progress report when the caller asks to stop: the run is
 // rolled back as for a failure, and told apart from one.
@@ -40,23 +72,43 @@ SyncRun::End SyncRun::run()
         qCWarning(lcUserSync).noquote() << "the check for the synchronisation log failed; the run is not logged:"
                                         << maskSecrets(data::LumoError::of(e).message());
     }
-    // Written after the transaction ended, in one of its own.
-    const auto writeLog = [this, &log](const SyncLog::Run &row, const QVector<SyncPreview::Change> &changes) {
+    SyncLog::Run logRow;
+    logRow.started = clock ? clock() : QDateTime::currentDateTime();
+    logRow.login = m_session.UserCode;
+    // Chosen now: the trail's rows, written during the run, name it.
+    const QString logId = m_logged ? log.nextId(logRow.started) : QString();
+    bool audited = false;
+    // Written after the transaction ended, in one of its own; a row written
+    // under another id than the one chosen takes the trail's rows with it.
+    const auto writeLog = [&](const SyncLog::Run &row, const QVector<SyncPreview::Change> &changes) {
+        std::function<QString(const QString &, const QString &)> relinked;
+        if (audited)
+            relinked = [](const QString &from, const QString &to) {
+                return QStringLiteral("Update TSys_UserAudit Set SyncLogID = %1 Where SyncLogID = %2")
+                    .arg(QuotedStr(to), QuotedStr(from));
+            };
         try {
-            log.write(row, changes);
+            log.write(row, changes, logId, relinked);
         } catch (const std::exception &logFailure) {
             m_logFailure = data::LumoError::of(logFailure).cause();
             qCWarning(lcUserSync).noquote() << "the run's log row was not written:"
                                             << maskSecrets(data::LumoError::of(logFailure).message());
         }
     };
-    SyncLog::Run logRow;
-    logRow.started = clock ? clock() : QDateTime::currentDateTime();
-    logRow.login = m_session.UserCode;
     m_clock.start();
     try {
+        // Asked outside the transaction, as the log's probe is.
+        audited = audit && audit->kept(m_session);
         HrTransaction transaction(m_session);
         UserSync sync(m_session);
+        // Every row carries the run's start, the time its log row gives.
+        if (audited)
+            sync.alsoInsert = UserSync::AlsoInsert{
+                UserAudit::insertHead(),
+                [this, &logId, &logRow](const QString &code, const std::optional<UserSync::Texts> &was,
+                                        const UserSync::Texts &now) {
+                    return audit->values(m_session, auditEntry(code, was, now, logId, logRow.started));
+                }};
         sync.onUser = [this](const QString &code, const std::optional<UserSync::Texts> &was,
                              const UserSync::Texts &now) { m_ran.add(code, was, now); };
         sync.onUnchanged = [this] { ++m_ran.same; };

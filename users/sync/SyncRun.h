@@ -11,6 +11,7 @@
 #include "SyncPreview.h"
 
 class HostSession;
+class UserAudit;
 class UserSync;
 
 // One synchronisation of the RCMS users into the health-record database, in a
@@ -46,6 +47,10 @@ public:
     std::function<QDateTime()> clock;
     // The random part of the log row's id; the system's when not set.
     std::function<quint32()> logIdRandom;
+    // The trail of changes, lent: where the database keeps it, each user the
+    // run writes gets a row there (同步, naming the run's log row) in the
+    // run's transaction. Without one the run records nothing there.
+    UserAudit *audit = nullptr;
 
     // Runs once. What the callbacks raise ends the run as a failure of
     // its own, except onEnded's, which goes on to the caller.

@@ -33,7 +33,8 @@ public:
     SyncStatementRunner(const SyncStatementRunner &) = delete;
     SyncStatementRunner &operator=(const SyncStatementRunner &) = delete;
 
-    // Hands on the statement of the user-th user of the run (1-based, rising).
+    // Hands on a statement of the user-th user of the run (1-based, never
+    // falling: a user's statements come one after another).
     void add(int user, const QString &userCode, QString sql);
     // Waits until every statement handed on has run, or one has failed.
     void finish();

@@ -39,6 +39,10 @@ private:
     QString m_text;
 };
 
+// Rows per insert of the rows a run adds beside its users: few statements
+// for a large run, well within what SQL Server takes in one VALUES list.
+constexpr int kAlsoRowsPerInsert = 200;
+
 } // namespace
 
 UserSync::Columns::Columns(const data::ClientDataSet &ds)
@@ -165,6 +169,15 @@ void UserSync::run(const std::function<void(int, int)> &progress)
         ~Running() { runner = nullptr; }
     } running{m_runner = &statements};
     int workedOut = 0, reported = 0;
+    QString alsoRows;  // the insert filling, with alsoCount rows
+    int alsoCount = 0;
+    QString lastWritten;
+    const auto flushAlso = [&](int user, const QString &code) {
+        if (alsoCount > 0)
+            statements.add(user, code, std::move(alsoRows));
+        alsoRows = QString();
+        alsoCount = 0;
+    };
     const auto reportDone = [&] {
         for (const int done = statements.usersDone(workedOut); reported < done;)
             progress(++reported, total);
@@ -190,7 +203,14 @@ void UserSync::run(const std::function<void(int, int)> &progress)
                 QString sql = statementFor(codeText, now, was ? &*was : nullptr);
                 if (onUser)
                     onUser(codeText, was, now);
+                lastWritten = codeText;
                 statements.add(workedOut + 1, codeText, std::move(sql));
+                if (alsoInsert) {
+                    alsoRows += alsoRows.isEmpty() ? alsoInsert->head : QStringLiteral(", ");
+                    alsoRows += alsoInsert->values(codeText, was, now);
+                    if (++alsoCount == kAlsoRowsPerInsert)
+                        flushAlso(workedOut + 1, codeText);
+                }
                 pairing.wroteCurrent();
             }
         } catch (...) {
@@ -200,6 +220,7 @@ void UserSync::run(const std::function<void(int, int)> &progress)
         reportDone();
         source->Next();
     }
+    flushAlso(workedOut, lastWritten);
     statements.finish();
     reportDone();
 }

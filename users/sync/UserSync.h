@@ -66,6 +66,16 @@ public:
     // are unchanged.
     std::function<void(const QString &code, const std::optional<Texts> &was, const Texts &now)> onUser;
     std::function<void()> onUnchanged;
+    // A row the run inserts for each user it writes (the trail of changes),
+    // in the run's transaction: the insert's head, and the user's values.
+    // The rows go in inserts of many users each, among the users' statements;
+    // a failing one is reported as the failure of the last user it holds.
+    struct AlsoInsert
+    {
+        QString head;
+        std::function<QString(const QString &code, const std::optional<Texts> &was, const Texts &now)> values;
+    };
+    std::optional<AlsoInsert> alsoInsert;
 
     // The statement for a source user (its code and texts) against the texts
     // of the health-record user it pairs with (none when null): the insert, the

@@ -1,0 +1,35 @@
+#include "PasswordReset.h"
+
+#include "HrTransaction.h"
+#include "TextRules.h"
+#include "URCMSObjValueClass.h"
+#include "UserAudit.h"
+
+QString PasswordReset::question(const QVector<User> &users)
+{
+    if (users.isEmpty())
+        return QString();
+    const QString first = QStringLiteral("%1(%2)").arg(users.first().name, users.first().code);
+    return users.size() == 1 ? QStringLiteral("确定将 %1 的密码重置为初始密码?").arg(first)
+                             : QStringLiteral("确定将 %1 等 %2 人的密码重置为初始密码?").arg(first).arg(users.size());
+}
+
+void PasswordReset::run()
+{
+    const bool audited = m_audit && m_audit->kept(m_session);  // asked outside the transaction
+    HrTransaction transaction(m_session);
+    for (const User &user : m_users) {
+        if (!m_session.ExecHrSql(QStringLiteral("Update p_User Set PassWord = ") + QuotedStr(m_password)
+                                 + QStringLiteral(" Where UserCode = ") + QuotedStr(user.code)))
+            throw Refused();
+        if (audited) {
+            UserAudit::Entry entry;
+            entry.kind = UserAudit::Kind::PasswordReset;
+            entry.userCode = user.code;
+            entry.userName = user.name;
+            entry.changes.append({QStringLiteral("PassWord"), UserAudit::PasswordChanged, UserAudit::PasswordChanged});
+            m_audit->write(m_session, entry);
+        }
+    }
+    transaction.commit();
+}
