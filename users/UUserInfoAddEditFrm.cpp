@@ -2,10 +2,6 @@
 
 #include <QBoxLayout>
 #include <QLineEdit>
-#include <QResizeEvent>
-#include <QScreen>
-
-#include <algorithm>
 
 #include "ClientDataSet.h"
 #include "HostCall.h"
@@ -32,16 +28,6 @@ constexpr int kAreaCodeLength = 11;
 constexpr int kLabelX = 20;
 constexpr int kEditX = 90;
 constexpr int kRowHeight = 22;
-// The unit row as designed: the code editor's least width, and where the name
-// editor ends (with the contact details) and how far from the editor area's
-// right edge it ends when the dialog is wider.
-constexpr int kOrgCodeWidth = 100;
-constexpr int kOrgNameRight = kEditX + 400;
-constexpr int kOrgRowRightMargin = 44;
-constexpr int kEdt1X = 380;
-constexpr int kEdt1FromNameEnd = kEdt1X - kOrgNameRight;
-// Unit codes have twelve digits.
-const QString kWidestUnitCode = QStringLiteral("000000000000");
 
 TcxLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent, int x, int y)
 {
@@ -97,7 +83,7 @@ void TUserInfoAddEditForm::buildEditors()
     lblSNStar = makeStar(QStringLiteral("lblSNStar"), QStringLiteral("*"), client, kEditX + 156, y);
     lblFreeSerials = makeLabel(QStringLiteral("lblFreeSerials"), QString(), client, kEditX + 176, y);
     lblFreeSerials->resize(110, kRowHeight - 4);
-    Edt1 = makeEditor<TcxDBMaskEdit>(QStringLiteral("Edt1"), QString(), client, kEdt1X, 8, 130);
+    Edt1 = makeEditor<TcxDBMaskEdit>(QStringLiteral("Edt1"), QString(), client, 380, 8, 130);
 
     y += 30;
     lblUserName = makeLabel(QStringLiteral("lblUserName"), QStringLiteral("用户姓名:"), client, kLabelX, y);
@@ -525,43 +511,4 @@ void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardMo
     if (EdtOrgCode->EditValue().toString().isEmpty() && !code.toString().isEmpty())
         keepChosenUnit();
     showWholeUnitName();
-}
-
-void TUserInfoAddEditForm::resizeEvent(QResizeEvent *event)
-{
-    THREditBaseMultilistForm::resizeEvent(event);
-    layoutUnitRow();
-}
-
-void TUserInfoAddEditForm::layoutUnitRow()
-{
-    if (!EdtOrgCode)
-        return;
-    const int codeWidth = std::max({kOrgCodeWidth, EdtOrgCode->WidthToShow(kWidestUnitCode),
-                                    EdtOrgCode->WidthToShow(EdtOrgCode->Text())});
-    EdtOrgCode->resize(codeWidth, kRowHeight);
-    const int nameX = EdtOrgCode->x() + codeWidth + 2;
-    const int nameRight = std::max(kOrgNameRight, TabCtlClient->width() - kOrgRowRightMargin);
-    EdtOrgName->setGeometry(nameX, EdtOrgName->y(), nameRight - nameX, kRowHeight);
-    lblOrgStar->move(nameRight + 4, lblOrgStar->y());
-    // The contact details end with the name, and the code in the corner keeps
-    // to the corner, clear of the title centred over a wider dialog.
-    EdtContactType->resize(nameRight - EdtContactType->x(), kRowHeight);
-    Edt1->move(nameRight + kEdt1FromNameEnd, Edt1->y());
-}
-
-void TUserInfoAddEditForm::showWholeUnitName()
-{
-    layoutUnitRow();
-    const int missing = EdtOrgName->WidthToShow(EdtOrgName->Text()) - EdtOrgName->width();
-    if (missing <= 0 || !screen())
-        return;
-    const QRect room = screen()->availableGeometry();
-    const int margins = frameGeometry().width() - width();
-    const int wanted = std::min(width() + missing, room.width() - margins);
-    if (wanted <= width())
-        return;
-    resize(wanted, height());
-    if (isVisible() && frameGeometry().right() > room.right())
-        move(std::max(room.left(), room.right() - frameGeometry().width()), y());
 }

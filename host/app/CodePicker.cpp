@@ -231,16 +231,16 @@ CodePickerDialog::CodePickerDialog(CodePicker *picker, HostSession *session, boo
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_ok = new QPushButton(QStringLiteral("确定"), this);
-    m_ok->setObjectName(QStringLiteral("BtnOK"));
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("BtnOK"));
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("BtnCancel"));
-    m_ok->setAutoDefault(false);
+    ok->setAutoDefault(false);
     cancel->setAutoDefault(false);
-    buttons->addWidget(m_ok);
+    buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
-    connect(m_ok, &QPushButton::clicked, this, &CodePickerDialog::chooseCurrent);
+    connect(ok, &QPushButton::clicked, this, &CodePickerDialog::chooseCurrent);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_timer = new QTimer(this);
@@ -287,15 +287,17 @@ void CodePickerDialog::search()
     for (const auto &c : CodePicker::parseFieldList(m_picker->property("FieldList").toString()))
         headers << c.caption;
     const QString text = m_search->text();
+    // A picker without a table or fields cannot search at all: that is raised
+    // to whoever opened it.
+    const QString sql = m_picker->searchStatement(text);
     // Whatever the outcome, what is on show belongs to this text: a failed
-    // search shows no rows.
+    // query shows no rows.
     m_searchedText = text;
     m_searched = true;
     QElapsedTimer clock;
     clock.start();
     data::DataPacket packet;
     try {
-        const QString sql = m_picker->searchStatement(text);
         packet = m_healthRecord ? m_session->OpenHrData(sql) : m_session->OpenRcmsData(sql);
     } catch (const data::LumoError &e) {
         m_rows->setRows(headers, {});

@@ -13,7 +13,6 @@ class CodePickerRows;
 class QAbstractItemModel;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTableView;
 class QTimer;
 
@@ -116,7 +115,6 @@ private:
     QTableView *m_table;
     CodePickerRows *m_rows;
     QLabel *m_status;
-    QPushButton *m_ok;
     QTimer *m_timer;
     QVariantList m_chosen;
     // The text whose rows are on show, once a search has run.
