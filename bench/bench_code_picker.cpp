@@ -1,11 +1,12 @@
 // The code picker's search on 10,000 units, run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_code_picker
-// Target: every search answers well within the search time (2000 ms by default)
-// that the picker waits after the last key before it queries.
+// Target: every search answers within the picker's prompt limit
+// (CodePickerDialog::kPromptSearchMs, 50 ms), so that the list follows each key
+// at once and the search time (2000 ms by default) is never waited.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QStandardItemModel>
+#include <QAbstractItemModel>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -65,7 +66,8 @@ int main(int argc, char **argv)
     const int searchTime = 2000;
     CodePickerDialog dialog(&picker, &session, true, searchTime, nullptr);
 
-    std::printf("picker search on %d units (search time %d ms):\n", units, searchTime);
+    const qint64 prompt = CodePickerDialog::kPromptSearchMs;
+    std::printf("picker search on %d units (follows each key when within %lld ms):\n", units, static_cast<long long>(prompt));
     for (const QString &text : {QString(), QStringLiteral("4"), QStringLiteral("41010100"), QStringLiteral("Q"),
                                 QStringLiteral("QS"), QStringLiteral("ZZ"), QStringLiteral("GI"),
                                 QStringLiteral("410101099")}) {
@@ -75,7 +77,7 @@ int main(int argc, char **argv)
         dialog.search();
         const double ms = timer.nsecsElapsed() / 1e6;
         std::printf("  %-12s %6d rows shown  %8.1f ms  %s\n", qPrintable(text.isEmpty() ? QStringLiteral("(empty)") : text),
-                    dialog.model()->rowCount(), ms, ms < searchTime ? "within" : "OVER");
+                    dialog.model()->rowCount(), ms, ms <= prompt ? "at once" : "OVER: waits for the search time");
     }
 
     // Searches by a part of the unit's name, as a person types it: the median

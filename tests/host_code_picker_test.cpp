@@ -1,7 +1,7 @@
 // The code picker's search on the host's real SQLite session: what each typed
 // text finds, in which order, with the wildcards of Like typed as plain text.
 #include <QLineEdit>
-#include <QStandardItemModel>
+#include <QAbstractItemModel>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ protected:
         dialog.search();
         QStringList codes;
         for (int r = 0; r < dialog.model()->rowCount(); ++r)
-            codes << dialog.model()->item(r, 0)->text();
+            codes << dialog.model()->index(r, 0).data().toString();
         return codes;
     }
 

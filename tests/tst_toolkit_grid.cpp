@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStandardItemModel>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "TcxGridDBColumn.h"
 #include "TcxGridDBTableView.h"
 #include "TcxGridDataModel.h"
+#include "TableColumnFit.h"
 #include "TcxStyle.h"
 #include "toolkit_fixtures.h"
 
@@ -75,6 +77,7 @@ private slots:
     void doubleClickRaisesOnDblClick();
     void viewsAreReadOnlyWholeRowViews();
     void bestFitShowsEveryTextWholeInTheCurrentFont();
+    void plainTablesKeepTheirTextsWholeAndFillTheWidth();
 };
 
 void TestToolkitGrid::showsColumnsAndCells()
@@ -348,6 +351,40 @@ void TestToolkitGrid::bestFitShowsEveryTextWholeInTheCurrentFont()
     table->setFont(larger);
     g.view->ApplyBestFit();
     QVERIFY(fitsEveryText());
+}
+
+// The preview's and the log's tables: codes and long unit names whole, a
+// hidden key column taking no room, the last column over the free width.
+void TestToolkitGrid::plainTablesKeepTheirTextsWholeAndFillTheWidth()
+{
+    QStandardItemModel model(0, 4);
+    model.setHorizontalHeaderLabels({"编号", "用户代码", "原值", "新值"});
+    model.appendRow({new QStandardItem("7"), new QStandardItem("34010110100102"),
+                     new QStandardItem("所属单位=青山县疾病预防控制中心慢性非传染性疾病防治科"),
+                     new QStandardItem("所属单位=青山县人民医院")});
+    QTableView table;
+    table.setModel(&model);
+    table.horizontalHeader()->setStretchLastSection(true);  // as tables usually are
+    table.setColumnHidden(0, true);
+    table.resize(400, 200);
+    auto *fit = new TableColumnFit(&table, {0, 0, 0, 150});
+    table.show();
+    QHeaderView *header = table.horizontalHeader();
+    const auto fits = [&] {
+        for (int c = 1; c < 4; ++c) {
+            if (header->sectionSize(c) < static_cast<QAbstractItemView &>(table).sizeHintForColumn(c))
+                return false;
+        }
+        return header->sectionViewportPosition(1) == 0 && header->sectionSize(3) >= 150;
+    };
+    QVERIFY(fits());
+    // Wider than the texts: the last column takes what is left.
+    table.resize(1400, 200);
+    QTRY_COMPARE(header->sectionViewportPosition(3) + header->sectionSize(3), table.viewport()->width());
+    // A longer text after a refit.
+    model.setItem(0, 3, new QStandardItem(QString(120, QChar(0x540D))));
+    fit->refit();
+    QVERIFY(fits());
 }
 
 QTEST_MAIN(TestToolkitGrid)

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QLineEdit>
+#include <QStyleOptionFrame>
 
 #include <memory>
 
@@ -17,6 +18,7 @@
 #include "TcxMaskEdit.h"
 #include "TcxTabControl.h"
 #include "UUserInfoAddEditFrm.h"
+#include "Screenshot.h"
 #include "UserDatabases.h"
 
 namespace {
@@ -53,6 +55,23 @@ QLineEdit *line(TcxCustomEdit *editor)
     return qobject_cast<QLineEdit *>(editor->innerWidget());
 }
 
+// Whether a line edit shows its whole text: the text's width within the room
+// QLineEdit lays it out in (inside the style's contents rectangle, two pixels
+// at each end).
+bool showsWhole(QLineEdit *edit)
+{
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->contentsRect();
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const int width = edit->fontMetrics().horizontalAdvance(edit->text());
+    if (width <= room.width() - 4)
+        return true;
+    qWarning() << edit->parentWidget()->objectName() << edit->text() << width << "in" << room.width() - 4;
+    return false;
+}
+
 } // namespace
 
 class UsersKeyboard : public QObject
@@ -66,6 +85,8 @@ private slots:
     void tabWalksEveryEditorAndBack_data();
     void tabWalksEveryEditorAndBack();
     void editingShowsTheUnitNameAndTheTitleIsCentred();
+    void theUnitShowsWhole_data();
+    void theUnitShowsWhole();
     void continuousAddingClearsTheUnitName();
     void anIncompleteSerialDoesNotKeepTheDialogOpen_data();
     void anIncompleteSerialDoesNotKeepTheDialogOpen();
@@ -189,6 +210,38 @@ void UsersKeyboard::editingShowsTheUnitNameAndTheTitleIsCentred()
     QTRY_COMPARE(dialog->lblMasterLab->width(), dialog->TabCtlClient->contentsRect().width());
     QCOMPARE(dialog->lblMasterLab->geometry().center().x(), dialog->TabCtlClient->contentsRect().center().x());
     QVERIFY(dialog->TabCtlClient->width() > 600);
+}
+
+void UsersKeyboard::theUnitShowsWhole_data()
+{
+    QTest::addColumn<bool>("picked");  // else loaded with the edited user
+    QTest::newRow("editing") << false;
+    QTest::newRow("picked") << true;
+}
+
+void UsersKeyboard::theUnitShowsWhole()
+{
+    QFETCH(bool, picked);
+    // A twelve-digit code and a name longer than the dialog as designed.
+    const QString code = QStringLiteral("510101001003");
+    const QString name = QStringLiteral("示范县一乡疾病预防控制中心慢性非传染性疾病防治与健康教育科第三门诊部");
+    UserDatabases db;
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) "
+                         "Values ('%1', '%2', '51010101', '510101001')").arg(code, name));
+    db.hr(QStringLiteral("Update p_User Set OrgCode = '%1' Where UserCode = '51010100100002'").arg(code));
+    db.picker.setCodeValue(QStringLiteral("单位编码"), code);
+    db.picker.setCodeValue(QStringLiteral("单位名称"), name);
+    Dialog dialog = openDialog(picked ? QString() : QStringLiteral("51010100100002"));
+    if (picked) {
+        dialog->EdtOrgCode->SetFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+    }
+    QCOMPARE(line(dialog->EdtOrgCode)->text(), code);
+    QCOMPARE(line(dialog->EdtOrgName)->text(), name);
+    QTRY_VERIFY(showsWhole(line(dialog->EdtOrgCode)));
+    QTRY_VERIFY(showsWhole(line(dialog->EdtOrgName)));
+    QVERIFY(dialog->lblOrgStar->geometry().left() > dialog->EdtOrgName->geometry().right());
+    screenshot(dialog.get(), picked ? "dialog-long-unit-picked" : "dialog-long-unit");
 }
 
 void UsersKeyboard::continuousAddingClearsTheUnitName()

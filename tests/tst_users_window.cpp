@@ -29,6 +29,7 @@
 #include "UGlobalValue.h"
 #include "UUserInfoAddEditFrm.h"
 #include "UUserInfoMagFrm.h"
+#include "Screenshot.h"
 #include "UserDatabases.h"
 #include "UserWindow.h"
 
@@ -593,16 +594,24 @@ void UsersWindow::codesAndNamesShowWhole()
 {
     UserDatabases db;
     db.hr(QStringLiteral("Update P_XZQH Set AreaName = '一个名字很长很长的行政村' Where AreaCode = '51010100101'"));
+    db.hr(QStringLiteral("Update P_YLFWDW Set OrgName = OrgName || '疾病预防控制中心慢性非传染性疾病防治科'"));
     Window w = openUserWindow();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
     QTableView *grid = w->grdvwGrdVwData->tableView();
-    for (TcxGridDBColumn *c : {w->colUserCode, w->colOrgCode, w->colOrgName}) {
-        const int section = w->grdvwGrdVwData->IndexOfColumn(c);
-        QVERIFY2(static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(section)
-                     <= grid->horizontalHeader()->sectionSize(section),
-                 qPrintable(c->objectName()));
-    }
+    const auto whole = [&] {
+        for (TcxGridDBColumn *c : {w->colUserCode, w->colOrgCode, w->colOrgName}) {
+            const int section = w->grdvwGrdVwData->IndexOfColumn(c);
+            QVERIFY2(static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(section)
+                         <= grid->horizontalHeader()->sectionSize(section),
+                     qPrintable(c->objectName()));
+        }
+    };
+    // The list the window opens on, and the list of an area chosen after.
+    QVERIFY(grid->model()->rowCount() > 0);
+    whole();
+    QVERIFY(selectArea(*w, QStringLiteral("510101001")));
+    whole();
+    screenshot(w.get(), "grid-long-units");
     QTreeView *tree = w->TreLstArea->treeView();
     tree->expandAll();
     const int width = tree->header()->sectionSize(0);

@@ -3,8 +3,17 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include "Field.h"
+
+namespace {
+
+// The blank QLineEdit keeps between its contents rectangle and the text.
+constexpr int kLineEditMargin = 2;
+
+} // namespace
 
 TcxCustomTextEdit::TcxCustomTextEdit(QWidget *parent)
     : TcxCustomEdit(parent)
@@ -125,4 +134,31 @@ void TcxCustomTextEdit::applyReadOnly(bool readOnly)
 {
     if (m_lineEdit)
         m_lineEdit->setReadOnly(readOnly);
+}
+
+int TcxCustomTextEdit::TextRoom() const
+{
+    if (!m_lineEdit)
+        return 0;
+    m_lineEdit->ensurePolished();
+    // As QLineEdit lays its text out: the style's contents rectangle less the
+    // text margins and two pixels at each end.
+    QStyleOptionFrame option;
+    option.initFrom(m_lineEdit);
+    option.rect = m_lineEdit->contentsRect();
+    option.lineWidth = m_lineEdit->hasFrame()
+        ? m_lineEdit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_lineEdit)
+        : 0;
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents = m_lineEdit->style()->subElementRect(QStyle::SE_LineEditContents, &option, m_lineEdit);
+    return contents.marginsRemoved(m_lineEdit->textMargins()).width() - 2 * kLineEditMargin;
+}
+
+int TcxCustomTextEdit::WidthToShow(const QString &text) const
+{
+    if (!m_lineEdit)
+        return width();
+    // One pixel more for the cursor standing after the last character.
+    return width() - TextRoom() + m_lineEdit->fontMetrics().horizontalAdvance(text) + 1;
 }

@@ -35,6 +35,11 @@ public:
     // The line edit the user types into; nullptr when there is none (a combo
     // box that only picks).
     QLineEdit *lineEdit() const { return m_lineEdit; }
+    // The width the line edit has for text: inside its frame or style-sheet
+    // border, its text margins and the margin Qt keeps at either end.
+    int TextRoom() const;
+    // The editor's width at which text shows whole, in its current look.
+    int WidthToShow(const QString &text) const;
 
 protected:
     struct NoInnerWidget {};

@@ -10,6 +10,7 @@
 
 #include "LumoError.h"
 #include "SyncLog.h"
+#include "TableColumnFit.h"
 #include "UBaseFrm.h"
 
 namespace {
@@ -39,7 +40,6 @@ QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *mod
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setVisible(false);
     return table;
 }
@@ -61,11 +61,12 @@ SyncLogDialog::SyncLogDialog(SyncLog &log, QWidget *parent) : QDialog(parent), m
     layout->addWidget(new QLabel(QStringLiteral("同步记录 (最新在前):"), this));
     QTableView *runs = makeTable(this, "TblSyncRuns", m_runs);
     runs->setColumnHidden(0, true);
-    // Times, codes and columns read whole; a long cause or list of values ends the row.
-    runs->resizeColumnsToContents();
+    // Times, codes, names and values read whole; a long cause or list of values ends the row.
+    new TableColumnFit(runs);
     layout->addWidget(runs, 1);
     layout->addWidget(new QLabel(QStringLiteral("所选同步改动的用户:"), this));
     m_changesView = makeTable(this, "TblSyncChanges", m_changes);
+    m_changesFit = new TableColumnFit(m_changesView);
     layout->addWidget(m_changesView, 1);
     connect(runs->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { guardEvent([&] { showChanges(current.row()); }); });
@@ -93,5 +94,5 @@ void SyncLogDialog::showChanges(int row)
         }
     }
     fill(m_changes, packet, captions);
-    m_changesView->resizeColumnsToContents();
+    m_changesFit->refit();
 }

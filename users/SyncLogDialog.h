@@ -5,6 +5,7 @@
 class QStandardItemModel;
 class QTableView;
 class SyncLog;
+class TableColumnFit;
 
 // The synchronisation log, newest run first; choosing a run lists the users
 // it changed. Read-only.
@@ -23,4 +24,5 @@ private:
     QStandardItemModel *m_runs = nullptr;
     QStandardItemModel *m_changes = nullptr;
     QTableView *m_changesView = nullptr;
+    TableColumnFit *m_changesFit = nullptr;
 };

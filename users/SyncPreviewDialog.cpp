@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "TableColumnFit.h"
+
 namespace {
 
 // The changes as rows: code, name, kind, column, old value, new value.
@@ -129,14 +131,13 @@ SyncPreviewDialog::SyncPreviewDialog(SyncPreview preview, QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(0, 150);
-    m_table->setColumnWidth(1, 110);
-    m_table->setColumnWidth(2, 50);
-    m_table->setColumnWidth(3, 80);
-    m_table->setColumnWidth(4, 180);
+    // Codes, names and values read whole, the new value over the width left.
+    auto *fit = new TableColumnFit(m_table, {150, 110, 50, 80, 180});
     layout->addWidget(m_table, 1);
-    connect(m_filter, &QComboBox::currentIndexChanged, filter, [filter](int choice) { filter->setChoice(choice); });
+    connect(m_filter, &QComboBox::currentIndexChanged, filter, [filter, fit](int choice) {
+        filter->setChoice(choice);
+        fit->refit();
+    });
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *run = buttons->addButton(QStringLiteral("开始同步(&S)"), QDialogButtonBox::AcceptRole);

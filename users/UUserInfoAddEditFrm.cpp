@@ -250,6 +250,7 @@ void TUserInfoAddEditForm::InitControls()
         m_loaded = FCDSMaster->Data();
         m_loadedCode = FCDSMaster->IsEmpty() ? QString() : FCDSMaster->FieldByName(QStringLiteral("UserCode"))->AsString();
         EdtOrgName->SetEditValue(unitName(FCDSMaster->FieldByName(QStringLiteral("OrgCode"))->AsString()));
+        showWholeUnitName();
         EdtUserName->setFocus(Qt::OtherFocusReason);
         FFirstEdit = EdtUserName;
     }
@@ -543,4 +544,5 @@ void TUserInfoAddEditForm::EdtOrgCodeKeyDown(QObject *, int &key, Qt::KeyboardMo
     // A picker left without a choice keeps the unit chosen before.
     if (EdtOrgCode->EditValue().toString().isEmpty() && !code.toString().isEmpty())
         keepChosenUnit();
+    showWholeUnitName();
 }

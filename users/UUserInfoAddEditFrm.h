@@ -97,8 +97,18 @@ public:
     static inline const QString ChangedByOthers =
         QStringLiteral("该用户信息已被他人修改, 请关闭后重新打开再修改!");
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void buildEditors();
+    // The unit's code editor wide enough for every digit of a unit code; its
+    // name editor and the contact details over the width up to the dialog's
+    // right edge, the code in the corner at that edge.
+    void layoutUnitRow();
+    // Widens the dialog, as far as the screen allows, until the unit's name
+    // shows whole.
+    void showWholeUnitName();
     // Whether the edited user's row in the database is still the row the dialog
     // loaded. Runs inside the save's transaction, before the update.
     bool rowUnchangedSinceLoad();

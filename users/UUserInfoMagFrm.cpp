@@ -64,8 +64,9 @@ void TUserInfoMagForm::FormShow(QObject *sender)
     HostSession &session = UGlobalValue::Session();
     BarMagTool->SetLargeImages(session.Images);
     BusyScope busy(this);
-    LoadAreaTree();
+    // The units first: the first area's list is fitted to the names it shows.
     CDSOrgData->SetData(session.OpenHrData(QStringLiteral("Select OrgCode, OrgName From P_YLFWDW ")));
+    LoadAreaTree();
     const bool anyVisible = BtnAdd->Visible() == TdxBarItemVisible::ivAlways
         || BtnEdit->Visible() == TdxBarItemVisible::ivAlways
         || BtnDel->Visible() == TdxBarItemVisible::ivAlways
@@ -82,7 +83,8 @@ void TUserInfoMagForm::FormShow(QObject *sender)
 
     // The grid as this login left it (columns still widen to what they show).
     FGridLayout = std::make_unique<GridLayoutSettings>(grdvwGrdVwData, QStringLiteral("UserInfoMagForm/grdvwGrdVwData"));
-    FGridLayout->restore();
+    if (FGridLayout->restore())
+        grdvwGrdVwData->ApplyBestFit();
     grdvwGrdVwData->OnLayoutChanged = [this](QObject *) { guardEvent([this] { FGridLayout->save(); }); };
     // Read between events from now on, so that the first search in every area
     // finds them without waiting.

@@ -1,5 +1,7 @@
 #include "CodePicker.h"
 
+#include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -7,10 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "DataPacket.h"
 #include "LumoError.h"
@@ -47,6 +50,55 @@ QString displayText(const QVariant &value)
 }
 
 } // namespace
+
+// The rows a search found, as the table shows them: the values as read, shown
+// as text. Replaced whole by each search, in one reset, so a thousand rows
+// cost no more than their copy.
+class CodePickerRows : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(QStringList headers, QVector<data::PacketRows::Row> rows)
+    {
+        beginResetModel();
+        m_headers = std::move(headers);
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+    void clearRows()
+    {
+        beginResetModel();
+        m_rows.clear();
+        endResetModel();
+    }
+    const data::PacketRows::Row &row(int r) const { return m_rows.at(r); }
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_headers.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() >= m_rows.at(index.row()).size())
+            return {};
+        const QVariant &value = m_rows.at(index.row()).at(index.column());
+        if (role == Qt::DisplayRole)
+            return displayText(value);
+        return role == Qt::UserRole ? value : QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
+            return m_headers.at(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    QStringList m_headers;
+    QVector<data::PacketRows::Row> m_rows;
+};
 
 CodePicker::CodePicker(HostSession *session, QObject *parent) : QObject(parent), m_session(session) {}
 
@@ -165,8 +217,8 @@ CodePickerDialog::CodePickerDialog(CodePicker *picker, HostSession *session, boo
     layout->addWidget(m_search);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("ResultTable"));
-    m_model = new QStandardItemModel(this);
-    m_table->setModel(m_model);
+    m_rows = new CodePickerRows(this);
+    m_table->setModel(m_rows);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -180,7 +232,9 @@ CodePickerDialog::CodePickerDialog(CodePicker *picker, HostSession *session, boo
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("BtnOK"));
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("BtnCancel"));
     ok->setAutoDefault(false);
     cancel->setAutoDefault(false);
     buttons->addWidget(ok);
@@ -193,54 +247,103 @@ CodePickerDialog::CodePickerDialog(CodePicker *picker, HostSession *session, boo
     m_timer->setSingleShot(true);
     m_timer->setInterval(qMax(0, searchTime));
     connect(m_timer, &QTimer::timeout, this, &CodePickerDialog::search);
-    connect(m_search, &QLineEdit::textEdited, m_timer, qOverload<>(&QTimer::start));
+    connect(m_search, &QLineEdit::textEdited, this, &CodePickerDialog::textEdited);
     connect(m_table, &QTableView::doubleClicked, this, &CodePickerDialog::chooseCurrent);
     m_search->installEventFilter(this);
     m_table->installEventFilter(this);
 }
 
+CodePickerDialog::~CodePickerDialog() = default;
+
+QAbstractItemModel *CodePickerDialog::model() const
+{
+    return m_rows;
+}
+
+bool CodePickerDialog::resultsCurrent() const
+{
+    return m_searched && m_searchedText == m_search->text() && !m_timer->isActive();
+}
+
+void CodePickerDialog::textEdited()
+{
+    // A quick search follows the text at once. A slow one waits for a pause in
+    // the typing, and until then no rows of the text before are on show to be
+    // chosen by mistake.
+    if (m_lastSearchMs >= 0 && m_lastSearchMs <= kPromptSearchMs) {
+        search();
+        return;
+    }
+    m_timer->start();
+    m_searched = false;
+    m_rows->clearRows();
+    m_status->setText(QStringLiteral("停止输入后查找…"));
+}
+
 void CodePickerDialog::search()
 {
     m_timer->stop();
-    m_model->clear();
     QStringList headers;
     for (const auto &c : CodePicker::parseFieldList(m_picker->property("FieldList").toString()))
         headers << c.caption;
-    m_model->setHorizontalHeaderLabels(headers);
-    const QString sql = m_picker->searchStatement(m_search->text());
+    const QString text = m_search->text();
+    // A picker without a table or fields cannot search at all: that is raised
+    // to whoever opened it.
+    const QString sql = m_picker->searchStatement(text);
+    // Whatever the outcome, what is on show belongs to this text: a failed
+    // query shows no rows.
+    m_searchedText = text;
+    m_searched = true;
+    QElapsedTimer clock;
+    clock.start();
     data::DataPacket packet;
     try {
         packet = m_healthRecord ? m_session->OpenHrData(sql) : m_session->OpenRcmsData(sql);
     } catch (const data::LumoError &e) {
+        m_rows->setRows(headers, {});
         // The cause only: the statement is in the log.
         m_status->setText(QStringLiteral("查询失败: %1").arg(e.cause()));
+        m_lastSearchMs = clock.elapsed();
         return;
     }
-    const int shown = qMin(static_cast<int>(packet.rows.size()), kMaxRows);
-    m_model->setRowCount(shown);
-    for (int r = 0; r < shown; ++r) {
-        const auto &row = packet.rows.at(r);
-        for (int c = 0; c < headers.size() && c < row.size(); ++c) {
-            auto *item = new QStandardItem(displayText(row.at(c)));
-            item->setData(row.at(c), Qt::UserRole);
-            m_model->setItem(r, c, item);
-        }
-    }
-    m_status->setText(packet.rows.size() > kMaxRows
-                          ? QStringLiteral("共 %1 条, 仅显示前 %2 条, 请输入更多字符").arg(packet.rows.size()).arg(kMaxRows)
-                          : QStringLiteral("共 %1 条").arg(packet.rows.size()));
-    if (shown > 0)
+    const qsizetype found = packet.rows.size();
+    QVector<data::PacketRows::Row> rows = packet.rows.takeVector();
+    if (rows.size() > kMaxRows)
+        rows.resize(kMaxRows);
+    m_rows->setRows(headers, std::move(rows));
+    fitCodeColumn();
+    m_status->setText(found > kMaxRows
+                          ? QStringLiteral("共 %1 条, 仅显示前 %2 条, 请输入更多字符").arg(found).arg(kMaxRows)
+                          : QStringLiteral("共 %1 条").arg(found));
+    if (m_rows->rowCount() > 0)
         m_table->selectRow(0);
+    m_lastSearchMs = clock.elapsed();
+}
+
+void CodePickerDialog::fitCodeColumn()
+{
+    // The code column shows its longest code whole; the name takes the rest.
+    if (m_rows->columnCount() < 2)
+        return;
+    const QFontMetrics metrics(m_table->font());
+    int widest = 0;
+    for (int r = 0; r < m_rows->rowCount(); ++r)
+        widest = qMax(widest, metrics.horizontalAdvance(displayText(m_rows->row(r).value(0))));
+    const int margin = 2 * (m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 1) + 4;
+    m_table->horizontalHeader()->resizeSection(
+        0, std::max({m_table->horizontalHeader()->sectionSizeHint(0), widest + margin, 100}));
 }
 
 void CodePickerDialog::chooseCurrent()
 {
+    // Never a row of an earlier text: a search still due runs first.
+    if (!resultsCurrent())
+        search();
     const QModelIndex current = m_table->currentIndex();
     if (!current.isValid())
         return;
-    m_chosen.clear();
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        m_chosen << m_model->index(current.row(), c).data(Qt::UserRole);
+    m_chosen = m_rows->row(current.row());
+    m_chosen.resize(m_rows->columnCount());
     accept();
 }
 
@@ -249,17 +352,15 @@ bool CodePickerDialog::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter right after typing searches first; Enter on the results chooses.
-            if (watched == m_search && m_timer->isActive())
-                search();
-            else
-                chooseCurrent();
+            chooseCurrent();
             return true;
         }
         if (watched == m_search && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)) {
+            if (!resultsCurrent())
+                search();
             const int row = qBound(0, m_table->currentIndex().row() + (key->key() == Qt::Key_Down ? 1 : -1),
-                                   m_model->rowCount() - 1);
-            if (m_model->rowCount() > 0)
+                                   m_rows->rowCount() - 1);
+            if (m_rows->rowCount() > 0)
                 m_table->selectRow(row);
             return true;
         }

@@ -9,9 +9,10 @@
 #include <QVector>
 
 class HostSession;
+class CodePickerRows;
+class QAbstractItemModel;
 class QLabel;
 class QLineEdit;
-class QStandardItemModel;
 class QTableView;
 class QTimer;
 
@@ -68,8 +69,12 @@ private:
     QVariantList m_chosen;
 };
 
-// The picker window: a search box and the matching rows. The search runs once the
-// user has stopped typing for the search time, or at once on Enter.
+// The picker window: a search box and the rows that match its text. The list
+// never shows rows of another text: a search that is quick (the usual case)
+// runs on every edit; a slow one runs once the user has stopped typing for the
+// search time, and the list stays empty meanwhile. 确定, Enter and a
+// double-click choose from the results of the text as it stands, searching
+// first when a search is still due.
 class CodePickerDialog : public QDialog
 {
     Q_OBJECT
@@ -77,29 +82,44 @@ class CodePickerDialog : public QDialog
 public:
     CodePickerDialog(CodePicker *picker, HostSession *session, bool healthRecord, int searchTime,
                      QWidget *parent);
+    ~CodePickerDialog() override;
 
     QLineEdit *searchEdit() const { return m_search; }
     QTableView *table() const { return m_table; }
-    QStandardItemModel *model() const { return m_model; }
+    QAbstractItemModel *model() const;
     // Runs the search for the box's text now.
     void search();
     // The chosen row's values, in column order; empty when nothing was chosen.
     QVariantList chosenRow() const { return m_chosen; }
+    // Chooses the current row of the box's own results; with no row, nothing.
     void chooseCurrent();
 
     static constexpr int kMaxRows = 1000;
+    // A search that answered within this time runs again on each edit: it
+    // keeps pace with typing.
+    static constexpr qint64 kPromptSearchMs = 50;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void textEdited();
+    // Whether the rows on show are those of the box's text.
+    bool resultsCurrent() const;
+    void fitCodeColumn();
+
     CodePicker *m_picker;
     HostSession *m_session;
     bool m_healthRecord;
     QLineEdit *m_search;
     QTableView *m_table;
-    QStandardItemModel *m_model;
+    CodePickerRows *m_rows;
     QLabel *m_status;
     QTimer *m_timer;
     QVariantList m_chosen;
+    // The text whose rows are on show, once a search has run.
+    QString m_searchedText;
+    bool m_searched = false;
+    // How long the last search took; -1 before the first.
+    qint64 m_lastSearchMs = -1;
 };
