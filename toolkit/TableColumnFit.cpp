@@ -7,7 +7,7 @@
 #include <algorithm>
 
 TableColumnFit::TableColumnFit(QTableView *table, QVector<int> designedWidths)
-    : QObject(table), m_table(table), m_designed(std::move(designedWidths))
+    : QObject(table), m_table(table), m_viewport(nullptr), m_designed(std::move(designedWidths))
 {
     // Stretching is done here: Qt's own stretch of the last section would
     // narrow it below its text. Switching it off leaves the sections after a
@@ -22,7 +22,8 @@ TableColumnFit::TableColumnFit(QTableView *table, QVector<int> designedWidths)
             }
         }
     }
-    m_table->viewport()->installEventFilter(this);
+    m_viewport = m_table->viewport();
+    m_viewport->installEventFilter(this);
     refit();
 }
 
@@ -65,7 +66,9 @@ void TableColumnFit::stretchLast()
 
 bool TableColumnFit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+    // The viewport's events also come while the view is being destroyed, when
+    // it is no scroll area any more: only a resize reaches the view.
+    if (event->type() == QEvent::Resize && watched == m_viewport)
         stretchLast();
     return QObject::eventFilter(watched, event);
 }

@@ -27,6 +27,7 @@ private:
     void stretchLast();
 
     QTableView *m_table;
+    QObject *m_viewport;  // compared, never called: it outlives the view's own type while the view is destroyed
     QVector<int> m_designed;
     int m_lastNeeded = 0;  // the last visible column's own widest text
 };
