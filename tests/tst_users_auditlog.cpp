@@ -16,6 +16,7 @@
 #include "RecordingSession.h"
 #include "Screenshot.h"
 #include "TdxBarManager.h"
+#include "UUserInfoMagFrm.h"
 #include "UGlobalValue.h"
 #include "UserAudit.h"
 #include "UserDatabases.h"
@@ -102,6 +103,8 @@ private slots:
     void filtersPickTheRows();
     void restoreBringsBackTheRowOrNothing_data();
     void restoreBringsBackTheRowOrNothing();
+    void theCommandServesEveryLogin_data();
+    void theCommandServesEveryLogin();
 };
 
 void UsersAuditLog::initTestCase()
@@ -170,7 +173,10 @@ void UsersAuditLog::filtersPickTheRows()
         auto *changes = dialog.findChild<QTableView *>(QStringLiteral("TblAuditChanges"));
         QCOMPARE(changes->model()->index(0, 1).data().toString(), QStringLiteral("1"));
         QCOMPARE(changes->model()->index(0, 2).data().toString(), QStringLiteral("(空)"));
+        screenshot(&dialog, "audit_log_viewer");
     }
+    if (QTest::currentDataTag() == QLatin1String("all at once"))
+        screenshot(&dialog, "audit_log_filtered");
 }
 
 void UsersAuditLog::restoreBringsBackTheRowOrNothing_data()
@@ -251,6 +257,53 @@ void UsersAuditLog::restoreBringsBackTheRowOrNothing()
     // The list now shows the 恢复 first; the same row cannot bring the user back twice.
     QCOMPARE(listed(dialog).value(0), QStringLiteral("恢复 51010100100003"));
     screenshot(&dialog, "audit_log_restored");
+}
+
+void UsersAuditLog::theCommandServesEveryLogin_data()
+{
+    QTest::addColumn<QList<int>>("rights");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<QString>("said");          // the prompt instead of the viewer
+    QTest::addColumn<bool>("restoreVisible");  // bringing a user back goes with the right to add
+    QTest::newRow("add and edit") << QList<int>{254, 255} << true << "" << true;
+    QTest::newRow("delete only") << QList<int>{256} << true << "" << false;
+    QTest::newRow("no trail kept") << QList<int>{254} << false << UserAudit::NotKept << false;
+}
+
+void UsersAuditLog::theCommandServesEveryLogin()
+{
+    QFETCH(QList<int>, rights);
+    QFETCH(bool, kept);
+    QFETCH(QString, said);
+    QFETCH(bool, restoreVisible);
+    UserDatabases db;
+    if (!kept)
+        db.hr(QStringLiteral("Drop Table TSys_UserAudit"));
+    if (kept)
+        fillTrail(db);
+    if (rights.size() == 1)
+        db.grant({rights.at(0)});
+    else
+        db.grant({rights.at(0), rights.at(1)});
+    UserWindow w = openUserWindow();
+    QCOMPARE(w->BtnAuditLog->Visible(), TdxBarItemVisible::ivAlways);
+    if (restoreVisible)
+        screenshot(w.get(), "audit_log_command");
+    int shown = -1;
+    bool restoreShown = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<AuditLogDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shown = listed(*dialog).size();
+        auto *restore = dialog->findChild<QPushButton *>(QStringLiteral("BtnAuditRestore"));
+        restoreShown = restore && restore->isVisible();
+        dialog->reject();
+    });
+    QTest::mouseClick(w->dxbrTool->widgetForAction(w->BtnAuditLog->action()), Qt::LeftButton);
+    QCOMPARE(db.dispatch.prompts().value(0), said);
+    QCOMPARE(shown, kept ? 5 : -1);
+    QCOMPARE(restoreShown, restoreVisible);
 }
 
 QTEST_MAIN(UsersAuditLog)

@@ -103,9 +103,12 @@ AuditLogDialog::AuditLogDialog(HostSession &session, UserAudit &audit, bool mayR
     layout->addWidget(m_changesView, 2);
 
     auto *buttons = new QDialogButtonBox(this);
-    m_restore = buttons->addButton(QStringLiteral("恢复"), QDialogButtonBox::ActionRole);
-    m_restore->setObjectName(QStringLiteral("BtnAuditRestore"));
-    m_restore->setVisible(m_mayRestore);
+    // Only for a login that may add users: the button box shows every button it holds.
+    if (m_mayRestore) {
+        m_restore = buttons->addButton(QStringLiteral("恢复"), QDialogButtonBox::ActionRole);
+        m_restore->setObjectName(QStringLiteral("BtnAuditRestore"));
+        connect(m_restore, &QPushButton::clicked, this, [this] { guardEvent([this] { restore(); }); });
+    }
     QPushButton *exportButton = buttons->addButton(QStringLiteral("导出"), QDialogButtonBox::ActionRole);
     exportButton->setObjectName(QStringLiteral("BtnAuditExport"));
     buttons->addButton(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));
@@ -118,7 +121,6 @@ AuditLogDialog::AuditLogDialog(HostSession &session, UserAudit &audit, bool mayR
         connect(edit, &QLineEdit::returnPressed, this, [this] { guardEvent([this] { query(); }); });
     connect(m_kind, &QComboBox::activated, this, [this] { guardEvent([this] { query(); }); });
     connect(find, &QPushButton::clicked, this, [this] { guardEvent([this] { query(); }); });
-    connect(m_restore, &QPushButton::clicked, this, [this] { guardEvent([this] { restore(); }); });
     connect(exportButton, &QPushButton::clicked, this, [this] { guardEvent([this] { exportRows(); }); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -129,6 +131,9 @@ AuditLogDialog::AuditLogDialog(HostSession &session, UserAudit &audit, bool mayR
             [this](const QModelIndex &current) { guardEvent([&] { showChanges(current.row()); }); });
     m_rowsView->setColumnHidden(ColId, true);
     m_rowsView->setColumnHidden(ColChanges, true);
+    // The values are shown below, so the name ends the row and takes its width.
+    m_rowsView->horizontalHeader()->setStretchLastSection(false);
+    m_rowsView->horizontalHeader()->setSectionResizeMode(ColUserName, QHeaderView::Stretch);
     load(AuditQuery());
 }
 
@@ -181,8 +186,9 @@ void AuditLogDialog::showChanges(int row)
                                   cell(change.after.value_or(none))});
     }
     m_changesView->resizeColumnsToContents();
-    m_restore->setEnabled(chosen
-                          && m_rows->item(row, ColKind)->text() == UserAudit::kindText(UserAudit::Kind::Deleted));
+    if (m_restore)
+        m_restore->setEnabled(chosen
+                              && m_rows->item(row, ColKind)->text() == UserAudit::kindText(UserAudit::Kind::Deleted));
 }
 
 void AuditLogDialog::exportRows()
@@ -211,7 +217,7 @@ void AuditLogDialog::exportRows()
 void AuditLogDialog::restore()
 {
     const int row = m_rowsView->currentIndex().row();
-    if (row < 0 || !m_restore->isEnabled())
+    if (row < 0 || !m_restore || !m_restore->isEnabled())
         return;
     const QString code = m_rows->item(row, ColUserCode)->text();
     const QString name = m_rows->item(row, ColUserName)->text();
