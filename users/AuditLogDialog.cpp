@@ -131,9 +131,7 @@ AuditLogDialog::AuditLogDialog(HostSession &session, UserAudit &audit, bool mayR
             [this](const QModelIndex &current) { guardEvent([&] { showChanges(current.row()); }); });
     m_rowsView->setColumnHidden(ColId, true);
     m_rowsView->setColumnHidden(ColChanges, true);
-    // The values are shown below, so the name ends the row and takes its width.
     m_rowsView->horizontalHeader()->setStretchLastSection(false);
-    m_rowsView->horizontalHeader()->setSectionResizeMode(ColUserName, QHeaderView::Stretch);
     load(AuditQuery());
 }
 
@@ -149,6 +147,8 @@ void AuditLogDialog::load(const AuditQuery &filter)
         m_rows->appendRow(items);
     }
     m_rowsView->resizeColumnsToContents();
+    // The values are shown below, so the name ends the row and takes the rest of its width.
+    m_rowsView->horizontalHeader()->setSectionResizeMode(ColUserName, QHeaderView::Stretch);
     m_count->setText(packet.rows.size() >= AuditQuery::PageSize
                          ? QStringLiteral("最新的 %1 条记录 (请用条件缩小范围)").arg(AuditQuery::PageSize)
                          : QStringLiteral("共 %1 条记录").arg(packet.rows.size()));
