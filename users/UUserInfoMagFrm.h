@@ -57,6 +57,7 @@ public:
     TdxBarLargeButton *BtnPreview = nullptr;
     TdxBarLargeButton *BtnRefs = nullptr;
     TdxBarLargeButton *BtnSyncLog = nullptr;
+    TdxBarLargeButton *BtnAuditLog = nullptr;
     TdxBarLargeButton *BtnResetPwd = nullptr;
     QAction *ActReferences = nullptr;  // the grid menu's way to BtnRefs
     TcxTabControl *TabCtlMain = nullptr;
@@ -104,6 +105,7 @@ public:
     void BtnSyhClick(QObject *sender);
     // The synchronisation log, newest run first.
     void BtnSyncLogClick(QObject *sender);
+    void BtnAuditLogClick(QObject *sender);
     // What the synchronisation would change, read without writing; the
     // synchronisation can be started from there.
     void BtnPreviewClick(QObject *sender);

@@ -98,6 +98,9 @@ void TUserInfoMagForm::buildToolbar(QVBoxLayout *layout)
     BtnPreview->OnClick = [this](QObject *s) { runCommand([&] { BtnPreviewClick(s); }); };
     BtnSyncLog = makeButton("BtnSyncLog", QStringLiteral("同步记录"), 257, 5, false);
     BtnSyncLog->OnClick = [this](QObject *s) { runCommand([&] { BtnSyncLogClick(s); }); };
+    // Read-only and bound to no right: whoever may open the window sees who changed its users.
+    BtnAuditLog = makeButton("BtnAuditLog", QStringLiteral("操作日志"), 0, 5, false);
+    BtnAuditLog->OnClick = [this](QObject *s) { runCommand([&] { BtnAuditLogClick(s); }); };
     // Read-only, so it goes with the right to delete, whose refusals it explains.
     BtnRefs = makeButton("BtnRefs", QStringLiteral("数据引用情况"), 256, 6, true);
     BtnRefs->OnClick = [this](QObject *s) { runCommand([&] { BtnRefsClick(s); }); };

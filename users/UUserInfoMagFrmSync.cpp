@@ -9,6 +9,7 @@
 #include "ClientDataSet.h"
 #include "LumoError.h"
 #include "SyncLog.h"
+#include "AuditLogDialog.h"
 #include "SyncLogDialog.h"
 #include "SyncPreview.h"
 #include "SyncPreviewDialog.h"
@@ -197,5 +198,32 @@ void TUserInfoMagForm::BtnSyncLogClick(QObject *)
         dialog->exec();
     } catch (const data::LumoError &e) {
         ShowInfo(QStringLiteral("读取同步记录失败!原因:") + e.cause());
+    }
+}
+
+void TUserInfoMagForm::BtnAuditLogClick(QObject *)
+{
+    HostSession &session = UGlobalValue::Session();
+    bool restored = false;
+    try {
+        std::unique_ptr<AuditLogDialog> dialog;
+        {
+            BusyScope busy(this);
+            if (!FAudit->kept(session)) {
+                ShowInfo(UserAudit::NotKept);
+                return;
+            }
+            // Bringing a user back makes a user, as 新增 does.
+            dialog = std::make_unique<AuditLogDialog>(session, *FAudit, BtnAdd->Visible() == TdxBarItemVisible::ivAlways,
+                                                      this);
+        }
+        dialog->exec();
+        restored = dialog->restoredAny();
+    } catch (const data::LumoError &e) {
+        ShowInfo(QStringLiteral("读取操作日志失败!原因:") + e.cause());
+    }
+    if (restored) {
+        BusyScope busy(this);
+        reloadKeepingSelection();
     }
 }
