@@ -15,7 +15,8 @@ QString UserBatchDeletion::question(int count)
 
 QString UserBatchDeletion::report(const Outcome &outcome)
 {
-    QString text = QStringLiteral("删除成功 %1 个用户。").arg(outcome.deleted.size());
+    QString text = outcome.deleted.isEmpty() ? QStringLiteral("没有删除任何用户。")
+                                             : QStringLiteral("删除成功!共删除 %1 个用户。").arg(outcome.deleted.size());
     if (outcome.referenced.isEmpty())
         return text;
     QStringList kept;
