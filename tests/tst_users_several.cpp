@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "FaultySession.h"
+#include "TcxButton.h"
 #include "TcxDBTreeList.h"
 #include "TcxGridDBTableView.h"
 #include "TdxBarManager.h"
@@ -110,6 +111,7 @@ private slots:
     void eachCommandActsOnTheSelection();
     void aFaultAtAnyStatementUndoesEveryUser_data();
     void aFaultAtAnyStatementUndoesEveryUser();
+    void cancellingADeleteOfSeveralDeletesNobody();
 };
 
 void UsersSeveral::initTestCase()
@@ -283,6 +285,29 @@ void UsersSeveral::aFaultAtAnyStatementUndoesEveryUser()
     QVERIFY2(db.dispatch.prompts().first().startsWith(failure), qPrintable(db.dispatch.prompts().first()));
     QVERIFY2(db.dispatch.prompts().first().contains(QStringLiteral("injected failure")),
              qPrintable(db.dispatch.prompts().first()));
+}
+
+// 取消 on the progress panel while the second user's guard runs: the run
+// stops after that user and deletes nobody.
+void UsersSeveral::cancellingADeleteOfSeveralDeletesNobody()
+{
+    UserDatabases db;
+    UserWindow w = openWindowOnTheTownship();
+    select(*w, {"0", "A"});
+    auto *cancel = w->findChild<TcxButton *>(QStringLiteral("BtnSyncCancel"));
+    int guards = 0;
+    db.onSessionCall([&](const char *slot, const QString &sql) {
+        if (QLatin1String(slot) == QLatin1String("GetHrValue") && sql.startsWith(QLatin1String("Select Count(*) From ( "))
+            && ++guards == 2 && cancel->isVisible())
+            QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    const QString before = db.hrUsers();
+    click(*w, "BtnDel");
+    QCOMPARE(guards, 2);
+    QCOMPARE(db.hrUsers(), before);
+    QCOMPARE(trail(db), QStringList());
+    QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("已取消删除, 没有删除任何用户。")});
+    QVERIFY(!cancel->isVisible());
 }
 
 QTEST_MAIN(UsersSeveral)

@@ -2,7 +2,14 @@
 // on, 删除 of several users and 调整单位.
 #include "UUserInfoMagFrm.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include "BusyScope.h"
+#include "TcxButton.h"
+#include "TcxLabel.h"
+#include "TcxProgressBar.h"
+#include "TcxTabControl.h"
 #include "ClientDataSet.h"
 #include "Field.h"
 #include "LumoError.h"
@@ -46,7 +53,37 @@ void TUserInfoMagForm::deleteSelectedUsers(const QVector<UserRef> &users)
         BusyScope busy(this);
         UserBatchDeletion deletion(UGlobalValue::Session(), users);
         deletion.setAudit(FAudit.get());
+        // Each user's guard reads 32 tables: a whole area's users take a
+        // while, so the panel shows how far the run is and 取消 stays live.
+        struct HidePanel
+        {
+            QWidget *panel;
+            ~HidePanel() { ShowProgressPanel(panel, false); }
+        } hide{TabCtlProgress};
+        m_cancelRequested = false;
+        BtnSyncCancel->setEnabled(true);
+        BtnSyncCancel->setText(QStringLiteral("取消"));
+        ProBar->SetPosition(0);
+        ProBar->SetMax(int(users.size()));
+        LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(users.size()));
+        ShowProgressPanel(TabCtlProgress, true);
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        deletion.progress = [this, &sinceEvents](int done, int total) {
+            // Events once a frame: the window paints and 取消 is heard, while
+            // the busy window takes no other input and its search reads nothing.
+            if (sinceEvents.elapsed() >= 16 || done == total) {
+                ProBar->SetPosition(done);
+                LblProgress->SetCaption(QStringLiteral("已处理 %1 / %2").arg(done).arg(total));
+                QCoreApplication::processEvents();
+                sinceEvents.restart();
+            }
+            return !m_cancelRequested;
+        };
         outcome = deletion.run();
+    } catch (const UserBatchDeletion::Cancelled &) {
+        ShowInfo(QStringLiteral("已取消删除, 没有删除任何用户。"));
+        return;
     } catch (const UserDeletion::Refused &) {
         ShowInfo(QStringLiteral("删除失败!"));
         return;
