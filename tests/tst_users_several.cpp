@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "FaultySession.h"
+#include "Screenshot.h"
 #include "TcxButton.h"
 #include "TcxDBTreeList.h"
 #include "TcxGridDBTableView.h"
@@ -143,6 +144,8 @@ void UsersSeveral::rowsAreSelectedByCtrlShiftAndCtrlA()
     QCOMPARE(w->grdvwGrdVwData->SelectedRecordIndexes(), selected);
     QCOMPARE(w->CDSUserData->RecNo() - 1, focused);
     QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), focused);
+    if (selected.size() == 3)
+        screenshot(w.get(), "several_users_selected");
 }
 
 void UsersSeveral::eachCommandActsOnTheSelection_data()
