@@ -121,8 +121,10 @@ QString typedTextOfKey(int qtKey)
     return QString();
 }
 
-void SelectOrganisation(TcxCustomEdit *codeEdit, TcxCustomEdit *nameEdit,
-                        const QString &typedText, const QString &extraWhere)
+namespace {
+
+// Opens the host's picker on the units; returns it for the answers.
+QObject *showOrganisationPicker(const QString &typedText, const QString &extraWhere)
 {
     HostSession &session = UGlobalValue::Session();
     QObject *picker = session.CodePicker;
@@ -145,7 +147,22 @@ void SelectOrganisation(TcxCustomEdit *codeEdit, TcxCustomEdit *nameEdit,
     hostCall(picker, "SetPosition", {0, -2, 18});
     hostSetProperty(picker, "conType", hostCall(dispatch, "conMain"));
     hostCall(picker, "Show");
+    return picker;
+}
 
+} // namespace
+
+PickedOrganisation PickOrganisation(const QString &typedText, const QString &extraWhere)
+{
+    QObject *picker = showOrganisationPicker(typedText, extraWhere);
+    return {hostCall(picker, "GetCodeValue", {QStringLiteral("单位编码")}).toString(),
+            hostCall(picker, "GetCodeValue", {QStringLiteral("单位名称")}).toString()};
+}
+
+void SelectOrganisation(TcxCustomEdit *codeEdit, TcxCustomEdit *nameEdit,
+                        const QString &typedText, const QString &extraWhere)
+{
+    QObject *picker = showOrganisationPicker(typedText, extraWhere);
     // Whatever the picker answers is written, also the empty value of a search
     // that the user left without choosing.
     if (codeEdit) {

@@ -68,6 +68,14 @@ void RcmsToHrAreaCode(const QString &rcmsCode, QString &hrCode);
 // with the character that the key's code happens to have.
 void SelectOrganisation(TcxCustomEdit *codeEdit, TcxCustomEdit *nameEdit,
                         const QString &typedText, const QString &extraWhere);
+// The same picker for a command without editors: the chosen unit's code and
+// name, both empty when the user left it without choosing.
+struct PickedOrganisation
+{
+    QString code;
+    QString name;
+};
+PickedOrganisation PickOrganisation(const QString &typedText, const QString &extraWhere);
 
 // The text a key-down handler's Qt key code stands for, for handlers that see
 // only the code: printable ASCII keys give their character (letters in upper

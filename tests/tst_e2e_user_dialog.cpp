@@ -569,6 +569,21 @@ void E2eUserDialog::exportWritesTheListedUsers()
     }
     QVERIFY(host.messages.last().startsWith(QStringLiteral("已导出 3 条记录到 ")));
 
+    // Several rows selected (the first, and the third with Ctrl): those only.
+    QTableView *grid = host.grid();
+    const auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    written = dir.filePath(QStringLiteral("several.csv"));
+    action->trigger();
+    QFile several(written);
+    QVERIFY(several.open(QIODevice::ReadOnly));
+    const QStringList severalLines =
+        QString::fromUtf8(several.readAll().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(severalLines.size(), 3);
+    QVERIFY(severalLines.at(1).contains(kArea + QStringLiteral("00000001")));
+    QVERIFY(severalLines.at(2).contains(kArea + QStringLiteral("00000010")));
+
     written = dir.filePath(QStringLiteral("users.xlsx"));
     action->trigger();
     QFile xlsx(written);

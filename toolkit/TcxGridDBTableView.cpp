@@ -673,6 +673,25 @@ QString TcxGridDBTableView::FormatNumber(const QString &format, double value)
     return prefix + number + suffix;
 }
 
+bool TcxGridDBTableView::MultiSelect() const
+{
+    return m_table->selectionMode() == QAbstractItemView::ExtendedSelection;
+}
+
+void TcxGridDBTableView::SetMultiSelect(bool on)
+{
+    m_table->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+QList<int> TcxGridDBTableView::SelectedRecordIndexes() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 int TcxGridDBTableView::FocusedRecordIndex() const
 {
     const QModelIndex current = m_table->currentIndex();

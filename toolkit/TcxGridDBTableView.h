@@ -81,6 +81,13 @@ public:
     // OptionsSelection.HideSelection: no highlight while the view is unfocused.
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool hide);
+    // OptionsSelection.MultiSelect: Ctrl and Shift clicks and Ctrl+A select
+    // several rows; the focused row stays the dataset's current one.
+    bool MultiSelect() const;
+    void SetMultiSelect(bool on);
+    // The selected rows' indexes in the view's order (the focused row alone
+    // when only it is selected; empty when none is).
+    QList<int> SelectedRecordIndexes() const;
 
     // The footer text under a column ("" when it has no summary), after
     // OnGetFooterText had its say.

@@ -9,7 +9,7 @@ QString PasswordReset::question(const QVector<User> &users)
 {
     if (users.isEmpty())
         return QString();
-    const QString first = QStringLiteral("%1(%2)").arg(users.first().name, users.first().code);
+    const QString first = users.first().label();
     return users.size() == 1 ? QStringLiteral("确定将 %1 的密码重置为初始密码?").arg(first)
                              : QStringLiteral("确定将 %1 等 %2 人的密码重置为初始密码?").arg(first).arg(users.size());
 }

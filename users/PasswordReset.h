@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include "LumoError.h"
+#include "UserRef.h"
 
 class HostSession;
 class UserAudit;
@@ -15,11 +16,7 @@ class UserAudit;
 class PasswordReset
 {
 public:
-    struct User
-    {
-        QString code;
-        QString name;
-    };
+    using User = UserRef;
 
     PasswordReset(HostSession &session, QVector<User> users, QString password)
         : m_session(session), m_users(std::move(users)), m_password(std::move(password))

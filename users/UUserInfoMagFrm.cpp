@@ -56,6 +56,7 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     FRightControls->append(BtnSyncLog);
     FRightControls->append(BtnRefs);
     FRightControls->append(BtnResetPwd);
+    FRightControls->append(BtnMoveOrg);
 }
 
 void TUserInfoMagForm::FormShow(QObject *sender)
@@ -104,8 +105,15 @@ void TUserInfoMagForm::exportUserList()
     QStringList headers;
     for (TcxGridDBColumn *column : columns)
         headers << column->Caption();
+    // Several rows selected: those; otherwise the whole list.
+    QList<int> selected = grdvwGrdVwData->SelectedRecordIndexes();
+    if (selected.size() < 2) {
+        selected.clear();
+        for (int row = 0; row < grdvwGrdVwData->RecordCount(); ++row)
+            selected << row;
+    }
     QVariantList rows;
-    for (int row = 0; row < grdvwGrdVwData->RecordCount(); ++row) {
+    for (const int row : selected) {
         QStringList cells;
         for (TcxGridDBColumn *column : columns)
             cells << grdvwGrdVwData->DisplayText(row, column);
@@ -229,6 +237,7 @@ void TUserInfoMagForm::UpdateButtons()
     }
     BtnRefs->SetEnabled(BtnDel->Enabled());
     BtnResetPwd->SetEnabled(BtnEdit->Enabled());
+    BtnMoveOrg->SetEnabled(BtnEdit->Enabled());
     ActReferences->setVisible(BtnRefs->Visible() == TdxBarItemVisible::ivAlways);
     ActReferences->setEnabled(BtnRefs->Enabled());
 }
@@ -259,6 +268,10 @@ QString TUserInfoMagForm::BuildUserGuardSql(const QString &userCode)
 
 void TUserInfoMagForm::BtnDelClick(QObject *)
 {
+    if (grdvwGrdVwData->SelectedRecordIndexes().size() > 1) {
+        deleteSelectedUsers(selectedUsers());
+        return;
+    }
     HostSession &session = UGlobalValue::Session();
     try {
         UserDeletion deletion(session, CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString());
@@ -305,8 +318,9 @@ void TUserInfoMagForm::BtnDelClick(QObject *)
 
 void TUserInfoMagForm::BtnResetPwdClick(QObject *)
 {
-    const QVector<PasswordReset::User> users{{CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(),
-                                              CDSUserData->FieldByName(QStringLiteral("UserName"))->AsString()}};
+    const QVector<UserRef> users = selectedUsers();
+    if (users.isEmpty())
+        return;
     if (!ShowConfirm(PasswordReset::question(users)))
         return;
     try {

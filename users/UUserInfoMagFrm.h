@@ -6,6 +6,7 @@
 #include "SyncRun.h"
 #include "UBaseFrm.h"
 #include "UserAudit.h"
+#include "UserRef.h"
 
 class HostSession;
 class QAction;
@@ -59,6 +60,7 @@ public:
     TdxBarLargeButton *BtnSyncLog = nullptr;
     TdxBarLargeButton *BtnAuditLog = nullptr;
     TdxBarLargeButton *BtnResetPwd = nullptr;
+    TdxBarLargeButton *BtnMoveOrg = nullptr;
     QAction *ActReferences = nullptr;  // the grid menu's way to BtnRefs
     TcxTabControl *TabCtlMain = nullptr;
     TcxGroupBox *cxGroupBox1 = nullptr;
@@ -113,6 +115,8 @@ public:
     void BtnRefsClick(QObject *sender);
     // 重置密码: the selected user's password back to a new user's, after a question naming the user.
     void BtnResetPwdClick(QObject *sender);
+    // 调整单位: the selected users to a unit of the area chosen with the host's picker.
+    void BtnMoveOrgClick(QObject *sender);
 
     // The dictionary cache lent to every add/edit dialog.
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
@@ -165,6 +169,11 @@ private:
     // list could not be refreshed, or an empty text.
     static QString afterCommit(const std::function<void()> &reload);
     void exportUserList();
+    // The users the commands on several users act on: the grid's selected
+    // rows in the grid's order, or the focused user when only one is selected.
+    QVector<UserRef> selectedUsers() const;
+    // 删除 on several selected users: one question, one transaction.
+    void deleteSelectedUsers(const QVector<UserRef> &users);
     // F5: the tree, the units and the list read again, the same area and user selected.
     void reloadKeepingSelection();
 

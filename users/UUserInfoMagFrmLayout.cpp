@@ -107,6 +107,9 @@ void TUserInfoMagForm::buildToolbar(QVBoxLayout *layout)
     // A change of the user as an edit is, so it goes with the right to edit.
     BtnResetPwd = makeButton("BtnResetPwd", QStringLiteral("重置密码"), 255, 7, false);
     BtnResetPwd->OnClick = [this](QObject *s) { runCommand([&] { BtnResetPwdClick(s); }); };
+    // Changes the users as an edit does, so it goes with the right to edit.
+    BtnMoveOrg = makeButton("BtnMoveOrg", QStringLiteral("调整单位"), 255, 1, false);
+    BtnMoveOrg->OnClick = [this](QObject *s) { runCommand([&] { BtnMoveOrgClick(s); }); };
 }
 
 void TUserInfoMagForm::buildTreePane(QHBoxLayout *panes)
@@ -162,6 +165,8 @@ QVBoxLayout *TUserInfoMagForm::buildGridPane(QHBoxLayout *panes)
     grdvwGrdVwData = GrdData->CreateView(QStringLiteral("grdvwGrdVwData"));
     grdvwGrdVwData->SetDataSource(dsUserData);
     grdvwGrdVwData->SetHideSelection(true);
+    // Several users at once for 删除, 调整单位, 重置密码 and 导出.
+    grdvwGrdVwData->SetMultiSelect(true);
     grdvwGrdVwData->SetFooter(true);
     grdvwGrdVwData->SetIndicator(true);
     grdvwGrdVwData->SetIndicatorWidth(25);
