@@ -171,6 +171,7 @@ void UsersAuditLog::filtersPickTheRows()
     if (QTest::currentDataTag() == QLatin1String("none, newest first")) {
         clickRow(dialog, QStringLiteral("同步"));
         auto *changes = dialog.findChild<QTableView *>(QStringLiteral("TblAuditChanges"));
+        QCOMPARE(changes->model()->index(0, 0).data().toString(), QStringLiteral("联系方式"));
         QCOMPARE(changes->model()->index(0, 1).data().toString(), QStringLiteral("1"));
         QCOMPARE(changes->model()->index(0, 2).data().toString(), QStringLiteral("(空)"));
         screenshot(&dialog, "audit_log_viewer");

@@ -182,7 +182,7 @@ void AuditLogDialog::showChanges(int row)
     const QString none = QStringLiteral("(空)");
     if (chosen) {
         for (const UserAudit::Change &change : UserAudit::changesFrom(m_rows->item(row, ColChanges)->text()))
-            m_changes->appendRow({cell(change.column), cell(change.before.value_or(none)),
+            m_changes->appendRow({cell(UserAudit::columnCaption(change.column)), cell(change.before.value_or(none)),
                                   cell(change.after.value_or(none))});
     }
     m_changesView->resizeColumnsToContents();
@@ -206,7 +206,7 @@ void AuditLogDialog::exportRows()
             cells << m_rows->item(row, column)->text();
         QStringList changes;
         for (const UserAudit::Change &change : UserAudit::changesFrom(m_rows->item(row, ColChanges)->text()))
-            changes << change.column + QStringLiteral(": ") + change.before.value_or(none) + QStringLiteral(" → ")
+            changes << UserAudit::columnCaption(change.column) + QStringLiteral(": ") + change.before.value_or(none) + QStringLiteral(" → ")
                     + change.after.value_or(none);
         cells << changes.join(QStringLiteral("; "));
         rows << cells;

@@ -1,5 +1,6 @@
 #include "UserAudit.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -67,6 +68,23 @@ QString UserAudit::kindText(Kind kind)
     case Kind::Synced: return QStringLiteral("同步");
     }
     return QString();
+}
+
+QString UserAudit::columnCaption(const QString &column)
+{
+    static const QHash<QString, QString> captions{
+        {QStringLiteral("usercode"), QStringLiteral("用户代码")},
+        {QStringLiteral("username"), QStringLiteral("用户姓名")},
+        {QStringLiteral("spell"), QStringLiteral("拼音码")},
+        {QStringLiteral("fivestrokes"), QStringLiteral("五笔码")},
+        {QStringLiteral("orgcode"), QStringLiteral("所属单位")},
+        {QStringLiteral("grade"), QStringLiteral("管理级别")},
+        {QStringLiteral("contacttype"), QStringLiteral("联系方式")},
+        {QStringLiteral("password"), QStringLiteral("密码")},
+        {QStringLiteral("inppercode"), QStringLiteral("录入人")},
+        {QStringLiteral("inpdate"), QStringLiteral("录入日期")},
+    };
+    return captions.value(column.toLower(), column);
 }
 
 bool UserAudit::kept(HostSession &session)

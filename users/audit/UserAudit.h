@@ -29,6 +29,9 @@ class UserAudit
 public:
     enum class Kind { Added, Edited, Deleted, PasswordReset, Moved, Restored, Imported, Synced };
     static QString kindText(Kind kind);
+    // The caption a person reads for a column of the user table (the add
+    // dialog's words); a column it does not know keeps its own name.
+    static QString columnCaption(const QString &column);
 
     // What stands for a password's value.
     static inline const QString PasswordChanged = QStringLiteral("已更改");
