@@ -13,6 +13,7 @@
 
 #include "AuditQuery.h"
 #include "HostCall.h"
+#include "ListTable.h"
 #include "LumoError.h"
 #include "UBaseFrm.h"
 #include "UGlobalFunUnt.h"
@@ -23,19 +24,6 @@
 namespace {
 
 enum Column { ColId, ColTime, ColOperator, ColMachine, ColKind, ColUserCode, ColUserName, ColChanges };
-
-QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *model)
-{
-    auto *table = new QTableView(parent);
-    table->setObjectName(QString::fromLatin1(name));
-    table->setModel(model);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->verticalHeader()->setVisible(false);
-    return table;
-}
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QString &hint)
 {
@@ -95,11 +83,13 @@ AuditLogDialog::AuditLogDialog(HostSession &session, UserAudit &audit, bool mayR
     m_count->setObjectName(QStringLiteral("LblAuditCount"));
     layout->addWidget(m_count);
     m_rows = new QStandardItemModel(this);
-    m_rowsView = makeTable(this, "TblAudit", m_rows);
+    m_rowsView = makeListTable(this, "TblAudit", m_rows);
+    m_rowsView->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_rowsView, 3);
     layout->addWidget(new QLabel(QStringLiteral("所选记录的改动 (原值 → 新值):"), this));
     m_changes = new QStandardItemModel(this);
-    m_changesView = makeTable(this, "TblAuditChanges", m_changes);
+    m_changesView = makeListTable(this, "TblAuditChanges", m_changes);
+    m_changesView->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_changesView, 2);
 
     auto *buttons = new QDialogButtonBox(this);

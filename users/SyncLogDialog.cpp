@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "ListTable.h"
 #include "LumoError.h"
 #include "SyncLog.h"
 #include "TableColumnFit.h"
@@ -32,18 +33,6 @@ void fill(QStandardItemModel *model, const data::DataPacket &packet, const QStri
     }
 }
 
-QTableView *makeTable(QWidget *parent, const char *name, QStandardItemModel *model)
-{
-    auto *table = new QTableView(parent);
-    table->setObjectName(QString::fromLatin1(name));
-    table->setModel(model);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->verticalHeader()->setVisible(false);
-    return table;
-}
-
 } // namespace
 
 SyncLogDialog::SyncLogDialog(SyncLog &log, QWidget *parent) : QDialog(parent), m_log(log)
@@ -59,13 +48,13 @@ SyncLogDialog::SyncLogDialog(SyncLog &log, QWidget *parent) : QDialog(parent), m
           QStringLiteral("更新"), QStringLiteral("未变"), QStringLiteral("结果"), QStringLiteral("用时(秒)"),
           QStringLiteral("原因")});
     layout->addWidget(new QLabel(QStringLiteral("同步记录 (最新在前):"), this));
-    QTableView *runs = makeTable(this, "TblSyncRuns", m_runs);
+    QTableView *runs = makeListTable(this, "TblSyncRuns", m_runs);
     runs->setColumnHidden(0, true);
     // Times, codes, names and values read whole; a long cause or list of values ends the row.
     new TableColumnFit(runs);
     layout->addWidget(runs, 1);
     layout->addWidget(new QLabel(QStringLiteral("所选同步改动的用户:"), this));
-    m_changesView = makeTable(this, "TblSyncChanges", m_changes);
+    m_changesView = makeListTable(this, "TblSyncChanges", m_changes);
     m_changesFit = new TableColumnFit(m_changesView);
     layout->addWidget(m_changesView, 1);
     connect(runs->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
