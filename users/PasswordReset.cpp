@@ -22,14 +22,10 @@ void PasswordReset::run()
         if (!m_session.ExecHrSql(QStringLiteral("Update p_User Set PassWord = ") + QuotedStr(m_password)
                                  + QStringLiteral(" Where UserCode = ") + QuotedStr(user.code)))
             throw Refused();
-        if (audited) {
-            UserAudit::Entry entry;
-            entry.kind = UserAudit::Kind::PasswordReset;
-            entry.userCode = user.code;
-            entry.userName = user.name;
-            entry.changes.append({QStringLiteral("PassWord"), UserAudit::PasswordChanged, UserAudit::PasswordChanged});
-            m_audit->write(m_session, entry);
-        }
+        if (audited)
+            m_audit->write(m_session, UserAudit::columnEntry(UserAudit::Kind::PasswordReset, user.code, user.name,
+                                                             {QStringLiteral("PassWord"), UserAudit::PasswordChanged,
+                                                              UserAudit::PasswordChanged}));
     }
     transaction.commit();
 }

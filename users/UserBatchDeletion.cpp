@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include "HrTransaction.h"
-#include "TextRules.h"
 #include "URCMSObjValueClass.h"
 #include "UserAudit.h"
 #include "UserDeletion.h"
@@ -36,14 +35,10 @@ UserBatchDeletion::Outcome UserBatchDeletion::run()
         const UserRef &user = m_users.at(i);
         // Asked inside the transaction, so that the guard and the delete see
         // the same records.
-        if (m_session.GetHrValue(UserDeletion::guardSql(user.code)).toLongLong() > 0) {
+        if (UserDeletion::referenced(m_session, user.code)) {
             outcome.referenced.append(user);
         } else {
-            const data::DataPacket row = audited ? UserAudit::userRow(m_session, user.code) : data::DataPacket();
-            if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(user.code)))
-                throw UserDeletion::Refused();
-            if (audited && !row.rows.isEmpty())
-                m_audit->write(m_session, UserAudit::entryFor(UserAudit::Kind::Deleted, row, data::DataPacket()));
+            UserDeletion::deleteUser(m_session, audited ? m_audit : nullptr, user.code);
             outcome.deleted.append(user);
         }
         if (progress && !progress(i + 1, total))

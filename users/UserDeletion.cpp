@@ -33,7 +33,22 @@ QString UserDeletion::guardSql(const QString &userCode)
 
 bool UserDeletion::referenced()
 {
-    return m_session.GetHrValue(guardSql(m_userCode)).toLongLong() > 0;
+    return referenced(m_session, m_userCode);
+}
+
+bool UserDeletion::referenced(HostSession &session, const QString &userCode)
+{
+    return session.GetHrValue(guardSql(userCode)).toLongLong() > 0;
+}
+
+void UserDeletion::deleteUser(HostSession &session, UserAudit *audited, const QString &userCode)
+{
+    // Read inside the transaction, so that the row kept is the row deleted.
+    const data::DataPacket row = audited ? UserAudit::userRow(session, userCode) : data::DataPacket();
+    if (!session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(userCode)))
+        throw Refused();
+    if (audited && !row.rows.isEmpty())
+        audited->write(session, UserAudit::entryFor(UserAudit::Kind::Deleted, row, data::DataPacket()));
 }
 
 void UserDeletion::run()
@@ -42,11 +57,6 @@ void UserDeletion::run()
     // failure is raised: a delete is never reported done that may not be.
     const bool audited = m_audit && m_audit->kept(m_session);  // asked outside the transaction
     HrTransaction transaction(m_session);
-    // Read inside the transaction, so that the row kept is the row deleted.
-    const data::DataPacket row = audited ? UserAudit::userRow(m_session, m_userCode) : data::DataPacket();
-    if (!m_session.ExecHrSql(QStringLiteral("Delete P_User Where UserCode = ") + QuotedStr(m_userCode)))
-        throw Refused();
-    if (audited && !row.rows.isEmpty())
-        m_audit->write(m_session, UserAudit::entryFor(UserAudit::Kind::Deleted, row, data::DataPacket()));
+    deleteUser(m_session, audited ? m_audit : nullptr, m_userCode);
     transaction.commit();
 }

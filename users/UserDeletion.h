@@ -27,12 +27,17 @@ public:
     // Whether a business table holds a record the user entered: such a user
     // cannot be deleted.
     bool referenced();
+    static bool referenced(HostSession &session, const QString &userCode);
     // Where the database keeps the trail of changes, the delete writes its
     // row there, the user's whole row, in the delete's transaction.
     void setAudit(UserAudit *audit) { m_audit = audit; }
     // Deletes the user; rolled back and raised again on any failure,
     // Refused included. Ask referenced() first.
     void run();
+    // The delete itself, inside a transaction the caller holds: the user's row
+    // (and, where audit is given, its 删除 row on the trail). Raises Refused
+    // when the session answers false.
+    static void deleteUser(HostSession &session, UserAudit *audit, const QString &userCode);
 
     // The statement that counts the business tables holding a record entered
     // by a user whose code begins with userCode (0 to 32).

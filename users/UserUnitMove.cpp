@@ -33,16 +33,12 @@ int UserUnitMove::run()
         if (!m_session.ExecHrSql(QStringLiteral("Update p_User Set OrgCode = ") + QuotedStr(m_orgCode)
                                  + QStringLiteral(" Where UserCode = ") + QuotedStr(user.code)))
             throw Refused();
-        if (audited) {
-            UserAudit::Entry entry;
-            entry.kind = UserAudit::Kind::Moved;
-            entry.userCode = user.code;
-            entry.userName = user.name;
-            entry.changes.append({QStringLiteral("OrgCode"),
-                                  before.isNull() ? std::nullopt : std::optional<QString>(before.toString()),
-                                  m_orgCode});
-            m_audit->write(m_session, entry);
-        }
+        if (audited)
+            m_audit->write(m_session, UserAudit::columnEntry(UserAudit::Kind::Moved, user.code, user.name,
+                                                             {QStringLiteral("OrgCode"),
+                                                              before.isNull() ? std::nullopt
+                                                                              : std::optional<QString>(before.toString()),
+                                                              m_orgCode}));
         ++moved;
     }
     transaction.commit();

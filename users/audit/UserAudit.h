@@ -75,6 +75,16 @@ public:
     // no row): a new user's set columns, an edited user's changed ones, a
     // deleted user's every column.
     static Entry entryFor(Kind kind, const data::DataPacket &before, const data::DataPacket &after);
+    // The entry for a command that changes one column of a user.
+    static Entry columnEntry(Kind kind, const QString &userCode, const QString &userName, Change change)
+    {
+        Entry entry;
+        entry.kind = kind;
+        entry.userCode = userCode;
+        entry.userName = userName;
+        entry.changes.append(std::move(change));
+        return entry;
+    }
     // The row of p_User of a user, as "Select *" reads it.
     static data::DataPacket userRow(HostSession &session, const QString &userCode);
 
