@@ -83,7 +83,6 @@ private slots:
     void escapeClearsAndCtrlFFocuses();
     void everyAreaFindsAnotherVillageAndSelectsBoth();
     void everyAreaIsReadWhole();
-    void everyAreaResultsFillTheirPlace_data();
     void everyAreaResultsFillTheirPlace();
     void enterInTheAreaBox();
     void wheelOverTheScope();
@@ -213,67 +212,60 @@ void UsersSearch::everyAreaIsReadWhole()
     }
 }
 
-void UsersSearch::everyAreaResultsFillTheirPlace_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("chosen");  // a user code found
-    QTest::addColumn<QString>("area");    // its area: code, then name
-    QTest::addColumn<QString>("areaName");
-    QTest::newRow("township") << "ls" << "51010100100002" << "510101001" << "一乡";
-    QTest::newRow("twenty characters") << "cmz" << "5101010010100000001W" << "51010100101" << "一村";
-}
-
 void UsersSearch::everyAreaResultsFillTheirPlace()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, chosen);
-    QFETCH(QString, area);
-    QFETCH(QString, areaName);
-    UserDatabases db;
-    addVillageUnit(db);
-    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
-                         "('5101010010100000001W', '陈明哲', 'CMZ', 'BJR', 'V1'), "
-                         "('51010100101002', '陈敏', 'CM', 'BT', 'V1')"));
-    Window w = openWindow();
-    auto *search = w->findChild<UserSearch *>();
-    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
-    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
-    const QRect row(search->mapTo(w.get(), QPoint(0, 0)), search->size());
-    scope->setFocus();
-    QTest::keyClick(scope, Qt::Key_Down);
-    QCOMPARE(scope->currentIndex(), int(UserSearch::EveryArea));
-    type(searchBox(*w), typed);
-    QTRY_VERIFY(search->everyAreaRead());
-    QTRY_VERIFY(results->isVisible());
-    QAbstractItemModel *model = results->model();
+    // A user code found, then its area: code and name.
+    const struct { QString typed, chosen, area, areaName; } cases[] = {
+        {QStringLiteral("ls"), QStringLiteral("51010100100002"), QStringLiteral("510101001"), QStringLiteral("一乡")},
+        {QStringLiteral("cmz"), QStringLiteral("5101010010100000001W"), QStringLiteral("51010100101"), QStringLiteral("一村")}};
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.typed; });
+        UserDatabases db;
+        addVillageUnit(db);
+        db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
+                             "('5101010010100000001W', '陈明哲', 'CMZ', 'BJR', 'V1'), "
+                             "('51010100101002', '陈敏', 'CM', 'BT', 'V1')"));
+        Window w = openWindow();
+        auto *search = w->findChild<UserSearch *>();
+        auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+        auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+        const QRect row(search->mapTo(w.get(), QPoint(0, 0)), search->size());
+        scope->setFocus();
+        QTest::keyClick(scope, Qt::Key_Down);
+        QCOMPARE(scope->currentIndex(), int(UserSearch::EveryArea));
+        type(searchBox(*w), c.typed);
+        QTRY_VERIFY(search->everyAreaRead());
+        QTRY_VERIFY(results->isVisible());
+        QAbstractItemModel *model = results->model();
 
-    // The search row stays where it was; the list fills the pane's width
-    // right under it and shows more than five rows.
-    QCOMPARE(QRect(search->mapTo(w.get(), QPoint(0, 0)), search->size()), row);
-    const int listTop = results->mapTo(w.get(), QPoint(0, 0)).y();
-    QVERIFY2(listTop > row.bottom() && listTop <= row.bottom() + 8, qPrintable(QString::number(listTop)));
-    QVERIFY(results->width() >= row.width() - 6);
-    QVERIFY(results->viewport()->height() > 5 * results->verticalHeader()->defaultSectionSize());
-    // Each code is read whole, the area's name beside its code.
-    int longest = 0, chosenRow = -1;
-    for (int r = 0; r < model->rowCount(); ++r) {
-        const QString code = model->index(r, UserSearchResults::Code).data().toString();
-        longest = qMax(longest, QFontMetrics(results->font()).horizontalAdvance(code));
-        chosenRow = code == chosen ? r : chosenRow;
+        // The search row stays where it was; the list fills the pane's width
+        // right under it and shows more than five rows.
+        QCOMPARE(QRect(search->mapTo(w.get(), QPoint(0, 0)), search->size()), row);
+        const int listTop = results->mapTo(w.get(), QPoint(0, 0)).y();
+        QVERIFY2(listTop > row.bottom() && listTop <= row.bottom() + 8, qPrintable(QString::number(listTop)));
+        QVERIFY(results->width() >= row.width() - 6);
+        QVERIFY(results->viewport()->height() > 5 * results->verticalHeader()->defaultSectionSize());
+        // Each code is read whole, the area's name beside its code.
+        int longest = 0, chosenRow = -1;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QString code = model->index(r, UserSearchResults::Code).data().toString();
+            longest = qMax(longest, QFontMetrics(results->font()).horizontalAdvance(code));
+            chosenRow = code == c.chosen ? r : chosenRow;
+        }
+        QVERIFY(results->columnWidth(UserSearchResults::Code) >= longest);
+        QVERIFY(chosenRow >= 0);
+        QCOMPARE(model->index(chosenRow, UserSearchResults::AreaCode).data().toString(), c.area);
+        QCOMPARE(model->index(chosenRow, UserSearchResults::AreaName).data().toString(), c.areaName);
+        screenshot(w.get(), "search-every-area");
+
+        // Choosing it selects its area in the tree and it in the grid.
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                          results->visualRect(model->index(chosenRow, UserSearchResults::Name)).center());
+        QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), c.area);
+        QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[%1] %2").arg(c.area, c.areaName));
+        QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), c.chosen);
+        QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
     }
-    QVERIFY(results->columnWidth(UserSearchResults::Code) >= longest);
-    QVERIFY(chosenRow >= 0);
-    QCOMPARE(model->index(chosenRow, UserSearchResults::AreaCode).data().toString(), area);
-    QCOMPARE(model->index(chosenRow, UserSearchResults::AreaName).data().toString(), areaName);
-    screenshot(w.get(), "search-every-area");
-
-    // Choosing it selects its area in the tree and it in the grid.
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                      results->visualRect(model->index(chosenRow, UserSearchResults::Name)).center());
-    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), area);
-    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[%1] %2").arg(area, areaName));
-    QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), chosen);
-    QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
 }
 
 void UsersSearch::enterInTheAreaBox()
