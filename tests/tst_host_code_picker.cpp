@@ -87,15 +87,10 @@ void HostCodePicker::choosesFromTheTextAsItStands()
     connect(&picker, &CodePicker::dialogShown, this, [&](QDialog *dialog) {
         QTimer::singleShot(0, dialog, [&, dialog] {
             // Closed on every path, so that a failed check never leaves exec() waiting.
-            struct Closer
-            {
-                QPointer<QDialog> dialog;
-                ~Closer()
-                {
-                    if (dialog && dialog->isVisible())
-                        dialog->reject();
-                }
-            } closer{dialog};
+            const auto closer = qScopeGuard([dialog = QPointer<QDialog>(dialog)] {
+                if (dialog && dialog->isVisible())
+                    dialog->reject();
+            });
             auto *search = dialog->findChild<QLineEdit *>(QStringLiteral("SearchEdit"));
             auto *table = dialog->findChild<QTableView *>(QStringLiteral("ResultTable"));
             auto *status = dialog->findChild<QLabel *>(QStringLiteral("StatusLabel"));

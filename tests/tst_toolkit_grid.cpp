@@ -371,10 +371,9 @@ void TestToolkitGrid::plainTablesKeepTheirTextsWholeAndFillTheWidth()
     table.show();
     QHeaderView *header = table.horizontalHeader();
     const auto fits = [&] {
-        for (int c = 1; c < 4; ++c) {
+        for (int c = 1; c < 4; ++c)
             if (header->sectionSize(c) < static_cast<QAbstractItemView &>(table).sizeHintForColumn(c))
                 return false;
-        }
         return header->sectionViewportPosition(1) == 0 && header->sectionSize(3) >= 150;
     };
     QVERIFY(fits());

@@ -85,7 +85,6 @@ private slots:
     void tabWalksEveryEditorAndBack_data();
     void tabWalksEveryEditorAndBack();
     void editingShowsTheUnitNameAndTheTitleIsCentred();
-    void theUnitShowsWhole_data();
     void theUnitShowsWhole();
     void continuousAddingClearsTheUnitName();
     void anIncompleteSerialDoesNotKeepTheDialogOpen_data();
@@ -212,36 +211,32 @@ void UsersKeyboard::editingShowsTheUnitNameAndTheTitleIsCentred()
     QVERIFY(dialog->TabCtlClient->width() > 600);
 }
 
-void UsersKeyboard::theUnitShowsWhole_data()
-{
-    QTest::addColumn<bool>("picked");  // else loaded with the edited user
-    QTest::newRow("editing") << false;
-    QTest::newRow("picked") << true;
-}
-
+// The unit loaded with the edited user, and picked: a twelve-digit code and a
+// name longer than the dialog as designed, each whole.
 void UsersKeyboard::theUnitShowsWhole()
 {
-    QFETCH(bool, picked);
-    // A twelve-digit code and a name longer than the dialog as designed.
     const QString code = QStringLiteral("510101001003");
     const QString name = QStringLiteral("示范县一乡疾病预防控制中心慢性非传染性疾病防治与健康教育科第三门诊部");
-    UserDatabases db;
-    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) "
-                         "Values ('%1', '%2', '51010101', '510101001')").arg(code, name));
-    db.hr(QStringLiteral("Update p_User Set OrgCode = '%1' Where UserCode = '51010100100002'").arg(code));
-    db.picker.setCodeValue(QStringLiteral("单位编码"), code);
-    db.picker.setCodeValue(QStringLiteral("单位名称"), name);
-    Dialog dialog = openDialog(picked ? QString() : QStringLiteral("51010100100002"));
-    if (picked) {
-        dialog->EdtOrgCode->SetFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+    for (const bool picked : {false, true}) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << "picked" << picked; });
+        UserDatabases db;
+        db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) "
+                             "Values ('%1', '%2', '51010101', '510101001')").arg(code, name));
+        db.hr(QStringLiteral("Update p_User Set OrgCode = '%1' Where UserCode = '51010100100002'").arg(code));
+        db.picker.setCodeValue(QStringLiteral("单位编码"), code);
+        db.picker.setCodeValue(QStringLiteral("单位名称"), name);
+        Dialog dialog = openDialog(picked ? QString() : QStringLiteral("51010100100002"));
+        if (picked) {
+            dialog->EdtOrgCode->SetFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+        }
+        QCOMPARE(line(dialog->EdtOrgCode)->text(), code);
+        QCOMPARE(line(dialog->EdtOrgName)->text(), name);
+        QTRY_VERIFY(showsWhole(line(dialog->EdtOrgCode)));
+        QTRY_VERIFY(showsWhole(line(dialog->EdtOrgName)));
+        QVERIFY(dialog->lblOrgStar->geometry().left() > dialog->EdtOrgName->geometry().right());
+        screenshot(dialog.get(), picked ? "dialog-long-unit-picked" : "dialog-long-unit");
     }
-    QCOMPARE(line(dialog->EdtOrgCode)->text(), code);
-    QCOMPARE(line(dialog->EdtOrgName)->text(), name);
-    QTRY_VERIFY(showsWhole(line(dialog->EdtOrgCode)));
-    QTRY_VERIFY(showsWhole(line(dialog->EdtOrgName)));
-    QVERIFY(dialog->lblOrgStar->geometry().left() > dialog->EdtOrgName->geometry().right());
-    screenshot(dialog.get(), picked ? "dialog-long-unit-picked" : "dialog-long-unit");
 }
 
 void UsersKeyboard::continuousAddingClearsTheUnitName()

@@ -63,6 +63,13 @@ QLineEdit *searchBox(TUserInfoMagForm &w)
     return w.findChild<QLineEdit *>(QStringLiteral("EdtUserSearch"));
 }
 
+// The unit V1 of the village 一村 (51010100101), for users of another area.
+void addVillageUnit(UserDatabases &db)
+{
+    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
+                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
+}
+
 } // namespace
 
 class UsersSearch : public QObject
@@ -75,17 +82,12 @@ private slots:
     void eachFieldFindsItsUser();
     void escapeClearsAndCtrlFFocuses();
     void everyAreaFindsAnotherVillageAndSelectsBoth();
-    void everyAreaIsReadWhole_data();
     void everyAreaIsReadWhole();
-    void everyAreaResultsFillTheirPlace_data();
     void everyAreaResultsFillTheirPlace();
-    void enterInTheAreaBox_data();
     void enterInTheAreaBox();
-    void wheelOverTheScope_data();
     void wheelOverTheScope();
     void headersSortInNaturalOrder();
     void areaFoundByCodeNameOrInitials();
-    void aFailingSearchSaysSoOnceAndTheBoxGoesOn_data();
     void aFailingSearchSaysSoOnceAndTheBoxGoesOn();
 };
 
@@ -183,172 +185,136 @@ void UsersSearch::everyAreaFindsAnotherVillageAndSelectsBoth()
     QVERIFY(!w->CDSUserData->HasRowFilter());
 }
 
-void UsersSearch::everyAreaIsReadWhole_data()
-{
-    QTest::addColumn<int>("users");
-    QTest::addColumn<QString>("unit");  // the users' unit code as they store it
-    QTest::newRow("one slice") << 10 << "V1";
-    QTest::newRow("many slices") << 9000 << "V1";
-    QTest::newRow("unit code in another case") << 10 << "v1";
-}
-
 void UsersSearch::everyAreaIsReadWhole()
 {
-    QFETCH(int, users);
-    QFETCH(QString, unit);
-    UserDatabases db;
-    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
-                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
-    db.hr(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < %1) "
-                         "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
-                         "Select Cast(5101010010100000 + i As varchar(20)), '村民', 'CM', 'SN', '%2' From n")
-              .arg(users)
-              .arg(unit));
-    Window w = openWindow();
-    w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
-    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<UserSearch *>()->everyAreaRead(), 20000);
-    type(searchBox(*w), QStringLiteral("510101001010"));
-    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
-    QCOMPARE(results->model()->rowCount(), users);
-    // Each once, in the order of their codes; beside them the login's own four.
-    for (int r = 1; r < users; ++r) {
-        QVERIFY(results->model()->index(r - 1, UserSearchResults::Code).data().toString()
-                < results->model()->index(r, UserSearchResults::Code).data().toString());
+    // 10 users are one slice, 9000 many; "v1" is their unit's code in another case.
+    const struct { int users; const char *unit; } cases[] = {{10, "V1"}, {9000, "V1"}, {10, "v1"}};
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.users << c.unit; });
+        UserDatabases db;
+        addVillageUnit(db);
+        db.hr(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < %1) "
+                             "Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) "
+                             "Select Cast(5101010010100000 + i As varchar(20)), '村民', 'CM', 'SN', '%2' From n")
+                  .arg(c.users).arg(QLatin1String(c.unit)));
+        Window w = openWindow();
+        w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
+        QTRY_VERIFY_WITH_TIMEOUT(w->findChild<UserSearch *>()->everyAreaRead(), 20000);
+        type(searchBox(*w), QStringLiteral("510101001010"));
+        QAbstractItemModel *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"))->model();
+        QCOMPARE(results->rowCount(), c.users);
+        // Each once, in the order of their codes; beside them the login's own four.
+        for (int r = 1; r < c.users; ++r)
+            QVERIFY(results->index(r - 1, UserSearchResults::Code).data().toString()
+                    < results->index(r, UserSearchResults::Code).data().toString());
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text(),
+                 QStringLiteral("记录数: %1 / %2").arg(c.users).arg(c.users + 4));
     }
-    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblSearchCount"))->text(),
-             QStringLiteral("记录数: %1 / %2").arg(users).arg(users + 4));
-}
-
-void UsersSearch::everyAreaResultsFillTheirPlace_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("chosen");  // a user code found
-    QTest::addColumn<QString>("area");    // its area: code, then name
-    QTest::addColumn<QString>("areaName");
-    QTest::newRow("township") << "ls" << "51010100100002" << "510101001" << "一乡";
-    QTest::newRow("twenty characters") << "cmz" << "5101010010100000001W" << "51010100101" << "一村";
 }
 
 void UsersSearch::everyAreaResultsFillTheirPlace()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, chosen);
-    QFETCH(QString, area);
-    QFETCH(QString, areaName);
-    UserDatabases db;
-    db.hr(QStringLiteral("Insert Into P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode, Spell, FiveStrokes) "
-                         "Values ('V1', '一村卫生室', '51010100101', '51010100101', 'YCWSS', 'GSBP')"));
-    db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
-                         "('5101010010100000001W', '陈明哲', 'CMZ', 'BJR', 'V1'), "
-                         "('51010100101002', '陈敏', 'CM', 'BT', 'V1')"));
-    Window w = openWindow();
-    auto *search = w->findChild<UserSearch *>();
-    auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
-    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
-    const QRect row(search->mapTo(w.get(), QPoint(0, 0)), search->size());
-    scope->setFocus();
-    QTest::keyClick(scope, Qt::Key_Down);
-    QCOMPARE(scope->currentIndex(), int(UserSearch::EveryArea));
-    type(searchBox(*w), typed);
-    QTRY_VERIFY(search->everyAreaRead());
-    QTRY_VERIFY(results->isVisible());
-    QVERIFY(results->model()->rowCount() > 0);
+    // A user code found, then its area: code and name.
+    const struct { QString typed, chosen, area, areaName; } cases[] = {
+        {QStringLiteral("ls"), QStringLiteral("51010100100002"), QStringLiteral("510101001"), QStringLiteral("一乡")},
+        {QStringLiteral("cmz"), QStringLiteral("5101010010100000001W"), QStringLiteral("51010100101"), QStringLiteral("一村")}};
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.typed; });
+        UserDatabases db;
+        addVillageUnit(db);
+        db.hr(QStringLiteral("Insert Into p_User (UserCode, UserName, Spell, FiveStrokes, OrgCode) Values "
+                             "('5101010010100000001W', '陈明哲', 'CMZ', 'BJR', 'V1'), "
+                             "('51010100101002', '陈敏', 'CM', 'BT', 'V1')"));
+        Window w = openWindow();
+        auto *search = w->findChild<UserSearch *>();
+        auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+        auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+        const QRect row(search->mapTo(w.get(), QPoint(0, 0)), search->size());
+        scope->setFocus();
+        QTest::keyClick(scope, Qt::Key_Down);
+        QCOMPARE(scope->currentIndex(), int(UserSearch::EveryArea));
+        type(searchBox(*w), c.typed);
+        QTRY_VERIFY(search->everyAreaRead());
+        QTRY_VERIFY(results->isVisible());
+        QAbstractItemModel *model = results->model();
 
-    // The search row stays where it was; the list fills the pane's width
-    // right under it and shows more than five rows.
-    QCOMPARE(QRect(search->mapTo(w.get(), QPoint(0, 0)), search->size()), row);
-    const QPoint listAt = results->mapTo(w.get(), QPoint(0, 0));
-    QVERIFY2(listAt.y() > row.bottom() && listAt.y() <= row.bottom() + 8, qPrintable(QStringLiteral("%1 %2 %3").arg(listAt.y()).arg(row.top()).arg(row.bottom())));
-    QVERIFY(results->width() >= row.width() - 6);
-    QVERIFY2(results->viewport()->height() > 5 * results->verticalHeader()->defaultSectionSize(),
-             qPrintable(QString::number(results->viewport()->height())));
-    // Each code is read whole, the area's name beside its code.
-    const QFontMetrics metrics(results->font());
-    int longest = 0, chosenRow = -1;
-    for (int r = 0; r < results->model()->rowCount(); ++r) {
-        const QString code = results->model()->index(r, UserSearchResults::Code).data().toString();
-        longest = qMax(longest, metrics.horizontalAdvance(code));
-        if (code == chosen)
-            chosenRow = r;
+        // The search row stays where it was; the list fills the pane's width
+        // right under it and shows more than five rows.
+        QCOMPARE(QRect(search->mapTo(w.get(), QPoint(0, 0)), search->size()), row);
+        const int listTop = results->mapTo(w.get(), QPoint(0, 0)).y();
+        QVERIFY2(listTop > row.bottom() && listTop <= row.bottom() + 8, qPrintable(QString::number(listTop)));
+        QVERIFY(results->width() >= row.width() - 6);
+        QVERIFY(results->viewport()->height() > 5 * results->verticalHeader()->defaultSectionSize());
+        // Each code is read whole, the area's name beside its code.
+        int longest = 0, chosenRow = -1;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QString code = model->index(r, UserSearchResults::Code).data().toString();
+            longest = qMax(longest, QFontMetrics(results->font()).horizontalAdvance(code));
+            chosenRow = code == c.chosen ? r : chosenRow;
+        }
+        QVERIFY(results->columnWidth(UserSearchResults::Code) >= longest);
+        QVERIFY(chosenRow >= 0);
+        QCOMPARE(model->index(chosenRow, UserSearchResults::AreaCode).data().toString(), c.area);
+        QCOMPARE(model->index(chosenRow, UserSearchResults::AreaName).data().toString(), c.areaName);
+        screenshot(w.get(), "search-every-area");
+
+        // Choosing it selects its area in the tree and it in the grid.
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                          results->visualRect(model->index(chosenRow, UserSearchResults::Name)).center());
+        QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), c.area);
+        QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[%1] %2").arg(c.area, c.areaName));
+        QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), c.chosen);
+        QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
     }
-    QVERIFY(results->columnWidth(UserSearchResults::Code) >= longest);
-    QVERIFY(chosenRow >= 0);
-    QCOMPARE(results->model()->index(chosenRow, UserSearchResults::AreaCode).data().toString(), area);
-    QCOMPARE(results->model()->index(chosenRow, UserSearchResults::AreaName).data().toString(), areaName);
-    screenshot(w.get(), "search-every-area");
-
-    // Choosing it selects its area in the tree and it in the grid.
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                      results->visualRect(results->model()->index(chosenRow, UserSearchResults::Name)).center());
-    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), area);
-    QCOMPARE(w->TreLstArea->FocusedNodeText(), QStringLiteral("[%1] %2").arg(area, areaName));
-    QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), chosen);
-    QCOMPARE(w->grdvwGrdVwData->FocusedRecordIndex(), w->CDSUserData->RecNo() - 1);
-}
-
-void UsersSearch::enterInTheAreaBox_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("enters");
-    QTest::addColumn<QString>("selected");
-    // 510101001 is also the beginning of its village's code, 51010100101.
-    QTest::newRow("whole code stays") << "510101001" << 1 << "510101001";
-    QTest::newRow("whole code, twice") << "510101001" << 2 << "510101001";
-    QTest::newRow("a beginning goes on") << "5101010" << 1 << "510101002";
 }
 
 void UsersSearch::enterInTheAreaBox()
 {
-    QFETCH(QString, typed);
-    QFETCH(int, enters);
-    QFETCH(QString, selected);
-    UserDatabases db;
-    Window w = openWindow();
-    auto *box = w->findChild<QLineEdit *>(QStringLiteral("EdtAreaSearch"));
-    box->setFocus();
-    QTest::keyClicks(box, typed);
-    for (int i = 0; i < enters; ++i)
-        QTest::keyClick(box, Qt::Key_Return);
-    QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), selected);
-    QVERIFY(w->TreLstArea->FocusedNodeText().startsWith(QLatin1Char('[') + selected + QLatin1Char(']')));
-}
-
-void UsersSearch::wheelOverTheScope_data()
-{
-    QTest::addColumn<bool>("focused");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("delta");  // > 0 away from the person
-    QTest::addColumn<int>("to");
-    QTest::newRow("down, not focused") << false << 0 << -120 << 0;
-    QTest::newRow("up, not focused") << false << 1 << 120 << 1;
-    // Once the person works the box, the wheel is theirs.
-    QTest::newRow("down, focused") << true << 0 << -120 << 1;
+    // The area selected after each Enter: a whole code stays, however often
+    // (510101001 is also the beginning of its village's code, 51010100101);
+    // a beginning goes on to the next area holding it.
+    const struct { const char *typed; QStringList selected; } cases[] = {
+        {"510101001", {"510101001", "510101001"}}, {"5101010", {"510101002"}}};
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.typed; });
+        UserDatabases db;
+        Window w = openWindow();
+        auto *box = w->findChild<QLineEdit *>(QStringLiteral("EdtAreaSearch"));
+        box->setFocus();
+        QTest::keyClicks(box, QLatin1String(c.typed));
+        for (const QString &selected : c.selected) {
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), selected);
+            QVERIFY(w->TreLstArea->FocusedNodeText().startsWith(QLatin1Char('[') + selected + QLatin1Char(']')));
+        }
+    }
 }
 
 void UsersSearch::wheelOverTheScope()
 {
-    QFETCH(bool, focused);
-    QFETCH(int, from);
-    QFETCH(int, delta);
-    QFETCH(int, to);
-    UserDatabases db;
-    Window w = openWindow();
-    auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
-    scope->setCurrentIndex(from);
-    QLineEdit *box = searchBox(*w);
-    type(box, QStringLiteral("5"));
-    if (focused)
-        scope->setFocus();
-    QWidget *focus = QApplication::focusWidget();
-    QSignalSpy changed(scope, &QComboBox::currentIndexChanged);
-    const QPoint at = scope->rect().center();
-    QWheelEvent wheel(at, scope->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(scope, &wheel);
-    QCOMPARE(scope->currentIndex(), to);
-    QCOMPARE(changed.count(), from == to ? 0 : 1);
-    QCOMPARE(QApplication::focusWidget(), focus);
-    QCOMPARE(box->text(), QStringLiteral("5"));
+    // delta > 0 is away from the person. Once the person works the box, the wheel is theirs.
+    const struct { bool focused; int from, delta, to; } cases[] = {{false, 0, -120, 0}, {false, 1, 120, 1}, {true, 0, -120, 1}};
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.focused << c.from << c.delta; });
+        UserDatabases db;
+        Window w = openWindow();
+        auto *scope = w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"));
+        scope->setCurrentIndex(c.from);
+        QLineEdit *box = searchBox(*w);
+        type(box, QStringLiteral("5"));
+        if (c.focused)
+            scope->setFocus();
+        QWidget *focus = QApplication::focusWidget();
+        QSignalSpy changed(scope, &QComboBox::currentIndexChanged);
+        const QPoint at = scope->rect().center();
+        QWheelEvent wheel(at, scope->mapToGlobal(at), QPoint(), QPoint(0, c.delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(scope, &wheel);
+        QCOMPARE(scope->currentIndex(), c.to);
+        QCOMPARE(changed.count(), c.from == c.to ? 0 : 1);
+        QCOMPARE(QApplication::focusWidget(), focus);
+        QCOMPARE(box->text(), QStringLiteral("5"));
+    }
 }
 
 void UsersSearch::headersSortInNaturalOrder()
@@ -425,64 +391,57 @@ void UsersSearch::areaFoundByCodeNameOrInitials()
     QCOMPARE(w->CDSUserData->RecordCount(), 0);
 }
 
-void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("readsFail");  // else the host has no GetPYM
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("told");
-    QTest::addColumn<QString>("thenTyped");  // once the database answers again
-    const QString lost = QStringLiteral("与数据库的连接已断开");
-    QTest::newRow("users, reads fail") << "EdtUserSearch" << true << "ls" << QStringLiteral("查找用户失败!原因:") + lost
-                                       << "ls";
-    // The area found is selected, and its users' read fails in the window's
-    // handler: the cause is told, not the statement.
-    QTest::newRow("areas, reads fail") << "EdtAreaSearch" << true << "二乡" << lost << "一村";
-    QTest::newRow("areas, no GetPYM")
-        << "EdtAreaSearch" << false << "yc"
-        << QStringLiteral("查找区划失败!原因:TestHostDispatchWithoutCodes.GetPYM: no such method with 1 argument(s)")
-        << "一村";
-}
-
 void UsersSearch::aFailingSearchSaysSoOnceAndTheBoxGoesOn()
 {
-    QFETCH(QString, box);
-    QFETCH(bool, readsFail);
-    QFETCH(QString, typed);
-    QFETCH(QString, told);
-    QFETCH(QString, thenTyped);
-    UserDatabases db;
-    Window w = openWindow();
-    selectArea(*w, QStringLiteral("510101001"));
-    w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
-    TestHostDispatchWithoutCodes noCodes;
-    if (!readsFail)
-        db.session().HostDispatch = &noCodes;
-    bool failing = readsFail;
-    db.onSessionCall([&](const char *slot, const QString &sql) {
-        if (failing && QByteArray(slot).startsWith("Open"))
-            throw data::LumoError(QStringLiteral("SQL语句执行失败: disk I/O error\n语句: ") + sql,
-                                  QStringLiteral("与数据库的连接已断开"));
-    });
-    auto *edit = w->findChild<QLineEdit *>(box);
-    auto prompts = [&] { return readsFail ? db.dispatch.prompts() : noCodes.prompts(); };
+    const QString lost = QStringLiteral("与数据库的连接已断开");
+    const struct
+    {
+        const char *box;
+        bool readsFail;  // else the host has no GetPYM
+        QString typed, told, thenTyped;  // thenTyped once the database answers again
+    } cases[] = {
+        {"EdtUserSearch", true, QStringLiteral("ls"), QStringLiteral("查找用户失败!原因:") + lost, QStringLiteral("ls")},
+        // The area found is selected, and its users' read fails in the window's
+        // handler: the cause is told, not the statement.
+        {"EdtAreaSearch", true, QStringLiteral("二乡"), lost, QStringLiteral("一村")},
+        {"EdtAreaSearch", false, QStringLiteral("yc"),
+         QStringLiteral("查找区划失败!原因:TestHostDispatchWithoutCodes.GetPYM: no such method with 1 argument(s)"),
+         QStringLiteral("一村")},
+    };
+    for (const auto &c : cases) {
+        const auto named = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << c.box << c.typed; });
+        UserDatabases db;
+        Window w = openWindow();
+        selectArea(*w, QStringLiteral("510101001"));
+        w->findChild<QComboBox *>(QStringLiteral("CbbSearchScope"))->setCurrentIndex(UserSearch::EveryArea);
+        TestHostDispatchWithoutCodes noCodes;
+        if (!c.readsFail)
+            db.session().HostDispatch = &noCodes;
+        bool failing = c.readsFail;
+        db.onSessionCall([&](const char *slot, const QString &sql) {
+            if (failing && QByteArray(slot).startsWith("Open"))
+                throw data::LumoError(QStringLiteral("SQL语句执行失败: disk I/O error\n语句: ") + sql,
+                                      QStringLiteral("与数据库的连接已断开"));
+        });
+        auto *edit = w->findChild<QLineEdit *>(QLatin1String(c.box));
+        auto prompts = [&] { return c.readsFail ? db.dispatch.prompts() : noCodes.prompts(); };
 
-    type(edit, typed);
-    // The users of every area are read between events: their failure is told then.
-    QTRY_COMPARE(prompts(), QStringList{told});
-    QCOMPARE(edit->text(), typed);
+        type(edit, c.typed);
+        // The users of every area are read between events: their failure is told then.
+        QTRY_COMPARE(prompts(), QStringList{c.told});
+        QCOMPARE(edit->text(), c.typed);
 
-    failing = false;
-    QTest::keyClick(edit, Qt::Key_Escape);
-    type(edit, thenTyped);
-    QCOMPARE(prompts().size(), 1);
-    if (box == QLatin1String("EdtUserSearch")) {
-        auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
-        QTRY_VERIFY(results->isVisible());
-        QTRY_VERIFY(results->model()->rowCount() > 0);
-    } else {
-        QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("51010100101"));
-        QVERIFY(w->CDSUserData->Active());
+        failing = false;
+        QTest::keyClick(edit, Qt::Key_Escape);
+        type(edit, c.thenTyped);
+        QCOMPARE(prompts().size(), 1);
+        if (c.box == QByteArray("EdtUserSearch")) {
+            auto *results = w->findChild<QTableView *>(QStringLiteral("GrdSearchResults"));
+            QTRY_VERIFY(results->isVisible() && results->model()->rowCount() > 0);
+        } else {
+            QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("51010100101"));
+            QVERIFY(w->CDSUserData->Active());
+        }
     }
 }
 

@@ -315,12 +315,10 @@ void UsersSyncTrust::cancelIsClosedOnceTheRunCommits()
     generateDifferences(db);
     UserWindow w = openUserWindow();
     QStringList cancel;  // its state when each run starts, and at the commit
-    connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int) {
-        if (done == 0)
-            cancel << QStringLiteral("%1 %2").arg(w->BtnSyncCancel->isEnabled()).arg(w->BtnSyncCancel->text());
-    });
+    const auto note = [&] { cancel << QStringLiteral("%1 %2").arg(w->BtnSyncCancel->isEnabled()).arg(w->BtnSyncCancel->text()); };
+    connect(w.get(), &TUserInfoMagForm::SyncProgress, this, [&](int done, int) { if (done == 0) note(); });
     connect(w.get(), &TUserInfoMagForm::SyncCommitting, this, [&] {
-        cancel << QStringLiteral("%1 %2").arg(w->BtnSyncCancel->isEnabled()).arg(w->BtnSyncCancel->text());
+        note();
         if (cancel.size() == 2)
             screenshot(w.get(), "sync-committing");
         QTest::mouseClick(w->BtnSyncCancel, Qt::LeftButton);
