@@ -6,13 +6,13 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QScopeGuard>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <ostream>
 #include <unistd.h>
 #include <sqlite3.h>
 
@@ -25,31 +25,22 @@ using namespace ModuleSql;
 
 namespace {
 
-// Set in the run of this test that does the writes as the unprivileged user.
-constexpr char kHrVariable[] = "LUMO_READONLY_TEST_HR";
-constexpr char kRcmsVariable[] = "LUMO_READONLY_TEST_RCMS";
+// Set, to the two files a line each, in the run of this test that does the
+// writes as the unprivileged user.
+constexpr char kFilesVariable[] = "LUMO_READONLY_TEST_FILES";
 
 struct Layout
 {
     const char *name;
-    QFile::Permissions folder;
-    QFile::Permissions files;
+    QFile::Permissions folder, files;
     const char *journalMode;  // as a host left the files
 };
 
 constexpr QFile::Permissions kReadable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
 constexpr QFile::Permissions kOpen = kReadable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-constexpr QFile::Permissions kWritable =
-    QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+constexpr QFile::Permissions kWritable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 
-void PrintTo(const Layout &layout, std::ostream *os)
-{
-    *os << layout.name;
-}
-
-class ReadOnlyDatabase : public ::testing::TestWithParam<Layout>
-{
-};
+class ReadOnlyDatabase : public ::testing::TestWithParam<Layout> {};
 
 QByteArray digest(const QString &file)
 {
@@ -58,30 +49,23 @@ QByteArray digest(const QString &file)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-struct ChildRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
 // Runs program as a user who may not write what root may: "nobody" when the
-// tests run as root, else the user running them.
-ChildRun runUnprivileged(const QString &program, const QStringList &arguments, const QProcessEnvironment &env)
+// tests run as root, else the user running them. Gives its output; exitCode
+// is -1 when it did not end normally.
+QString runUnprivileged(const QString &program, const QStringList &arguments, const QProcessEnvironment &env,
+                        int &exitCode)
 {
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (geteuid() == 0) {
-        process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=nobody"),
-                                                             QStringLiteral("--regid=nogroup"),
-                                                             QStringLiteral("--clear-groups"), program}
-                                                     + arguments);
-    } else {
+    const QStringList setpriv{"--reuid=nobody", "--regid=nogroup", "--clear-groups", program};
+    if (geteuid() == 0)
+        process.start(QStringLiteral("setpriv"), setpriv + arguments);
+    else
         process.start(program, arguments);
-    }
     EXPECT_TRUE(process.waitForFinished(90000)) << qPrintable(program) << " must end by itself";
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAll())};
+    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAll());
 }
 
 // The writes of the four commands as the module sends them, each in its
@@ -89,28 +73,20 @@ ChildRun runUnprivileged(const QString &program, const QStringList &arguments, c
 void refuseEveryWrite(const QString &hrFile, const QString &rcmsFile)
 {
     SqliteSession session(hrFile, rcmsFile);
-    EXPECT_GT(session.GetHrValue(QStringLiteral("Select Count(*) From p_User")).toLongLong(), 0);
-    EXPECT_GT(session.GetRcmsValue(QStringLiteral("Select Count(*) From p_User")).toLongLong(), 0);
+    EXPECT_GT(session.GetHrValue("Select Count(*) From p_User").toLongLong(), 0);
+    EXPECT_GT(session.GetRcmsValue("Select Count(*) From p_User").toLongLong(), 0);
 
-    const SyncUser synced{DemoData::AdminCode, QStringLiteral("同步"), QStringLiteral("TB"), QStringLiteral("TB"),
-                          QStringLiteral("3"),   QStringLiteral("X"),   QString(),          DemoData::InitialPassword};
-    const SyncUser added{QStringLiteral("99999999999001"), QStringLiteral("新增"), QStringLiteral("XZ"),
-                         QStringLiteral("XZ"), QStringLiteral("4"), QStringLiteral("X"), QString(),
-                         DemoData::InitialPassword};
-    const struct
-    {
-        const char *command;
-        QStringList statements;
-    } writes[] = {
-        {"add", {builderInsert(QStringLiteral("P_User"), {QStringLiteral("UserCode"), QStringLiteral("UserName")},
-                               {quoted(added.userCode), quoted(added.userName)})}},
-        {"edit", {userUpdate(QStringLiteral("P_User"), {QStringLiteral("UserCode"), QStringLiteral("UserName")},
-                             {quoted(DemoData::ClerkCode), quoted(QStringLiteral("改名"))}, DemoData::ClerkCode)}},
+    const SyncUser synced{DemoData::AdminCode, "同步", "TB", "TB", "3", "X", QString(), DemoData::InitialPassword};
+    const SyncUser added{"99999999999001", "新增", "XZ", "XZ", "4", "X", QString(), DemoData::InitialPassword};
+    const QStringList codeAndName{"UserCode", "UserName"};
+    const struct { const char *command; QStringList statements; } writes[] = {
+        {"add", {builderInsert("P_User", codeAndName, {quoted(added.userCode), quoted(added.userName)})}},
+        {"edit", {userUpdate("P_User", codeAndName, {quoted(DemoData::ClerkCode), quoted("改名")}, DemoData::ClerkCode)}},
         {"delete", {deleteUser(DemoData::ClerkCode)}},
         {"sync", {syncUpdate(synced), syncInsert(added)}},
     };
     for (const auto &write : writes) {
-        QString cause = QStringLiteral("(written)");
+        QString cause = "(written)";
         try {
             session.BeginHrTrans();
             for (const QString &statement : write.statements)
@@ -128,21 +104,16 @@ void refuseEveryWrite(const QString &hrFile, const QString &rcmsFile)
 
 TEST_P(ReadOnlyDatabase, ShowsTheUsersRefusesEveryWriteAndChangesNothing)
 {
-    if (qEnvironmentVariableIsSet(kHrVariable)) {
-        refuseEveryWrite(qEnvironmentVariable(kHrVariable), qEnvironmentVariable(kRcmsVariable));
-        return;
-    }
+    if (const QStringList files = qEnvironmentVariable(kFilesVariable).split('\n'); files.size() == 2)
+        return refuseEveryWrite(files[0], files[1]);
     if (geteuid() == 0 && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
         GTEST_SKIP() << "setpriv (util-linux) is needed to run the host as a user without root's rights";
 
     const Layout &layout = GetParam();
     QTemporaryDir scratch;
-    const QDir top(scratch.path());
-    ASSERT_TRUE(top.mkdir(QStringLiteral("db")) && top.mkdir(QStringLiteral("out")));
-    const QString folder = top.filePath(QStringLiteral("db"));
-    const QString out = top.filePath(QStringLiteral("out"));
-    const QString hr = QDir(folder).filePath(QStringLiteral("hr.db"));
-    const QString rcms = QDir(folder).filePath(QStringLiteral("rcms.db"));
+    const QString folder = scratch.filePath("db"), out = scratch.filePath("out");
+    ASSERT_TRUE(QDir().mkdir(folder) && QDir().mkdir(out));
+    const QString hr = folder + "/hr.db", rcms = folder + "/rcms.db";
     DemoData::Options small;
     small.users = 20;
     DemoData::create(hr, rcms, small);
@@ -157,41 +128,33 @@ TEST_P(ReadOnlyDatabase, ShowsTheUsersRefusesEveryWriteAndChangesNothing)
     ASSERT_TRUE(QFile::setPermissions(scratch.path(), kOpen | QFile::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(out, kOpen | kWritable));
     ASSERT_TRUE(QFile::setPermissions(folder, layout.folder));
-    // Writable again at the end, so that the folder can be removed by a user
-    // who is not root.
-    struct Restore
-    {
-        QString folder;
-        ~Restore() { QFile::setPermissions(folder, kOpen | QFile::WriteOwner); }
-    } restore{folder};
+    // Writable again at the end, so that a user who is not root can remove it.
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(folder, kOpen | QFile::WriteOwner); });
     const QByteArray hrBefore = digest(hr), rcmsBefore = digest(rcms);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), out);
-    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOME", out);
+    env.remove("XDG_RUNTIME_DIR");
     // The host shows the users' grid: the module is created and its window
     // drawn. --create-demo must leave the existing files alone.
-    const QString shot = QDir(out).filePath(QStringLiteral("s.png"));
-    const ChildRun host = runUnprivileged(QStringLiteral(LUMO_HOST_PATH),
-                                     {QStringLiteral("--hr"), hr, QStringLiteral("--rcms"), rcms,
-                                      QStringLiteral("--user"), DemoData::AdminCode, QStringLiteral("--app-path"),
-                                      out, QStringLiteral("--create-demo"), QStringLiteral("--screenshot"), shot},
-                                     env);
-    EXPECT_EQ(host.exitCode, 0) << qPrintable(host.output);
-    EXPECT_TRUE(QFile::exists(shot)) << qPrintable(host.output);
-    EXPECT_FALSE(host.output.contains(QStringLiteral("不是有效的SQLite数据库文件"))) << qPrintable(host.output);
+    const QString shot = out + "/s.png";
+    int exitCode = -1;
+    QString output = runUnprivileged(LUMO_HOST_PATH,
+                                     {"--hr", hr, "--rcms", rcms, "--user", DemoData::AdminCode, "--app-path", out,
+                                      "--create-demo", "--screenshot", shot},
+                                     env, exitCode);
+    EXPECT_EQ(exitCode, 0) << qPrintable(output);
+    EXPECT_TRUE(QFile::exists(shot)) << qPrintable(output);
+    EXPECT_FALSE(output.contains("不是有效的SQLite数据库文件")) << qPrintable(output);
 
-    env.insert(QString::fromLatin1(kHrVariable), hr);
-    env.insert(QString::fromLatin1(kRcmsVariable), rcms);
+    env.insert(kFilesVariable, hr + '\n' + rcms);
     const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const ChildRun writes = runUnprivileged(
-        QCoreApplication::applicationFilePath(),
-        {QStringLiteral("--gtest_filter=%1.%2").arg(QString::fromUtf8(test->test_suite_name()),
-                                                    QString::fromUtf8(test->name()))},
-        env);
-    EXPECT_EQ(writes.exitCode, 0) << qPrintable(writes.output);
-    EXPECT_TRUE(writes.output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << qPrintable(writes.output);
+    output = runUnprivileged(QCoreApplication::applicationFilePath(),
+                             {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())}, env,
+                             exitCode);
+    EXPECT_EQ(exitCode, 0) << qPrintable(output);
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << qPrintable(output);
 
     EXPECT_EQ(digest(hr), hrBefore);
     EXPECT_EQ(digest(rcms), rcmsBefore);

@@ -424,17 +424,6 @@ TEST(SqliteSessionFiles, MissingEmptyOrForeignFilesGiveClearErrors)
     EXPECT_NE(messageOf([&] { SqliteSession s(empty, files.rcmsFile()); }).find("没有任何数据表"), std::string::npos);
 }
 
-TEST(SqliteSessionFiles, AWriteToAReadOnlyDatabaseGivesTheReadOnlyCause)
-{
-    TempDatabases files;
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(files.hrFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_extended_result_codes(db, 1);
-    EXPECT_EQ(sqlite3_exec(db, "DELETE FROM p_User", nullptr, nullptr, nullptr) & 0xff, SQLITE_READONLY);
-    EXPECT_EQ(sqliteErrorCause(db), QStringLiteral("数据库为只读"));
-    sqlite3_close(db);
-}
-
 // Another program's connection to a file, with SQLite text run on it.
 struct OtherConnection
 {

@@ -2,7 +2,6 @@
 // tokens it must leave alone, and random token streams.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -202,53 +201,32 @@ TEST(TranslatorReading, QuickLookAndTokensAgreeAndASecondPassChangesNothing)
 
 // Texts, valid T-SQL or not, whose translation a second pass once changed:
 // for every target the translation of the translation is the translation.
-struct SecondPassCase
+TEST(TranslatorSecondPass, ChangesNothing)
 {
-    const char *name;
-    QString tsql;
-};
-
-void PrintTo(const SecondPassCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class TranslatorSecondPass : public ::testing::TestWithParam<SecondPassCase>
-{
-};
-
-TEST_P(TranslatorSecondPass, ChangesNothing)
-{
-    const QString &tsql = GetParam().tsql;
-    for (const TsqlTarget target : {TsqlTarget::Sqlite, TsqlTarget::PostgreSql}) {
-        const QString out = translateTsql(tsql, target);
-        EXPECT_EQ(translateTsql(out, target).toStdString(), out.toStdString()) << int(target);
-        EXPECT_EQ(translateTsqlByTokens(tsql, target).toStdString(), out.toStdString()) << int(target);
+    const QString nul(QChar(0));
+    const QString inputs[] = {
+        QStringLiteral("Select 0x01 + UserCode From p_User"), QStringLiteral("Select a + x'0A' From T"),
+        QStringLiteral("Select a + x'a' + 'b' From T"), QStringLiteral("Select 0x01'b' + c From T"),
+        QStringLiteral("Select Top 1 Select Top 1"), QStringLiteral("Union Select Top 1)+char("),
+        QStringLiteral("Select Top 1 a + (b Union Select 'x'"),
+        // a branch, and a last branch sorted, before a Select of its level
+        QStringLiteral("Select 1 Union All Select Top 1 a From T WUnion All Select Top 1 b From U Union "
+                       "All Select c From V"),
+        QStringLiteral("Select a From T Union All Select Top 2 b From U Order By 1 Select Top 2 c"),
+        QStringLiteral("e With(NoLock)With(NoLock)"), QStringLiteral("U With(RowLock)+'"),
+        QStringLiteral("UpDate P_User With(RowLock) Set Spell = 'a") + nul + nul + nul
+            + QStringLiteral("b' Union All Select Top 1 'u' From T Where c*10)+'y'"),
+        QStringLiteral("Select X'") + nul + QStringLiteral("' + b"),
+    };
+    for (const QString &tsql : inputs) {
+        for (const TsqlTarget target : {TsqlTarget::Sqlite, TsqlTarget::PostgreSql}) {
+            SCOPED_TRACE(tsql.toStdString() + " for target " + std::to_string(int(target)));
+            const QString out = translateTsql(tsql, target);
+            EXPECT_EQ(translateTsql(out, target).toStdString(), out.toStdString());
+            EXPECT_EQ(translateTsqlByTokens(tsql, target).toStdString(), out.toStdString());
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, TranslatorSecondPass,
-    ::testing::Values(
-        SecondPassCase{"plus after a binary literal", QStringLiteral("Select 0x01 + UserCode From p_User")},
-        SecondPassCase{"plus before a blob", QStringLiteral("Select a + x'0A' From T")},
-        SecondPassCase{"fold that looks like a blob", QStringLiteral("Select a + x'a' + 'b' From T")},
-        SecondPassCase{"literal after a binary literal", QStringLiteral("Select 0x01'b' + c From T")},
-        SecondPassCase{"two Top selects", QStringLiteral("Select Top 1 Select Top 1")},
-        SecondPassCase{"Top before an unpaired parenthesis", QStringLiteral("Union Select Top 1)+char(")},
-        SecondPassCase{"Top before an unclosed parenthesis", QStringLiteral("Select Top 1 a + (b Union Select 'x'")},
-        SecondPassCase{"a branch before a Select of its level",
-                       QStringLiteral("Select 1 Union All Select Top 1 a From T WUnion All Select Top 1 b From U Union "
-                                      "All Select c From V")},
-        SecondPassCase{"a last branch sorted before a Select of its level",
-                       QStringLiteral("Select a From T Union All Select Top 2 b From U Order By 1 Select Top 2 c")},
-        SecondPassCase{"two hints", QStringLiteral("e With(NoLock)With(NoLock)")},
-        SecondPassCase{"plus after a hint", QStringLiteral("U With(RowLock)+'")},
-        SecondPassCase{"update with a hint, a Top branch and U+0000",
-                       QStringLiteral("UpDate P_User With(RowLock) Set Spell = 'a") + QString(3, QChar(0))
-                           + QStringLiteral("b' Union All Select Top 1 'u' From T Where c*10)+'y'")},
-        SecondPassCase{"U+0000 after a word", QStringLiteral("Select X'") + QChar(0) + QStringLiteral("' + b")}),
-    [](const ::testing::TestParamInfo<SecondPassCase> &info) { return "Case" + std::to_string(info.index); });
 
 // SQLite's tokeniser ends a literal at U+0000: such a literal is written with
 // a character it does not hold in place of U+0000, which replace() turns back,
@@ -297,13 +275,11 @@ TEST(TranslatorNul, LongRunsOfNulStoreWhole)
     const QString insert = QStringLiteral("Insert Into p_User (UserCode, ContactType) Values ('%1', N'%2')");
     QStringList values;
     for (const int count : {500, 5000}) {
-        const QString code = QStringLiteral("n") + QString::number(values.size());
-        const QString value = QStringLiteral("甲'") + QString(count, QChar(0)) + QStringLiteral("乙") + QChar(0);
-        QString quoted = value;
-        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+        const QString code = "n" + QString::number(values.size());
+        const QString value = "甲'" + QString(count, QChar(0)) + "乙" + QChar(0);
+        const QString quoted = QString(value).replace("'", "''");
         EXPECT_TRUE(session.ExecHrSql(insert.arg(code, quoted)));
-        EXPECT_TRUE(session.ExecHrSql(insert.arg(code + QLatin1Char('a'), quoted) + QLatin1Char(' ')
-                                      + insert.arg(code + QLatin1Char('b'), quoted)));
+        EXPECT_TRUE(session.ExecHrSql(insert.arg(code + "a", quoted) + " " + insert.arg(code + "b", quoted)));
         values << value << value << value;
     }
     const data::DataPacket rows =
