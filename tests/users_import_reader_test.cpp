@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -242,6 +243,7 @@ TEST(UsersImportTemplate, IsReadBackWithEveryColumnAndNoRows)
                                                {QStringLiteral("0330102002"), QStringLiteral("南湖社区卫生服务中心")}};
     ASSERT_EQ(writeImportTemplate(path, units).toStdString(), "");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadGroup);
 
     const ImportSheet sheet = readImportFile(path);
     for (int c = 0; c < kImportColumnCount; ++c)
@@ -276,5 +278,5 @@ TEST(UsersImportTemplate, IsReadBackWithEveryColumnAndNoRows)
     zip_discard(za);
 
     const QString refused = writeImportTemplate(dir.filePath(QStringLiteral("no/such/folder/t.xlsx")), units);
-    EXPECT_TRUE(refused.startsWith(u"导入模板保存失败"_s)) << refused.toStdString();
+    EXPECT_TRUE(refused.startsWith(u"无法在文件夹"_s)) << refused.toStdString();
 }
