@@ -3,7 +3,9 @@
 # configures and builds into build/. Safe to run again: quick when all is there.
 # With --fuzz it also installs what scripts/fuzz.sh needs; with --sanitize it
 # builds into build-sanitize/ with the address and undefined-behaviour
-# sanitizers instead (any undefined behaviour stops the program).
+# sanitizers instead (any undefined behaviour stops the program). With
+# --package it installs what scripts/package.sh needs and fetches the
+# five-stroke table, but builds nothing (the package has a tree of its own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,11 @@ PACKAGES=(
 # scripts/fuzz.sh builds its targets with clang and libFuzzer's runtime.
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES+=(clang libclang-rt-dev)
+fi
+# scripts/package.sh: CPack's dpkg-shlibdeps and file, the icons, and the
+# checks of the package, its menu entry and its metainfo.
+if [ "${1:-}" = "--package" ]; then
+  PACKAGES+=(dpkg-dev file librsvg2-bin lintian appstream desktop-file-utils)
 fi
 BUILD_DIR=build
 CMAKE_EXTRA=()
@@ -64,6 +71,8 @@ if [ ! -f build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db ]
     apt-get download ibus-table-wubi >/dev/null 2>&1 || { apt-get update -qq && apt-get download ibus-table-wubi >/dev/null; }
     dpkg -x ibus-table-wubi_*.deb wubi )
 fi
+
+[ "${1:-}" != "--package" ] || exit 0
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DWUBI_DB="$PWD/build/third_party/wubi/usr/share/ibus-table/tables/wubi-haifeng86.db" \
   "${CMAKE_EXTRA[@]}" >/dev/null

@@ -187,7 +187,8 @@ TEST(HostApplication, AnswersHelpVersionAndBadOptionsWithoutADisplay)
         {{QStringLiteral("-h")}, 0, "--screenshot", ""},
         // The help names the log file, in the host's data folder.
         {{QStringLiteral("--help")}, 0, "/lumohost/lumohost.log\n", ""},
-        {{QStringLiteral("--version")}, 0, "lumohost", ""},
+        // The version is the CMake project's.
+        {{QStringLiteral("--version")}, 0, "lumohost " LUMO_VERSION " (", ""},
         {{QStringLiteral("--no-such-option")}, 2, "", "--hr"},
         {{QStringLiteral("--hr")}, 2, "", "--rcms"},
     };

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +23,7 @@
 #include "HostEventApplication.h"
 #include "HostIcons.h"
 #include "HostLog.h"
+#include "HostPaths.h"
 #include "LumoError.h"
 #include "SqlQuoted.h"
 #include "ModuleLoader.h"
@@ -34,6 +36,24 @@ namespace {
 QString fromGbk(const QByteArray &bytes)
 {
     return gbkToUnicode(bytes);
+}
+
+// The first start of an installed host, before any database exists: what the
+// person is asked, or told when nobody can answer.
+QString firstStartText(bool asking)
+{
+    const QString folder = QDir::toNativeSeparators(HostPaths::dataFolder());
+    const QString realOnes = QStringLiteral(
+        "若要使用实际的数据库, 请在 %1 中写明:\n"
+        "  [Databases]\n  HR=健康档案数据库 (SQLite 文件路径, 或 odbc:<连接字符串>)\n  RCMS=农合数据库\n"
+        "  [Login]\n  UserCode=登录用户代码\n"
+        "或在命令行给出 --hr、--rcms 与 --user (见 lumohost --help 与 man lumohost)。")
+        .arg(QDir::toNativeSeparators(HostPaths::current().iniFile()));
+    if (asking)
+        return QStringLiteral("尚未设置数据库。\n\n是否在 %1 创建演示数据库 (hr.db 与 rcms.db), "
+                              "并以演示管理员 admin 登录?\n\n").arg(folder) + realOnes;
+    return QStringLiteral("尚未设置数据库, 演示数据库也不存在。加上 --create-demo 可在 %1 创建演示数据库。\n")
+               .arg(folder) + realOnes;
 }
 
 } // namespace
@@ -144,8 +164,8 @@ void HostApplication::start()
     helpMenu->addAction(QStringLiteral("关于模块(&A)"), m_mainWindow.get(), [this, info] {
         const QString log = HostLog::file();
         QMessageBox::about(m_mainWindow.get(), QStringLiteral("关于模块"),
-                           QStringLiteral("模块文件: %1\n注册信息: %2\n日志文件: %3")
-                               .arg(m_loader->fileName(), info,
+                           QStringLiteral("lumohost %1\n模块文件: %2\n注册信息: %3\n日志文件: %4")
+                               .arg(HostPaths::version(), m_loader->fileName(), info,
                                     log.isEmpty() ? QStringLiteral("无 (只写到标准错误输出)")
                                                   : QDir::toNativeSeparators(log)));
     });
@@ -191,6 +211,25 @@ int HostApplication::run(const QStringList &arguments)
         report(e.message(), false);
         return 2;
     }
+    if (config.demoDefaults && !config.createDemo
+        && (!QFileInfo::exists(config.hr.sqliteFile) || !QFileInfo::exists(config.rcms.sqliteFile))) {
+        // Nobody can answer a --screenshot run or one without a display.
+        if (!interactive || !config.screenshotFile.isEmpty()) {
+            report(firstStartText(false), false);
+            return 2;
+        }
+        QMessageBox question(QMessageBox::Question, QStringLiteral("健康档案系统"), firstStartText(true));
+        question.setObjectName(QStringLiteral("FirstStartQuestion"));
+        QPushButton *create = question.addButton(QStringLiteral("创建演示数据库"), QMessageBox::AcceptRole);
+        question.addButton(QStringLiteral("退出"), QMessageBox::RejectRole);
+        question.setDefaultButton(create);
+        question.exec();
+        if (question.clickedButton() != create)
+            return 2;
+        config.createDemo = true;
+    }
+    if (config.demoDefaults)
+        QDir().mkpath(HostPaths::dataFolder());
 
     HostApplication host(config);
     try {

@@ -1,7 +1,6 @@
 #include "HostConfig.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,7 +12,7 @@ QString HostConfig::usage()
 {
     return QStringLiteral(
         "用法: lumohost [选项]\n"
-        "  --config FILE        配置文件 (默认: 程序目录下的 lumohost.ini)\n"
+        "  --config FILE        配置文件 (默认: 程序目录下的 lumohost.ini; 安装后为数据目录下的)\n"
         "  --hr DB              健康档案数据库: SQLite 文件路径, 或 odbc:<连接字符串>\n"
         "  --rcms DB            农合数据库: SQLite 文件路径, 或 odbc:<连接字符串>\n"
         "  --hr-dialect D       ODBC 连接的SQL方言: mssql (默认), sqlite 或 postgresql\n"
@@ -27,12 +26,14 @@ QString HostConfig::usage()
         "  --screenshot FILE    显示窗口后保存截图并退出\n"
         "  -h, --help           显示本帮助并退出\n"
         "  -v, --version        显示版本并退出\n")
-        + QStringLiteral("日志文件: %1\n").arg(QDir::toNativeSeparators(HostLog::defaultFile()));
+        + QStringLiteral("数据目录: %1\n日志文件: %2\n")
+              .arg(QDir::toNativeSeparators(HostPaths::dataFolder()), QDir::toNativeSeparators(HostLog::defaultFile()));
 }
 
 QString HostConfig::versionText()
 {
-    return QStringLiteral("lumohost 1.0 (用户管理模块宿主程序, Qt %1)\n").arg(QString::fromLatin1(qVersion()));
+    return QStringLiteral("lumohost %1 (用户管理模块宿主程序, Qt %2)\n")
+        .arg(HostPaths::version(), QString::fromLatin1(qVersion()));
 }
 
 namespace {
@@ -99,33 +100,41 @@ HostConfig::EarlyExit HostConfig::earlyExit(const QStringList &arguments, QStrin
     return EarlyExit::None;
 }
 
-HostConfig HostConfig::fromArguments(const QStringList &arguments)
+HostConfig HostConfig::fromArguments(const QStringList &arguments, const HostPaths &paths)
 {
     const HostOptions o;
     QCommandLineParser parser;
     o.parse(parser, arguments);
 
-    const QString iniFile = parser.isSet(o.config)
-        ? parser.value(o.config)
-        : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lumohost.ini"));
+    const QString iniFile = parser.isSet(o.config) ? parser.value(o.config) : paths.iniFile();
     if (parser.isSet(o.config) && !QFileInfo::exists(iniFile))
         throw data::LumoError(QStringLiteral("配置文件不存在: %1").arg(iniFile));
     // Read as the profile functions read it: a connection string's ';' and ','
     // stay in the value, quoted or not.
     const data::IniFile ini = data::IniFile::load(iniFile);
 
+    HostConfig result;
     auto pick = [&](const QCommandLineOption &option, const QString &key) {
         if (parser.isSet(option))
             return parser.value(option);
         return ini.value(key.section(u'/', 0, 0), key.section(u'/', 1)).value_or(QString());
     };
 
-    HostConfig result;
-    const QString hrText = pick(o.hr, QStringLiteral("Databases/HR"));
-    const QString rcmsText = pick(o.rcms, QStringLiteral("Databases/RCMS"));
+    QString hrText = pick(o.hr, QStringLiteral("Databases/HR"));
+    QString rcmsText = pick(o.rcms, QStringLiteral("Databases/RCMS"));
+    // An installed host started from the menu has neither: it works on the
+    // demo files of its data folder, and asks before making them (run()).
+    if (paths.installed() && hrText.isEmpty() && rcmsText.isEmpty()) {
+        const QDir data(HostPaths::dataFolder());
+        hrText = data.filePath(QStringLiteral("hr.db"));
+        rcmsText = data.filePath(QStringLiteral("rcms.db"));
+        result.demoDefaults = true;
+    }
     result.hr = DatabaseLocation::parse(hrText, pick(o.hrDialect, QStringLiteral("Databases/HRDialect")));
     result.rcms = DatabaseLocation::parse(rcmsText, pick(o.rcmsDialect, QStringLiteral("Databases/RCMSDialect")));
     result.userCode = pick(o.user, QStringLiteral("Login/UserCode")).trimmed();
+    if (result.demoDefaults && result.userCode.isEmpty())
+        result.userCode = QStringLiteral("admin");
     result.appPath = pick(o.appPath, QStringLiteral("Host/AppPath"));
     if (result.appPath.isEmpty())
         result.appPath = QFileInfo(iniFile).absolutePath();

@@ -4,9 +4,11 @@
 #include <QStringList>
 
 #include "DatabaseLocation.h"
+#include "HostPaths.h"
 
-// The host's settings: from lumohost.ini (in the application directory, or the
-// file given with --config) and then the command line, which wins.
+// The host's settings: from lumohost.ini (in the application directory, once
+// installed in the user's data folder, or the file given with --config) and
+// then the command line, which wins.
 struct HostConfig
 {
     DatabaseLocation hr;
@@ -20,10 +22,13 @@ struct HostConfig
     int demoUsers = 0;
     int demoTrailRows = 0;  // rows of the demo's trail of user changes; 0: one per user
     int loginTimeoutSeconds = 10;
+    // An installed host given no databases at all: the demo files in the data
+    // folder, logged in as the demo administrator.
+    bool demoDefaults = false;
 
     // Reads the ini file, then the arguments (argv[0] excluded). Raises
     // data::LumoError with a usage text on an unknown or incomplete option.
-    static HostConfig fromArguments(const QStringList &arguments);
+    static HostConfig fromArguments(const QStringList &arguments, const HostPaths &paths = HostPaths::current());
     static QString usage();
     static QString versionText();
 

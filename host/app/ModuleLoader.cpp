@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "HostPaths.h"
 #include "LumoError.h"
 
 namespace {
@@ -20,27 +21,15 @@ ModuleLoader::~ModuleLoader()
 
 QStringList ModuleLoader::candidatePaths(const QString &explicitPath)
 {
-    // A module named by the user is the only one tried: loading another one
-    // in its place would run code the user did not choose.
-    if (!explicitPath.isEmpty())
-        return {explicitPath};
-    QStringList paths;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    paths << QDir(appDir).filePath(QString::fromLatin1(kModuleFile))
-          << QDir(appDir).filePath(QStringLiteral("../lib/") + QString::fromLatin1(kModuleFile))
-#ifdef LUMO_MODULE_BUILD_DIR
-          << QDir(QStringLiteral(LUMO_MODULE_BUILD_DIR)).filePath(QString::fromLatin1(kModuleFile))
-#endif
-        ;
-    return paths;
+    return HostPaths::current().moduleCandidates(explicitPath);
 }
 
-void ModuleLoader::load(const QString &explicitPath)
+void ModuleLoader::load(const QString &explicitPath, const HostPaths &paths)
 {
     if (!explicitPath.isEmpty() && !QFileInfo(explicitPath).isFile())
         throw data::LumoError(QStringLiteral("指定的模块文件不存在: %1").arg(QDir::toNativeSeparators(explicitPath)));
     QStringList tried;
-    for (const QString &path : candidatePaths(explicitPath)) {
+    for (const QString &path : paths.moduleCandidates(explicitPath)) {
         if (!QFileInfo::exists(path)) {
             tried << path;
             continue;

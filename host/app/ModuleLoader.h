@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "HostPaths.h"
+
 class HostSession;
 class QWidget;
 
@@ -15,8 +17,7 @@ class QWidget;
 class ModuleLoader
 {
 public:
-    // Where the module is looked for, first match wins: an explicit path, the
-    // host's own directory, ../lib beside it, and the build tree.
+    // Where the module is looked for, first match wins (HostPaths::moduleCandidates).
     static QStringList candidatePaths(const QString &explicitPath);
 
     ModuleLoader() = default;
@@ -24,7 +25,7 @@ public:
     ModuleLoader(const ModuleLoader &) = delete;
     ModuleLoader &operator=(const ModuleLoader &) = delete;
 
-    void load(const QString &explicitPath = QString());
+    void load(const QString &explicitPath = QString(), const HostPaths &paths = HostPaths::current());
     bool isLoaded() const { return m_library.isLoaded(); }
     QString fileName() const { return m_library.fileName(); }
 

@@ -1,4 +1,5 @@
 // lumohost: the host program of the user-account module.
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -37,6 +38,9 @@ int main(int argc, char **argv)
 
     pinLocalTimeZone();
     HostEventApplication app(argc, argv);
+    // The window goes with the menu entry (lumohost.desktop) and its icon, when installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumohost"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lumohost")));
     // Failures keep their statements and the driver's full text here; the
     // person at the screen reads a short cause.
     HostLog::install(HostLog::defaultFolder());
