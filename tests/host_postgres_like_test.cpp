@@ -41,3 +41,28 @@ TEST(PostgresLikePrefix, OnlyAPlainColumnAgainstAFixedAsciiPrefixGetsTheIndexedC
             << c.sql;
     }
 }
+
+TEST(PostgresLikePrefix, OnlyAOneRowReadByPlainEqualitiesIsLocked)
+{
+    const struct
+    {
+        const char *sql;
+        bool locked;
+    } cases[] = {
+        {" Select *  From  P_User  Where UserCode = '51''01'", true},
+        {"Select UserCode, UserName From p_User Where UserCode = '1' And OrgCode = 'A';", true},
+        {"Select Count(UserCode) From P_User Where UserCode = '1'", false},
+        {"Select * From p_User, P_YLFWDW Where p_User.OrgCode = P_YLFWDW.OrgCode", false},
+        {"Select * From p_User Where UserCode Like '1%'", false},
+        {"Select * From p_User Where UserCode = '1' Or UserCode = '2'", false},
+        {"Select * From p_User", false},
+        {"Select * From p_User Where UserCode = '1' Order By UserCode", false},
+    };
+    for (const auto &c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        const QString sent = withRowLockOfOneRowRead(sql);
+        EXPECT_EQ(sent.endsWith(QLatin1String(" FOR UPDATE")), c.locked) << c.sql;
+        if (!c.locked)
+            EXPECT_EQ(sent, sql);
+    }
+}

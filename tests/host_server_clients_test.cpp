@@ -548,4 +548,34 @@ TEST_F(ServerClients, PrefixMatchesAsTheHostSendsThemSeekAnIndex)
             << plan.toStdString();
     }
 }
+// The user dialog's edit reads the row again inside its transaction and
+// refuses when it changed since the dialog loaded it. A second save reading
+// it while a first one holds it waits for the first to commit and sees its
+// change: the first save holds, the second is refused, none writes over the
+// other.
+TEST_F(ServerClients, ASaveReadingARowAnotherSaveHoldsWaitsAndSeesItsChange)
+{
+    const QString load = QStringLiteral(" Select *  From  P_User  Where UserCode = '34162110100001'");
+    auto first = client();
+    auto second = client();
+    const data::DataPacket loaded = first->OpenHrData(load);
+    first->BeginHrTrans();
+    ASSERT_EQ(first->OpenHrData(load).rows, loaded.rows);
+    first->ExecHrSql(QStringLiteral("Update P_User Set UserName = '甲' Where UserCode = '34162110100001'"));
+    std::atomic<bool> secondRead{false};
+    data::DataPacket secondSaw;
+    std::thread other([&] {
+        second->BeginHrTrans();
+        secondSaw = second->OpenHrData(load);
+        secondRead = true;
+        second->RollbackHrTrans();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(secondRead) << "the second read waits for the first save";
+    first->CommitHrTrans();
+    other.join();
+    ASSERT_EQ(secondSaw.rows.size(), 1);
+    EXPECT_NE(secondSaw.rows, loaded.rows);
+    EXPECT_EQ(secondSaw.rows[0].value(1).toString(), QStringLiteral("甲"));
+}
 } // namespace
