@@ -25,6 +25,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -385,6 +386,7 @@ struct Journal
     std::vector<double> saves, searches;
     int told = 0, refused = 0, unexpected = 0, lost = 0, missing = 0, syncsDone = 0, crashed = 0;
     QStringList examples;
+    QMap<QString, int> messages;  // how often each refusal or failure was told
 };
 
 double percentile(std::vector<double> v, double p)
@@ -425,6 +427,8 @@ Journal check(const QStringList &lines)
             j.searches.push_back(ms);
             continue;
         }
+        if (outcome != kSaved && outcome != kSyncDone && outcome != QLatin1String("ok") && outcome != QLatin1String("deleted"))
+            ++j.messages[outcome.section(QStringLiteral(": "), 0, 0)];
         if (kind == QLatin1String("crashed")) {
             ++j.crashed;
             j.examples << line;
@@ -597,6 +601,8 @@ int main(int argc, char **argv)
                 j.syncsDone, logged, loggedAny, logAgrees ? "" : ", DISAGREES", j.crashed, j.missing);
     std::printf("load %d clients %d s: saves %zu, p95 save %.1f ms (target 200), p95 search %.1f ms (target 100), lost %d\n",
                 clients, seconds, j.saves.size(), percentile(j.saves, 0.95), percentile(j.searches, 0.95), j.lost);
+    for (auto it = j.messages.cbegin(); it != j.messages.cend(); ++it)
+        std::printf("  told %d times: %s\n", it.value(), qUtf8Printable(it.key()));
     for (const QString &e : j.examples.mid(0, 10))
         std::printf("  %s\n", qUtf8Printable(e));
     for (const char *side : {"hr", "rcms"})
