@@ -10,7 +10,8 @@
 // server alone could not reach another database). Both run with the server as
 // it is, and behind a proxy that holds every request of the client for 1 ms:
 // one round trip over a network. Three rounds each on fresh databases; the
-// median ratio counts. Target: the window within 3 times the set-based run.
+// median ratio counts. Targets: the window within 1.5 times the set-based run
+// (1.8 behind the proxy) at 100,000 users, 2 times at 1,000,000.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -42,7 +43,8 @@
 
 namespace {
 
-constexpr int kRounds = 3;
+// BENCH_ROUNDS changes it (one round is enough for a first look at a million users).
+const int kRounds = qEnvironmentVariableIsSet("BENCH_ROUNDS") ? qMax(1, qEnvironmentVariableIntValue("BENCH_ROUNDS")) : 3;
 
 // A Unix socket in a folder of its own that passes every connection on to the
 // server's socket, holding what the client sends for `delay` first: each
@@ -153,6 +155,20 @@ private:
     std::thread m_acceptor;
     std::vector<std::thread> m_connections;  // touched by the acceptor only until it ends
 };
+
+long peakKilobytes()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = 0;
+    while (status && std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmHWM: %ld", &kb) == 1)
+            break;
+    }
+    if (status)
+        std::fclose(status);
+    return kb;
+}
 
 QString serverConnection()
 {
@@ -313,9 +329,13 @@ void benchSync(int n, std::chrono::microseconds delay)
     dropDatabases(QStringLiteral("bench_w"));
     dropDatabases(QStringLiteral("bench_s"));
     std::sort(ratios.begin(), ratios.end());
-    std::printf("server sync %7d users, +%4.1f ms a round trip, %d rounds: ratio %5.2f (target <= 3)  "
-                "best: window %7.3f s  set-based %6.3f s",
-                n, delay.count() / 1000.0, kRounds, ratios[ratios.size() / 2], window, setBased);
+    // At a province's size the target is looser; the peak is the whole
+    // process's (the window's runs and the set-based ones alike).
+    const double target = n >= 1000000 ? 2.0 : delay.count() > 0 ? 1.8 : 1.5;
+    std::printf("server sync %7d users, +%4.1f ms a round trip, %d rounds: ratio %5.2f (target %.1f)  "
+                "best: window %7.3f s  set-based %6.3f s  peak %ld MB (target 400)",
+                n, delay.count() / 1000.0, kRounds, ratios[ratios.size() / 2], target, window, setBased,
+                peakKilobytes() / 1024);
     if (proxy)
         std::printf("  round trips: window %ld, set-based %ld", windowTrips, setBasedTrips);
     std::printf("\n");

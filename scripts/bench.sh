@@ -28,3 +28,9 @@ build/bench/bench_sync_trust
 build/bench/bench_audit
 # The synchronisation on a database server: the throw-away one of postgres.sh.
 bash scripts/postgres.sh build/bench/bench_server_sync
+# A province's figures on the server at a modest size (scripts/bench-province.sh
+# runs them at 1,000,000 users), and twenty desktops at once, for two minutes and
+# again with the server restarted halfway.
+bash scripts/postgres.sh build/bench/bench_server_province
+bash scripts/postgres.sh build/bench/bench_load 20 120
+bash scripts/postgres.sh build/bench/bench_load 20 60 --restart

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <chrono>
@@ -19,6 +20,7 @@
 #include "LumoError.h"
 #include "ModuleSqlTexts.h"
 #include "OdbcConnection.h"
+#include "OdbcDialect.h"
 #include "OdbcSession.h"
 #include "PostgresDatabases.h"
 
@@ -506,4 +508,74 @@ TEST_F(ServerClients, DataSetsReadInBlocksHoldWhatReadingCellByCellGives)
     EXPECT_EQ(session->GetHrValue(QStringLiteral("Select Count(*) From Mixed")).toLongLong(), 700);
 }
 
+// The deletion guard, the window's areas and a new user's serial match a code
+// prefix with Like. As the host sends them, every table they read is sought
+// through an index on the prefix (the plan, not a timing).
+TEST_F(ServerClients, PrefixMatchesAsTheHostSendsThemSeekAnIndex)
+{
+    QString fill;
+    for (const QString &table : guardTables()) {
+        fill += QStringLiteral("INSERT INTO %1 (RecordID, InpPerCode) SELECT 'r' || i, (34162110100000 + i)::text "
+                               "FROM generate_series(1, 2000) i;").arg(table);
+    }
+    server->exec(SchemaDatabase::HealthRecord, fill + QStringLiteral(
+        "UPDATE TData_PerBaseInfo SET CreaRchPerCode = InpPerCode; UPDATE TData_PVRVVaccMat SET CreaCardPerCode = InpPerCode;"
+        "INSERT INTO p_User (UserCode, UserName, OrgCode) "
+        "SELECT (34162000000000 + i * 7)::text, '用户' || i, 'O1' FROM generate_series(1, 20000) i;"
+        "INSERT INTO P_XZQH (AreaCode, AreaName, ParentAreaCode) "
+        "SELECT (34162000000 + i)::text, '区划' || i, (341620000 + i % 2000)::text FROM generate_series(1, 20000) i;"
+        "ANALYZE"));
+    auto plans = OdbcSession::forOneDatabase(PostgresDatabases::untranslated(server->name(SchemaDatabase::HealthRecord)),
+                                             QStringLiteral("plans"), 10);
+    const struct
+    {
+        QString statement;
+        int prefixSeeks;  // one per column matched
+    } cases[] = {
+        {guard(QStringLiteral("34162110100123")), 34},
+        {areaTree(QStringLiteral("341621101")), 1},
+        {QStringLiteral("Select UserCode From P_User Where UserCode Like ") + quoted(QStringLiteral("3416200001%")), 1},
+    };
+    const QRegularExpression prefixSeek(QStringLiteral("Index Cond: \\(\\(lower\\(\\(\\w+\\)::text\\) ~>=~ '\\d+'"));
+    for (const auto &c : cases) {
+        const QStringList sent = odbcStatements(OdbcDialect::PostgreSql, c.statement);
+        ASSERT_EQ(sent.size(), 1);
+        QString plan;
+        for (const QVector<QVariant> &row : plans->OpenHrData(QStringLiteral("EXPLAIN ") + sent.first()).rows)
+            plan += row.value(0).toString() + QLatin1Char('\n');
+        EXPECT_FALSE(plan.contains(QLatin1String("Seq Scan"))) << plan.toStdString();
+        EXPECT_EQ(int(plan.count(prefixSeek)), c.prefixSeeks)
+            << plan.toStdString();
+    }
+}
+// The user dialog's edit reads the row again inside its transaction and
+// refuses when it changed since the dialog loaded it. A second save reading
+// it while a first one holds it waits for the first to commit and sees its
+// change: the first save holds, the second is refused, none writes over the
+// other.
+TEST_F(ServerClients, ASaveReadingARowAnotherSaveHoldsWaitsAndSeesItsChange)
+{
+    const QString load = QStringLiteral(" Select *  From  P_User  Where UserCode = '34162110100001'");
+    auto first = client();
+    auto second = client();
+    const data::DataPacket loaded = first->OpenHrData(load);
+    first->BeginHrTrans();
+    ASSERT_EQ(first->OpenHrData(load).rows, loaded.rows);
+    first->ExecHrSql(QStringLiteral("Update P_User Set UserName = '甲' Where UserCode = '34162110100001'"));
+    std::atomic<bool> secondRead{false};
+    data::DataPacket secondSaw;
+    std::thread other([&] {
+        second->BeginHrTrans();
+        secondSaw = second->OpenHrData(load);
+        secondRead = true;
+        second->RollbackHrTrans();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(secondRead) << "the second read waits for the first save";
+    first->CommitHrTrans();
+    other.join();
+    ASSERT_EQ(secondSaw.rows.size(), 1);
+    EXPECT_NE(secondSaw.rows, loaded.rows);
+    EXPECT_EQ(secondSaw.rows[0].value(1).toString(), QStringLiteral("甲"));
+}
 } // namespace

@@ -13,8 +13,8 @@
 
 namespace {
 
-// Rows per Insert: few round trips, statements of a modest size.
-constexpr int kRowsPerInsert = 500;
+// Rows per statement: a few round trips, statements of about a megabyte.
+constexpr int kRowsPerInsert = 5000;
 
 void requirePostgres(const OdbcConnection &server)
 {
@@ -29,14 +29,30 @@ QVariant firstValue(OdbcConnection &server, const QString &sql)
     return value;
 }
 
-// A value of the demo file as a literal: the server converts a quoted text to
-// the column's type (numbers, timestamps) as it stores it.
-QString literalOf(sqlite3_stmt *statement, int column)
+// A value of the demo file as a JSON string, appended to `out`: the server
+// converts it to the column's type (numbers, timestamps) as it stores it.
+void appendJsonValue(QString &out, sqlite3_stmt *statement, int column)
 {
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-        return QStringLiteral("Null");
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL) {
+        out += QLatin1String("null");
+        return;
+    }
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return sqlQuoted(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    const QString value = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+    out += QLatin1Char('"');
+    for (const QChar c : value) {
+        if (c == u'"' || c == u'\\') {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (c == u'\'') {
+            out += QLatin1String("''");  // the whole JSON text is one SQL literal
+        } else if (c.unicode() < 0x20) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    out += QLatin1Char('"');
 }
 
 // Columns the server numbers itself: copied, they would leave its counter
@@ -60,26 +76,79 @@ void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     // In the file's order, which the server's numbers then follow.
     const QString select = QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY rowid")
                                .arg(columns.join(QStringLiteral("\", \"")), table);
+    // Parsing a multi-row VALUES costs the server more than storing its rows:
+    // each statement carries its rows as one JSON literal instead.
+    QStringList keys;
+    for (const QString &column : columns)
+        keys << QLatin1Char('"') + column.toLower() + QStringLiteral("\":");
+    const QString head = QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM json_populate_recordset(NULL::%1, '[")
+                             .arg(table, columns.join(QStringLiteral(", ")));
     file.forEachStatement(select, [&](SqliteStatement &rows) {
         sqlite3_stmt *handle = rows.handle();
-        const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QStringLiteral(", ")));
-        QStringList values;
+        QString statement;
+        int rowsHeld = 0;
         auto flush = [&] {
-            if (!values.isEmpty())
-                server.execute(head + values.join(QStringLiteral(", ")));
-            values.clear();
+            if (rowsHeld > 0)
+                server.execute(statement + QStringLiteral("]')"));
+            rowsHeld = 0;
         };
         while (rows.step()) {
-            QStringList row;
-            for (int c = 0; c < columns.size(); ++c)
-                row << literalOf(handle, c);
-            values << QLatin1Char('(') + row.join(QStringLiteral(", ")) + QLatin1Char(')');
-            if (values.size() == kRowsPerInsert)
+            if (rowsHeld == 0)
+                statement = head;
+            else
+                statement += QLatin1Char(',');
+            statement += QLatin1Char('{');
+            for (int c = 0; c < columns.size(); ++c) {
+                if (c > 0)
+                    statement += QLatin1Char(',');
+                statement += keys[c];
+                appendJsonValue(statement, handle, c);
+            }
+            statement += QLatin1Char('}');
+            if (++rowsHeld == kRowsPerInsert)
                 flush();
         }
         flush();
     });
 }
+
+QString statementsOf(OdbcConnection &server, const QString &query)
+{
+    return firstValue(server, query).toString();
+}
+
+// Indexes are built faster from the rows at the end than row by row: the
+// schema's keys and indexes are dropped before the copy and made again
+// after it, in the same transaction.
+class IndexesSetAside
+{
+public:
+    explicit IndexesSetAside(OdbcConnection &server) : m_server(server)
+    {
+        const QString constraints = QStringLiteral(
+            "FROM pg_constraint WHERE contype IN ('p', 'u') AND connamespace = current_schema()::regnamespace");
+        const QString indexes = QStringLiteral(
+            "FROM pg_indexes WHERE schemaname = current_schema() AND indexname NOT IN "
+            "(SELECT conname FROM pg_constraint WHERE connamespace = current_schema()::regnamespace)");
+        m_restore = statementsOf(server, QStringLiteral(
+            "SELECT coalesce((SELECT string_agg('ALTER TABLE ' || conrelid::regclass || ' ADD CONSTRAINT ' "
+            "|| quote_ident(conname) || ' ' || pg_get_constraintdef(oid), '; ') %1), '') || '; ' "
+            "|| coalesce((SELECT string_agg(indexdef, '; ') %2), '')").arg(constraints, indexes));
+        const QString drop = statementsOf(server, QStringLiteral(
+            "SELECT coalesce((SELECT string_agg('DROP INDEX ' || quote_ident(indexname), '; ') %2), '') || '; ' "
+            "|| coalesce((SELECT string_agg('ALTER TABLE ' || conrelid::regclass || ' DROP CONSTRAINT ' "
+            "|| quote_ident(conname), '; ') %1), '')").arg(constraints, indexes));
+        server.execute(drop);
+    }
+    void restore()
+    {
+        m_server.execute(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'; ") + m_restore);
+    }
+
+private:
+    OdbcConnection &m_server;
+    QString m_restore;
+};
 
 } // namespace
 
@@ -118,8 +187,10 @@ void copy(const QString &demoFile, OdbcConnection &server, SchemaDatabase databa
     server.begin();
     try {
         server.execute(databaseSchema(database, SchemaDialect::PostgreSql));
+        IndexesSetAside indexes(server);
         for (const QString &table : tables)
             copyTable(file, table, server);
+        indexes.restore();
         server.commit();
     } catch (...) {
         server.rollback();

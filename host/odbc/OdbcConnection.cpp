@@ -11,6 +11,7 @@
 #include "LumoError.h"
 #include "OdbcResultReader.h"
 #include "OdbcStatement.h"
+#include "PostgresLikePrefix.h"
 #include "PostgresWriteMerge.h"
 #include "SqlQuoted.h"
 
@@ -187,9 +188,10 @@ void OdbcConnection::run(const QString &tsql, const std::function<void(OdbcState
     // A read sees what the transaction wrote before it. A write failing there
     // is told by the commit: raised here, it would be taken for the read's.
     sendBatch(true);
+    const bool lockRowsRead = m_dialect == OdbcDialect::PostgreSql && m_depth > 0;
     for (const QString &text : odbcStatements(m_dialect, tsql)) {
         try {
-            runStatement(text, contextOf(text, tsql), visit);
+            runStatement(lockRowsRead ? withRowLockOfOneRowRead(text) : text, contextOf(text, tsql), visit);
         } catch (const data::LumoError &) {
             // The earlier failure first: it may be why the read failed.
             if (!m_lost)

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "LumoError.h"
+#include "PostgresLikePrefix.h"
 #include "TsqlTranslator.h"
 
 namespace {
@@ -57,7 +58,7 @@ QStringList odbcStatements(OdbcDialect dialect, const QString &tsql)
     if (dialect == OdbcDialect::Sqlite)
         return splitSqliteStatements(translateTsql(tsql, TsqlTarget::Sqlite));
     if (dialect == OdbcDialect::PostgreSql)
-        return splitSqliteStatements(translateTsql(tsql, TsqlTarget::PostgreSql));
+        return splitSqliteStatements(withIndexablePrefixMatches(translateTsql(tsql, TsqlTarget::PostgreSql)));
     // A server refuses an empty batch; the module sends one for a record
     // without details, and there is simply nothing to do.
     if (tsql.trimmed().isEmpty())

@@ -112,7 +112,9 @@ CREATE INDEX IX_TSys_UserAudit_Kind ON TSys_UserAudit (Kind, AuditTime);
 
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
--- deleted; the check searches each column with a prefix LIKE, hence the indexes.
+-- deleted; the check searches each column with a prefix LIKE, hence the indexes:
+-- SQL Server seeks an index for a LIKE whose pattern begins with a constant, in
+-- the column's case-insensitive collation, so the plain column index serves it.
 CREATE TABLE TDict_DoctList (
     RecordID nvarchar(20) NOT NULL,
     OrgCode nvarchar(20),

@@ -18,6 +18,8 @@ CREATE TABLE p_User (
     CONSTRAINT PK_p_User PRIMARY KEY (UserCode)
 );
 CREATE INDEX IX_p_User_OrgCode ON p_User (OrgCode);
+-- A new user's serial is found among the codes that begin with the area's.
+CREATE INDEX IX_p_User_CodePrefix ON p_User (lower(UserCode::text) text_pattern_ops);
 
 -- Administrative areas; RCMSAreaCode is the same area in the RCMS numbering.
 CREATE TABLE P_XZQH (
@@ -28,6 +30,8 @@ CREATE TABLE P_XZQH (
     CONSTRAINT PK_P_XZQH PRIMARY KEY (AreaCode)
 );
 CREATE INDEX IX_P_XZQH_Parent ON P_XZQH (ParentAreaCode);
+-- The window opens on the areas whose parent code begins with the login's.
+CREATE INDEX IX_P_XZQH_ParentPrefix ON P_XZQH (lower(ParentAreaCode::text) text_pattern_ops);
 CREATE INDEX IX_P_XZQH_RCMS ON P_XZQH (RCMSAreaCode);
 
 -- Medical service units: AreaCode in the RCMS numbering, StaAreaCode in the
@@ -120,7 +124,9 @@ CREATE INDEX IX_TSys_UserAudit_Kind ON TSys_UserAudit (Kind, AuditTime);
 
 -- Business tables. A user who entered a row in any of them (InpPerCode, and
 -- the creator columns of TData_PerBaseInfo and TData_PVRVVaccMat) cannot be
--- deleted; the check searches each column with a prefix LIKE, hence the indexes.
+-- deleted; the check searches each column with a prefix LIKE. citext's LIKE cannot
+-- use an index, so the host gives each such match a condition on the lower-cased
+-- text beside it, and these indexes (pattern operator class: any collation) serve it.
 CREATE TABLE TDict_DoctList (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -128,7 +134,7 @@ CREATE TABLE TDict_DoctList (
     InpDate timestamp(3),
     CONSTRAINT PK_TDict_DoctList PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TDict_DoctList_InpPerCode ON TDict_DoctList (InpPerCode);
+CREATE INDEX IX_TDict_DoctList_InpPerCode ON TDict_DoctList (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_ConsuRrdMat (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -136,7 +142,7 @@ CREATE TABLE TData_ConsuRrdMat (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_ConsuRrdMat PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_ConsuRrdMat_InpPerCode ON TData_ConsuRrdMat (InpPerCode);
+CREATE INDEX IX_TData_ConsuRrdMat_InpPerCode ON TData_ConsuRrdMat (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_MotAntFirstFolup (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -144,7 +150,7 @@ CREATE TABLE TData_MotAntFirstFolup (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_MotAntFirstFolup PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_MotAntFirstFolup_InpPerCode ON TData_MotAntFirstFolup (InpPerCode);
+CREATE INDEX IX_TData_MotAntFirstFolup_InpPerCode ON TData_MotAntFirstFolup (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_ThreeAgePhyExa (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -152,7 +158,7 @@ CREATE TABLE TData_ThreeAgePhyExa (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_ThreeAgePhyExa PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_ThreeAgePhyExa_InpPerCode ON TData_ThreeAgePhyExa (InpPerCode);
+CREATE INDEX IX_TData_ThreeAgePhyExa_InpPerCode ON TData_ThreeAgePhyExa (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_AdmiRec (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -160,7 +166,7 @@ CREATE TABLE TData_AdmiRec (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_AdmiRec PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_AdmiRec_InpPerCode ON TData_AdmiRec (InpPerCode);
+CREATE INDEX IX_TData_AdmiRec_InpPerCode ON TData_AdmiRec (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_HeaChecklist (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -168,7 +174,7 @@ CREATE TABLE TData_HeaChecklist (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_HeaChecklist PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_HeaChecklist_InpPerCode ON TData_HeaChecklist (InpPerCode);
+CREATE INDEX IX_TData_HeaChecklist_InpPerCode ON TData_HeaChecklist (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_MotAntFolup (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -176,7 +182,7 @@ CREATE TABLE TData_MotAntFolup (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_MotAntFolup PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_MotAntFolup_InpPerCode ON TData_MotAntFolup (InpPerCode);
+CREATE INDEX IX_TData_MotAntFolup_InpPerCode ON TData_MotAntFolup (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_HypFolupVisit (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -184,7 +190,7 @@ CREATE TABLE TData_HypFolupVisit (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_HypFolupVisit PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_HypFolupVisit_InpPerCode ON TData_HypFolupVisit (InpPerCode);
+CREATE INDEX IX_TData_HypFolupVisit_InpPerCode ON TData_HypFolupVisit (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_OperGrpMat (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -192,7 +198,7 @@ CREATE TABLE TData_OperGrpMat (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_OperGrpMat PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_OperGrpMat_InpPerCode ON TData_OperGrpMat (InpPerCode);
+CREATE INDEX IX_TData_OperGrpMat_InpPerCode ON TData_OperGrpMat (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_MotPostPartum (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -200,7 +206,7 @@ CREATE TABLE TData_MotPostPartum (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_MotPostPartum PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_MotPostPartum_InpPerCode ON TData_MotPostPartum (InpPerCode);
+CREATE INDEX IX_TData_MotPostPartum_InpPerCode ON TData_MotPostPartum (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_DMFolupVisit (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -208,7 +214,7 @@ CREATE TABLE TData_DMFolupVisit (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_DMFolupVisit PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_DMFolupVisit_InpPerCode ON TData_DMFolupVisit (InpPerCode);
+CREATE INDEX IX_TData_DMFolupVisit_InpPerCode ON TData_DMFolupVisit (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_TwowayRefOut (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -216,7 +222,7 @@ CREATE TABLE TData_TwowayRefOut (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_TwowayRefOut PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_TwowayRefOut_InpPerCode ON TData_TwowayRefOut (InpPerCode);
+CREATE INDEX IX_TData_TwowayRefOut_InpPerCode ON TData_TwowayRefOut (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_TwowayRefIn (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -224,7 +230,7 @@ CREATE TABLE TData_TwowayRefIn (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_TwowayRefIn PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_TwowayRefIn_InpPerCode ON TData_TwowayRefIn (InpPerCode);
+CREATE INDEX IX_TData_TwowayRefIn_InpPerCode ON TData_TwowayRefIn (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TDict_PVRVMediList (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -232,7 +238,7 @@ CREATE TABLE TDict_PVRVMediList (
     InpDate timestamp(3),
     CONSTRAINT PK_TDict_PVRVMediList PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TDict_PVRVMediList_InpPerCode ON TDict_PVRVMediList (InpPerCode);
+CREATE INDEX IX_TDict_PVRVMediList_InpPerCode ON TDict_PVRVMediList (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerEIDsHis (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -240,7 +246,7 @@ CREATE TABLE TData_PerEIDsHis (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerEIDsHis PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerEIDsHis_InpPerCode ON TData_PerEIDsHis (InpPerCode);
+CREATE INDEX IX_TData_PerEIDsHis_InpPerCode ON TData_PerEIDsHis (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_HolePerBaseInfo (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -248,7 +254,7 @@ CREATE TABLE TData_HolePerBaseInfo (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_HolePerBaseInfo PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_HolePerBaseInfo_InpPerCode ON TData_HolePerBaseInfo (InpPerCode);
+CREATE INDEX IX_TData_HolePerBaseInfo_InpPerCode ON TData_HolePerBaseInfo (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerBaseInfo (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -257,8 +263,8 @@ CREATE TABLE TData_PerBaseInfo (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerBaseInfo PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerBaseInfo_InpPerCode ON TData_PerBaseInfo (InpPerCode);
-CREATE INDEX IX_TData_PerBaseInfo_CreaRchPerCode ON TData_PerBaseInfo (CreaRchPerCode);
+CREATE INDEX IX_TData_PerBaseInfo_InpPerCode ON TData_PerBaseInfo (lower(InpPerCode::text) text_pattern_ops);
+CREATE INDEX IX_TData_PerBaseInfo_CreaRchPerCode ON TData_PerBaseInfo (lower(CreaRchPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PVRVVaccMat (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -267,8 +273,8 @@ CREATE TABLE TData_PVRVVaccMat (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PVRVVaccMat PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PVRVVaccMat_InpPerCode ON TData_PVRVVaccMat (InpPerCode);
-CREATE INDEX IX_TData_PVRVVaccMat_CreaCardPerCode ON TData_PVRVVaccMat (CreaCardPerCode);
+CREATE INDEX IX_TData_PVRVVaccMat_InpPerCode ON TData_PVRVVaccMat (lower(InpPerCode::text) text_pattern_ops);
+CREATE INDEX IX_TData_PVRVVaccMat_CreaCardPerCode ON TData_PVRVVaccMat (lower(CreaCardPerCode::text) text_pattern_ops);
 CREATE TABLE TData_VisClinicRecord (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -276,7 +282,7 @@ CREATE TABLE TData_VisClinicRecord (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_VisClinicRecord PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_VisClinicRecord_InpPerCode ON TData_VisClinicRecord (InpPerCode);
+CREATE INDEX IX_TData_VisClinicRecord_InpPerCode ON TData_VisClinicRecord (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TDict_PVRVList (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -284,7 +290,7 @@ CREATE TABLE TDict_PVRVList (
     InpDate timestamp(3),
     CONSTRAINT PK_TDict_PVRVList PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TDict_PVRVList_InpPerCode ON TDict_PVRVList (InpPerCode);
+CREATE INDEX IX_TDict_PVRVList_InpPerCode ON TDict_PVRVList (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_VisHospRecord (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -292,7 +298,7 @@ CREATE TABLE TData_VisHospRecord (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_VisHospRecord PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_VisHospRecord_InpPerCode ON TData_VisHospRecord (InpPerCode);
+CREATE INDEX IX_TData_VisHospRecord_InpPerCode ON TData_VisHospRecord (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_HoleFolupVisit (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -300,7 +306,7 @@ CREATE TABLE TData_HoleFolupVisit (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_HoleFolupVisit PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_HoleFolupVisit_InpPerCode ON TData_HoleFolupVisit (InpPerCode);
+CREATE INDEX IX_TData_HoleFolupVisit_InpPerCode ON TData_HoleFolupVisit (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TDict_PVRVVaccDef (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -308,7 +314,7 @@ CREATE TABLE TDict_PVRVVaccDef (
     InpDate timestamp(3),
     CONSTRAINT PK_TDict_PVRVVaccDef PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TDict_PVRVVaccDef_InpPerCode ON TDict_PVRVVaccDef (InpPerCode);
+CREATE INDEX IX_TDict_PVRVVaccDef_InpPerCode ON TDict_PVRVVaccDef (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PVRVVaccDet (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -316,7 +322,7 @@ CREATE TABLE TData_PVRVVaccDet (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PVRVVaccDet PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PVRVVaccDet_InpPerCode ON TData_PVRVVaccDet (InpPerCode);
+CREATE INDEX IX_TData_PVRVVaccDet_InpPerCode ON TData_PVRVVaccDet (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerBaseInfo_Surg (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -324,7 +330,7 @@ CREATE TABLE TData_PerBaseInfo_Surg (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerBaseInfo_Surg PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerBaseInfo_Surg_InpPerCode ON TData_PerBaseInfo_Surg (InpPerCode);
+CREATE INDEX IX_TData_PerBaseInfo_Surg_InpPerCode ON TData_PerBaseInfo_Surg (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerBaseInfo_Tran (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -332,7 +338,7 @@ CREATE TABLE TData_PerBaseInfo_Tran (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerBaseInfo_Tran PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerBaseInfo_Tran_InpPerCode ON TData_PerBaseInfo_Tran (InpPerCode);
+CREATE INDEX IX_TData_PerBaseInfo_Tran_InpPerCode ON TData_PerBaseInfo_Tran (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerBaseInfo_Trau (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -340,7 +346,7 @@ CREATE TABLE TData_PerBaseInfo_Trau (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerBaseInfo_Trau PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerBaseInfo_Trau_InpPerCode ON TData_PerBaseInfo_Trau (InpPerCode);
+CREATE INDEX IX_TData_PerBaseInfo_Trau_InpPerCode ON TData_PerBaseInfo_Trau (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PVRVVaccExp (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -348,7 +354,7 @@ CREATE TABLE TData_PVRVVaccExp (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PVRVVaccExp PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PVRVVaccExp_InpPerCode ON TData_PVRVVaccExp (InpPerCode);
+CREATE INDEX IX_TData_PVRVVaccExp_InpPerCode ON TData_PVRVVaccExp (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PerBaseInfoPH (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -356,7 +362,7 @@ CREATE TABLE TData_PerBaseInfoPH (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PerBaseInfoPH PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PerBaseInfoPH_InpPerCode ON TData_PerBaseInfoPH (InpPerCode);
+CREATE INDEX IX_TData_PerBaseInfoPH_InpPerCode ON TData_PerBaseInfoPH (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_PVRVVaccSch (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -364,7 +370,7 @@ CREATE TABLE TData_PVRVVaccSch (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_PVRVVaccSch PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_PVRVVaccSch_InpPerCode ON TData_PVRVVaccSch (InpPerCode);
+CREATE INDEX IX_TData_PVRVVaccSch_InpPerCode ON TData_PVRVVaccSch (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_ThreeAgeHomVis (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -372,7 +378,7 @@ CREATE TABLE TData_ThreeAgeHomVis (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_ThreeAgeHomVis PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_ThreeAgeHomVis_InpPerCode ON TData_ThreeAgeHomVis (InpPerCode);
+CREATE INDEX IX_TData_ThreeAgeHomVis_InpPerCode ON TData_ThreeAgeHomVis (lower(InpPerCode::text) text_pattern_ops);
 CREATE TABLE TData_UserRight (
     RecordID citext CHECK (char_length(RecordID) <= 20) NOT NULL,
     OrgCode citext CHECK (char_length(OrgCode) <= 20),
@@ -380,4 +386,4 @@ CREATE TABLE TData_UserRight (
     InpDate timestamp(3),
     CONSTRAINT PK_TData_UserRight PRIMARY KEY (RecordID)
 );
-CREATE INDEX IX_TData_UserRight_InpPerCode ON TData_UserRight (InpPerCode);
+CREATE INDEX IX_TData_UserRight_InpPerCode ON TData_UserRight (lower(InpPerCode::text) text_pattern_ops);

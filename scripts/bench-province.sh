@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The province-scale runs on the throw-away PostgreSQL server (by hand, long:
+# tens of minutes): 200,000 areas, 1,000,000 users and 1,000,000 business
+# rows, then the synchronisation of 1,000,000 RCMS users. Never part of the
+# tests, nor of scripts/bench.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+bash scripts/postgres.sh build/bench/bench_server_province 200000 1000000 1000000
+bash scripts/postgres.sh build/bench/bench_server_sync 1000000
