@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PostgresLikePrefix.h"
+#include "PostgresRowLock.h"
 
 TEST(PostgresLikePrefix, OnlyAPlainColumnAgainstAFixedAsciiPrefixGetsTheIndexedCondition)
 {

@@ -12,6 +12,7 @@
 #include "OdbcResultReader.h"
 #include "OdbcStatement.h"
 #include "PostgresLikePrefix.h"
+#include "PostgresRowLock.h"
 #include "PostgresWriteMerge.h"
 #include "SqlQuoted.h"
 
