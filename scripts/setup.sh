@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libsqlite3-dev sqlite3 libicu-dev libxlsxwriter-dev tzdata
+  libsqlite3-dev sqlite3 libicu-dev libxlsxwriter-dev libzip-dev tzdata
   unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc
   postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev valgrind
