@@ -145,8 +145,13 @@ private:
         // fewer than PostgreSQL's characters.
         const int limit = size(dbColumn);
         if (limit > 0 && stored.size() > limit) {
+            const bool pairs = std::any_of(stored.begin(), stored.end(), [](QChar c) { return c.isSurrogate(); });
             problem(line, column,
-                    QStringLiteral("%1有 %2 个字符, 超过了数据库允许的 %3 个").arg(column).arg(stored.size()).arg(limit));
+                    QStringLiteral("%1太长: 最多 %2 个字符, 此处 %3 个%4")
+                        .arg(column)
+                        .arg(limit)
+                        .arg(stored.size())
+                        .arg(pairs ? QStringLiteral(" (扩展区的字每个按 2 个计)") : QString()));
             return false;
         }
         return true;
@@ -302,10 +307,10 @@ private:
             }
             if (codeLimit > 0 && user.userCode.size() > codeLimit)
                 problem(user.line, kUserCodeCaption,
-                        QStringLiteral("用户代码 %1 有 %2 个字符, 超过了数据库允许的 %3 个")
+                        QStringLiteral("用户代码 %1 太长: 最多 %2 个字符, 此处 %3 个")
                             .arg(user.userCode)
-                            .arg(user.userCode.size())
-                            .arg(codeLimit));
+                            .arg(codeLimit)
+                            .arg(user.userCode.size()));
         }
     }
 
