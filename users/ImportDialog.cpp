@@ -71,7 +71,7 @@ public:
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : ColumnCount; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const char *const captions[] = {"行",     "用户代码",     "姓名", "拼音码",   "五笔码", "所属单位代码",
+        static const char *const captions[] = {"行号",     "用户代码",     "姓名", "拼音码",   "五笔码", "所属单位代码",
                                                "所属单位名称", "级别", "联系方式", "问题列", "问题"};
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
             return QString::fromUtf8(captions[section]);
@@ -114,7 +114,7 @@ private:
     QVector<Line> m_lines;
 };
 
-// Keeps the lines of one kind; rows are numbered as shown.
+// Keeps the lines of one kind.
 class ImportPreviewFilter : public QSortFilterProxyModel
 {
 public:
@@ -124,13 +124,6 @@ public:
         m_choice = choice;
         invalidateFilter();
     }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
-            return section + 1;
-        return QSortFilterProxyModel::headerData(section, orientation, role);
-    }
-
 protected:
     bool filterAcceptsRow(int row, const QModelIndex &) const override
     {
@@ -202,6 +195,8 @@ ImportDialog::ImportDialog(HostSession &session, ImportArea area, QWidget *paren
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // The file's own row numbers are the first column: numbers of the lines shown beside them would read as rows too.
+    m_table->verticalHeader()->hide();
     // Codes and names read whole; the reason over the width left.
     m_fit = new TableColumnFit(m_table, {40, 120, 70, 60, 60, 100, 120, 40, 100, 70});
     layout->addWidget(m_table, 1);
@@ -310,5 +305,8 @@ void ImportDialog::showPlan()
     m_filter->setItemText(ToAdd, QStringLiteral("将导入 (%1)").arg(rows - badRows));
     m_filter->setItemText(WithProblems, QStringLiteral("有问题 (%1)").arg(m_plan.problems.size()));
     m_start->setEnabled(m_plan.importable());
+    // A file without problems needs no columns for them.
+    m_table->setColumnHidden(ColProblemColumn, m_plan.problems.isEmpty());
+    m_table->setColumnHidden(ColReason, m_plan.problems.isEmpty());
     m_fit->refit();
 }
