@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -117,6 +117,20 @@ TEST(UsersImportReader, ReadsSpreadsheetsAndTextFiles)
         {"columns in another order, a gap, an unknown column",
          [&](const QString &p) { return Made{xlsx(p, reordered), {}}; },
          {u"2|王五|3301|卫生院||2.5|1"_s, u"3|赵六|||||01"_s}, {u"备注"_s}},
+        {"rows and cells without references, rich text, booleans, a strict workbook",
+         [&](const QString &p) {
+             const QByteArray workbook =
+                 R"(<workbook xmlns:r="http://purl.oclc.org/ooxml/officeDocument/relationships"><sheets><sheet r:id="s"/></sheets></workbook>)";
+             const QByteArray rels = R"(<Relationships><Relationship Id="s" Target="/xl/worksheets/data.xml"/></Relationships>)";
+             const QByteArray sheet = u8R"(<worksheet><sheetData>
+                 <row><c t="inlineStr"><is><r><t>姓</t></r><r><t>名</t></r></is></c><c t="inlineStr"><is><t>所属单位代码</t></is></c><c t="inlineStr"><is><t>级别</t></is></c></row>
+                 <row><c t="inlineStr"><is><t>甲_x000D_乙</t><rPh><t>jia</t></rPh></is></c><c><v>1.0</v></c><c t="b"><v>1</v></c></row>
+                 <row r="5"><c r="C5"><v>1.5E+1</v></c><c r="A5" t="str"><v>丙</v></c></row></sheetData></worksheet>)";
+             return Made{zipOf(p, {{"xl/workbook.xml", workbook}, {"xl/_rels/workbook.xml.rels", rels},
+                                   {"xl/worksheets/data.xml", sheet}}),
+                         {}};
+         },
+         {u"2|甲\r乙|1|||TRUE|"_s, u"5|丙||||15|"_s}, {}},
         {"csv utf-8", [&](const QString &) { return Made{csvText.toUtf8(), {}}; }, csvRows, {}},
         {"csv utf-8 with bom", [&](const QString &) { return Made{"\xEF\xBB\xBF" + csvText.toUtf8(), {}}; },
          csvRows, {}},
@@ -208,15 +222,12 @@ TEST(UsersImportReader, RefusesBadFilesWithAMessage)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const Made made = c.make(dir.filePath(QStringLiteral("case.zip")));
-        QElapsedTimer timer;
-        timer.start();
         try {
             readImportData(made.bytes, made.limits);
             ADD_FAILURE() << "read without an error";
         } catch (const ImportFileError &e) {
             EXPECT_TRUE(e.message().contains(QString::fromUtf16(c.message))) << e.message().toStdString();
         }
-        EXPECT_LT(timer.elapsed(), 2000);
     }
 }
 
@@ -232,6 +243,7 @@ TEST(UsersImportTemplate, IsReadBackWithEveryColumnAndNoRows)
                                                {QStringLiteral("0330102002"), QStringLiteral("南湖社区卫生服务中心")}};
     ASSERT_EQ(writeImportTemplate(path, units).toStdString(), "");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadGroup);
 
     const ImportSheet sheet = readImportFile(path);
     for (int c = 0; c < kImportColumnCount; ++c)
@@ -266,5 +278,5 @@ TEST(UsersImportTemplate, IsReadBackWithEveryColumnAndNoRows)
     zip_discard(za);
 
     const QString refused = writeImportTemplate(dir.filePath(QStringLiteral("no/such/folder/t.xlsx")), units);
-    EXPECT_TRUE(refused.startsWith(u"导入模板保存失败"_s)) << refused.toStdString();
+    EXPECT_TRUE(refused.startsWith(u"无法在文件夹"_s)) << refused.toStdString();
 }

@@ -55,15 +55,22 @@ ImportSheet readImportData(const QByteArray &bytes, const ImportLimits &limits)
 
 ImportSheet readImportFile(const QString &path, const ImportLimits &limits)
 {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (!info.exists())
+        throw ImportFileError(QStringLiteral("文件“%1”不存在, 请重新选择").arg(name));
+    if (info.isDir())
+        throw ImportFileError(QStringLiteral("“%1”是文件夹, 请选择 .xlsx 或 .csv 文件").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ImportFileError(QStringLiteral("无法打开文件 %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+        throw ImportFileError(
+            QStringLiteral("无法打开文件“%1”: 没有读取权限或文件正被其他程序占用, 请关闭该程序后再试").arg(name));
     // The size is checked before reading and again on what was read, since a
     // file may grow in between (or be a device that tells no size).
     if (file.size() > limits.maxFileBytes)
         throw ImportFileError(tooLargeMessage(limits.maxFileBytes));
     const QByteArray bytes = file.read(limits.maxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        throw ImportFileError(QStringLiteral("无法读取文件 %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+        throw ImportFileError(QStringLiteral("读取文件“%1”出错, 请检查文件所在的磁盘后再试").arg(name));
     return readImportData(bytes, limits);
 }

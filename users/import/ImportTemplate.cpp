@@ -32,7 +32,9 @@ struct WorkbookCloser
 
 QString lxwText(lxw_error error)
 {
-    return QString::fromUtf8(lxw_strerror(error));
+    if (error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_CREATING_TMPFILE)
+        return QStringLiteral("无法写入文件, 请检查磁盘空间和写入权限");
+    return QStringLiteral("生成表格出错 (%1)").arg(QString::fromUtf8(lxw_strerror(error)));
 }
 
 // Writes the workbook to path; an error text when it fails.
@@ -116,24 +118,30 @@ QString writeImportTemplate(const QString &path, const QVector<ImportTemplateUni
 {
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
-    const auto failure = [&](const QString &why) {
-        return QStringLiteral("导入模板保存失败!原因:%1").arg(why);
-    };
-    // Reserve a name beside the target, so the rename stays on one file system.
-    QTemporaryFile temporary(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX.tmp").arg(target.completeBaseName())));
-    if (!temporary.open())
-        return failure(QStringLiteral("无法在 %1 写入文件 (%2)").arg(QDir::toNativeSeparators(folder),
-                                                                 temporary.errorString()));
-    const QString temporaryPath = temporary.fileName();
-    temporary.close();
+    // A free name beside the target, so the rename stays on one file system.
+    // The reserved file goes again at once: libxlsxwriter creates it anew with
+    // the usual permissions, where the reserved one would be the owner's only.
+    QString temporaryPath;
+    {
+        QTemporaryFile reserve(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX.tmp").arg(target.completeBaseName())));
+        if (!reserve.open())
+            return QStringLiteral("无法在文件夹“%1”中写入文件, 请检查文件夹是否存在及写入权限")
+                .arg(QDir::toNativeSeparators(folder));
+        temporaryPath = reserve.fileName();
+    }
     const QString error =
         writeWorkbook(QFile::encodeName(temporaryPath), QFile::encodeName(QDir::tempPath()), units);
-    if (!error.isEmpty())
-        return failure(error);
+    if (!error.isEmpty()) {
+        QFile::remove(temporaryPath);
+        return error;
+    }
     // std::rename replaces the target in one step; QFile::rename would refuse an existing one.
-    if (std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
-        != 0)
-        return failure(QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target.absoluteFilePath())));
-    temporary.setAutoRemove(false);
+    if (std::rename(QFile::encodeName(temporaryPath).constData(),
+                    QFile::encodeName(target.absoluteFilePath()).constData())
+        != 0) {
+        QFile::remove(temporaryPath);
+        return QStringLiteral("无法替换文件“%1”, 请检查它是否正被其他程序打开")
+            .arg(QDir::toNativeSeparators(target.absoluteFilePath()));
+    }
     return QString();
 }

@@ -15,5 +15,6 @@ struct ImportTemplateUnit
 // codes and the serial formatted as text, so 01 stays 01) and no rows, and
 // the sheet "单位" listing the given units by code and name. The file is
 // written whole or not at all: into a temporary file beside it, then renamed
-// over it. Returns an empty text on success, else why it failed (Chinese).
+// over it. Returns an empty text on success, else why it failed (Chinese; the
+// reason alone, for the caller to say what failed).
 QString writeImportTemplate(const QString &path, const QVector<ImportTemplateUnit> &units);

@@ -19,8 +19,35 @@ namespace {
 const int kMaxSheetRows = 1048576;
 const int kMaxSheetColumns = 16384;
 
-const QString kRelationshipsNs =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+// A sheet's relation id: the "id" attribute in the relationships' namespace,
+// whose name differs between transitional and strict files.
+QString relationId(const QXmlStreamAttributes &attributes)
+{
+    for (const QXmlStreamAttribute &a : attributes) {
+        if (a.name() == u"id" && !a.namespaceUri().isEmpty())
+            return a.value().toString();
+    }
+    return QString();
+}
+
+// Excel writes characters XML cannot hold as _xHHHH_ (a carriage return is
+// _x000D_, an underscore before such a text _x005F_).
+QString unescapeText(const QString &text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = escape.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(from, m.capturedStart() - from);
+        out += QChar(char16_t(m.captured(1).toUShort(nullptr, 16)));
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
 
 // A part of the archive under QXmlStreamReader; malformed XML raises.
 class XmlPart
@@ -65,7 +92,7 @@ QString readRichText(QXmlStreamReader &xml)
                 const QString t = xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 --depth;
                 if (phonetic == 0)
-                    text += t;
+                    text += unescapeText(t);
             }
             break;
         case QXmlStreamReader::EndElement:
@@ -111,7 +138,7 @@ WorkbookParts findParts(const ZipArchive &zip, qint64 maxBytes)
         QXmlStreamReader &xml = part.xml();
         while (!xml.atEnd()) {
             if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet") {
-                firstSheetId = xml.attributes().value(kRelationshipsNs, QStringLiteral("id")).toString();
+                firstSheetId = relationId(xml.attributes());
                 break;
             }
         }
