@@ -270,6 +270,21 @@ void UsersImport::theCommandPreviewsAndImportsAFile()
         QCOMPARE(w->CDSAreaData->FieldByName(QStringLiteral("StaAreaCode"))->AsString(), QStringLiteral("510101001"));
         QCOMPARE(w->CDSUserData->FieldByName(QStringLiteral("UserCode"))->AsString(), QStringLiteral("5101010010007"));
         screenshot(w.get(), "import_done");
+        // 操作日志 lists them under 导入, chosen with the keyboard in its 类别.
+        QStringList listed;
+        whenModal([&](QWidget *viewer) {
+            auto *kind = viewer->findChild<QComboBox *>(QStringLiteral("CmbAuditKind"));
+            kind->setFocus();
+            while (kind->currentText() != QStringLiteral("导入") && kind->currentIndex() < kind->count() - 1)
+                QTest::keyClick(kind, Qt::Key_Down);
+            const QAbstractItemModel *rows = viewer->findChild<QTableView *>(QStringLiteral("TblAudit"))->model();
+            for (int r = 0; r < rows->rowCount(); ++r)
+                listed << rows->index(r, 4).data().toString() + QLatin1Char(' ') + rows->index(r, 5).data().toString();
+        }, &failures);
+        clickTool(*w, w->BtnAuditLog);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+        listed.sort();
+        QCOMPARE(listed, (QStringList{"导入 5101010010001", "导入 5101010010002", "导入 5101010010007"}));
     }
 }
 
