@@ -297,7 +297,8 @@ void ImportDialog::showPlan()
     else if (m_plan.importable())
         m_summary->setText(QStringLiteral("共 %1 行, 全部可以导入: 将新增 %1 个用户。").arg(rows));
     else
-        m_summary->setText(QStringLiteral("共 %1 行: 将导入 %2 行, 有问题 %3 行 (%4 个问题)。请修改文件后重新选择文件。")
+        m_summary->setText(QStringLiteral("共 %1 行: 无问题 %2 行, 有问题 %3 行 (%4 个问题)。文件有问题时不导入任何用户, "
+                                          "请修改文件后重新选择文件。")
                                .arg(rows)
                                .arg(rows - badRows)
                                .arg(badRows + (headerBad ? 1 : 0))
