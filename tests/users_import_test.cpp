@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <xlsxwriter.h>
+
 #include "FaultySession.h"
 #include "ImportCheck.h"
 #include "ImportFileReader.h"
@@ -113,8 +115,7 @@ const QString kThreeUsers = QStringLiteral("姓名,所属单位代码,联系方�
 
 } // namespace
 
-// Each check on a file read by the reader (the last case on a sheet built
-// directly: the reader refuses such files whole), with its row, column and reason.
+// Each check on a file read by the reader, with its row, column and reason.
 TEST(UsersImport, EveryRowIsCheckedBeforeAnythingIsWritten)
 {
     const QString fiftyOne = QString(51, QChar(0x5f20));  // 张 × 51
@@ -206,22 +207,25 @@ TEST(UsersImport, EveryRowIsCheckedBeforeAnythingIsWritten)
         EXPECT_EQ(plan.importable(), c.problems.isEmpty());
     }
 
-    // Characters the database cannot store: no file the reader accepts holds them.
+    // Characters the database cannot store, as a spreadsheet holds them
+    // (Excel's _xHHHH_ escapes); a control character it can store is kept.
     UserDatabases db;
-    ImportSheet sheet;
-    sheet.present.fill(true);
-    ImportRow row;
-    row.values[int(ImportColumn::UnitCode)] = QStringLiteral("A1");
-    row.line = 2;
-    row.values[int(ImportColumn::Name)] = QStringLiteral("张") + QChar(0) + QStringLiteral("三");
-    sheet.rows << row;
-    row.line = 3;
-    row.values[int(ImportColumn::Name)] = QStringLiteral("李四");
-    row.values[int(ImportColumn::Contact)] = QStringLiteral("电话") + QChar(0xD800);
-    sheet.rows << row;
-    EXPECT_EQ(joined(problemsOf(ImportCheck::check(db.session(), township(), sheet))),
-              joined(QStringList{"2 姓名: 姓名含有数据库无法保存的字符 U+0000(空字符)",
-                           "3 联系方式: 联系方式含有数据库无法保存的字符 U+D800(不成对的代理项)"}));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("users.xlsx"));
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet *ws = workbook_add_worksheet(wb, "用户");
+    const char *cells[][3] = {{"姓名", "所属单位代码", "联系方式"},
+                              {"张_x0000_三", "A1", ""},
+                              {"李四", "A1", "电话_xD800_"},
+                              {"王\x01五", "A1", ""}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), cells[r][c], nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const ImportPlan plan = ImportCheck::check(db.session(), township(), readImportFile(path));
+    EXPECT_EQ(joined(problemsOf(plan)), joined(QStringList{"2 姓名: 姓名含有数据库无法保存的字符 U+0000(空字符)",
+                                                          "3 联系方式: 联系方式含有数据库无法保存的字符 U+D800(不成对的代理项)"}));
+    EXPECT_EQ(joined(addedOf(plan)), QStringLiteral("4 5101010010003 A1 王\x01五"));
 }
 
 // What the preview shows is what the import adds, byte for byte: texts as the
