@@ -26,6 +26,7 @@ build/bench/bench_user_search
 build/bench/bench_demodata
 build/bench/bench_sync_trust
 build/bench/bench_audit
+build/bench/bench_import
 # The synchronisation on a database server: the throw-away one of postgres.sh.
 bash scripts/postgres.sh build/bench/bench_server_sync
 # A province's figures on the server at a modest size (scripts/bench-province.sh

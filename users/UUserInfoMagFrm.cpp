@@ -49,6 +49,7 @@ void TUserInfoMagForm::FormCreate(QObject *sender)
     LoadPhotoFtpSettings();
     FHRDictRef = std::make_unique<THRDictDataClass>();
     FRightControls->append(BtnAdd);
+    FRightControls->append(BtnImport);
     FRightControls->append(BtnEdit);
     FRightControls->append(BtnDel);
     FRightControls->append(BtnSyh);
@@ -238,6 +239,8 @@ void TUserInfoMagForm::UpdateButtons()
     BtnRefs->SetEnabled(BtnDel->Enabled());
     BtnResetPwd->SetEnabled(BtnEdit->Enabled());
     BtnMoveOrg->SetEnabled(BtnEdit->Enabled());
+    // Users are imported into the selected area: there must be one.
+    BtnImport->SetEnabled(CDSAreaData->Active() && !CDSAreaData->IsEmpty());
     ActReferences->setVisible(BtnRefs->Visible() == TdxBarItemVisible::ivAlways);
     ActReferences->setEnabled(BtnRefs->Enabled());
 }

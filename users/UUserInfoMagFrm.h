@@ -33,6 +33,7 @@ class GridLayoutSettings;
 class UserSearch;
 class AreaSearch;
 struct TcxIndicatorCellInfo;
+struct ImportPlan;
 namespace data {
 class ClientDataSet;
 class DataSource;
@@ -52,6 +53,7 @@ public:
     TdxBarManager *BarMagTool = nullptr;
     TdxBar *dxbrTool = nullptr;
     TdxBarLargeButton *BtnAdd = nullptr;
+    TdxBarLargeButton *BtnImport = nullptr;  // 批量导入, beside 新增 and with its right
     TdxBarLargeButton *BtnEdit = nullptr;
     TdxBarLargeButton *BtnDel = nullptr;
     TdxBarLargeButton *BtnSyh = nullptr;
@@ -117,6 +119,8 @@ public:
     void BtnResetPwdClick(QObject *sender);
     // 调整单位: the selected users to a unit of the area chosen with the host's picker.
     void BtnMoveOrgClick(QObject *sender);
+    // 批量导入: users of the selected area from a file, checked and previewed first.
+    void BtnImportClick(QObject *sender);
 
     // The dictionary cache lent to every add/edit dialog.
     THRDictDataClass *HRDict() const { return FHRDictRef.get(); }
@@ -174,6 +178,10 @@ private:
     QVector<UserRef> selectedUsers() const;
     // 删除 on several selected users: one question, one transaction.
     void deleteSelectedUsers(const QVector<UserRef> &users);
+    // Runs an import with the progress panel shown and its 取消 live, then
+    // shows the area's list with the new users and the count on the line
+    // under the panes.
+    void importUsers(const ImportPlan &plan);
     // F5: the tree, the units and the list read again, the same area and user selected.
     void reloadKeepingSelection();
 

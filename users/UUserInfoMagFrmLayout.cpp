@@ -86,11 +86,15 @@ void TUserInfoMagForm::buildToolbar(QVBoxLayout *layout)
     dxbrTool->setMinimumHeight(43);
     layout->addWidget(dxbrTool);
     BtnAdd = makeButton("BtnAdd", QStringLiteral("新  增"), 254, 0, false);
+    // Makes users as 新增 does, so it goes with the right to add; it borrows the add's picture.
+    BtnImport = makeButton("BtnImport", QStringLiteral("批量导入"), 254, 0, false);
+    BtnImport->SetHint(QStringLiteral("批量导入 (从 Excel 或 CSV 文件)"));
     BtnEdit = makeButton("BtnEdit", QStringLiteral("修  改"), 255, 1, true);
     BtnDel = makeButton("BtnDel", QStringLiteral("删  除"), 256, 2, true);
     BtnSyh = makeButton("BtnSyh", QStringLiteral("同步农合数据"), 257, 3, true);
     // A command never starts while another runs, however it is triggered.
     BtnAdd->OnClick = [this](QObject *s) { runCommand([&] { BtnAddClick(s); }); };
+    BtnImport->OnClick = [this](QObject *s) { runCommand([&] { BtnImportClick(s); }); };
     BtnEdit->OnClick = [this](QObject *s) { runCommand([&] { BtnEditClick(s); }); };
     BtnDel->OnClick = [this](QObject *s) { runCommand([&] { BtnDelClick(s); }); };
     BtnSyh->OnClick = [this](QObject *s) { runCommand([&] { BtnSyhClick(s); }); };

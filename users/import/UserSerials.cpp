@@ -41,6 +41,12 @@ bool UserSerials::isFree(int serial) const
     return serial >= kFirst && serial <= kLast && !m_used.test(serial);
 }
 
+void UserSerials::take(int serial)
+{
+    if (serial >= kFirst && serial <= kLast)
+        m_used.set(serial);
+}
+
 QString UserSerials::next(const QString &after) const
 {
     bool ok = false;

@@ -20,6 +20,8 @@ public:
 
     int freeCount() const;
     bool isFree(int serial) const;
+    // Counts a serial as used from now on (one an import has given a row).
+    void take(int serial);
     // The first free serial after `after` (two digits), going round to the
     // lowest when none is free above it; empty when all are used. An `after`
     // that is not a serial starts from the lowest.
