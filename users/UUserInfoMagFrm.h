@@ -182,6 +182,10 @@ private:
     // shows the area's list with the new users and the count on the line
     // under the panes.
     void importUsers(const ImportPlan &plan);
+    // The progress panel's 取消 of a run that can still be cancelled, and the
+    // same button once the run's commit has started and no cancel is heard.
+    void showCancelReady();
+    void showCommitting();
     // F5: the tree, the units and the list read again, the same area and user selected.
     void reloadKeepingSelection();
 

@@ -54,8 +54,7 @@ void TUserInfoMagForm::importUsers(const ImportPlan &plan)
         QElapsedTimer sinceEvents;
         run.onProgress = [this, &sinceEvents](int done, int total) {
             if (done == 0) {
-                BtnSyncCancel->setEnabled(true);
-                BtnSyncCancel->setText(QStringLiteral("取消"));
+                showCancelReady();
                 ProBar->SetPosition(0);
                 ProBar->SetMax(total);
                 LblProgress->SetCaption(QStringLiteral("已处理 0 / %1").arg(total));
@@ -73,11 +72,7 @@ void TUserInfoMagForm::importUsers(const ImportPlan &plan)
             }
         };
         run.cancelRequested = [this] { return m_cancelRequested; };
-        run.onCommitting = [this] {
-            BtnSyncCancel->setEnabled(false);
-            BtnSyncCancel->setText(QStringLiteral("正在提交…"));
-            BtnSyncCancel->repaint();
-        };
+        run.onCommitting = [this] { showCommitting(); };
         result = run.run();
     }
     if (result.end == UserImport::Cancelled) {

@@ -104,8 +104,7 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
         : QString();
     m_cancelRequested = false;
     run.onBegun = [this] {
-        BtnSyncCancel->setEnabled(true);
-        BtnSyncCancel->setText(QStringLiteral("取消"));
+        showCancelReady();
         ShowProgressPanel(TabCtlProgress, true);
     };
     // Pending events are handled once a frame rather than after every user:
@@ -137,9 +136,7 @@ SyncRun::End TUserInfoMagForm::runSynchronisation(SyncRun &run, QString &reloadF
     // A cancel can no longer be honoured once the commit starts: the button
     // says so before the commit's wait rather than taking a click it ignores.
     run.onCommitting = [this] {
-        BtnSyncCancel->setEnabled(false);
-        BtnSyncCancel->setText(QStringLiteral("正在提交…"));
-        BtnSyncCancel->repaint();
+        showCommitting();
         emit SyncCommitting();
     };
     run.onEnded = [this] { ShowProgressPanel(TabCtlProgress, false); };
@@ -226,4 +223,17 @@ void TUserInfoMagForm::BtnAuditLogClick(QObject *)
         BusyScope busy(this);
         reloadKeepingSelection();
     }
+}
+
+void TUserInfoMagForm::showCancelReady()
+{
+    BtnSyncCancel->setEnabled(true);
+    BtnSyncCancel->setText(QStringLiteral("取消"));
+}
+
+void TUserInfoMagForm::showCommitting()
+{
+    BtnSyncCancel->setEnabled(false);
+    BtnSyncCancel->setText(QStringLiteral("正在提交…"));
+    BtnSyncCancel->repaint();
 }
