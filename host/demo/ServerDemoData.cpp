@@ -105,7 +105,7 @@ void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
         int rowsHeld = 0;
         auto flush = [&] {
             if (rowsHeld > 0)
-                server.execute(statement + QStringLiteral("]')"));
+                server.executeAsWritten(statement + QStringLiteral("]')"));
             rowsHeld = 0;
         };
         while (rows.step()) {
