@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+#include <exception>
+#include <future>
+
 #include <sqlite3.h>
 
 #include "DatabaseSchema.h"
@@ -212,6 +215,24 @@ void copy(const QString &demoFile, OdbcConnection &server, SchemaDatabase databa
         server.rollback();
         throw;
     }
+}
+
+void copyEach(const std::vector<Copy> &copies)
+{
+    std::vector<std::future<void>> running;
+    for (const Copy &c : copies)
+        running.push_back(std::async(std::launch::async, [c] { copy(c.demoFile, *c.server, c.database); }));
+    std::exception_ptr failure;
+    for (std::future<void> &copying : running) {
+        try {
+            copying.get();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace ServerDemoData
