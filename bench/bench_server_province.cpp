@@ -130,8 +130,8 @@ int main(int argc, char **argv)
         DemoData::create(hrFile, rcmsFile, options);
         const double files = timer.nsecsElapsed() / 1e9;
         OdbcConnection hrServer(location(hr), QStringLiteral("hr"), 600), rcmsServer(location(rcms), QStringLiteral("rcms"), 600);
-        ServerDemoData::copy(hrFile, hrServer, SchemaDatabase::HealthRecord);
-        ServerDemoData::copy(rcmsFile, rcmsServer, SchemaDatabase::Rcms);
+        ServerDemoData::copyEach({{hrFile, &hrServer, SchemaDatabase::HealthRecord},
+                                  {rcmsFile, &rcmsServer, SchemaDatabase::Rcms}});
         std::printf("server demo %d areas %d users: %.1f s (files %.1f s, copy %.1f s; target: well under 60 s)\n",
                     options.areas, options.users, timer.nsecsElapsed() / 1e9, files, timer.nsecsElapsed() / 1e9 - files);
         std::fflush(stdout);

@@ -2,8 +2,10 @@
 // server of scripts/postgres.sh:
 //   bash scripts/postgres.sh build/bench/bench_server_sync [sizes...]
 //
-// N RCMS users into a health-record database of N users (half identical, a
-// quarter changed, a quarter missing: the mix of the SQLite benchmark) through
+// N RCMS users into a health-record database of N users (by default half
+// identical, a quarter changed, a quarter missing: the mix of the SQLite
+// benchmark; BENCH_SYNC_MIX=unchanged,changed,new in percent of the RCMS users
+// sets another, e.g. 90,5,5 as in a province between two runs) through
 // the window's command on the host's ODBC session, against the same change
 // done set-based on the server (one INSERT ... SELECT and one UPDATE ... FROM
 // in a transaction, the RCMS users already beside the health-record ones: the
@@ -219,10 +221,33 @@ QString usersOf(const char *table, std::initializer_list<std::tuple<int, int, co
         .arg(QLatin1String(table), parts.join(QStringLiteral(" UNION ALL ")));
 }
 
+// Shares of the RCMS users, in percent: as in the health-record database,
+// changed there, and new to it.
+struct Mix
+{
+    int unchanged = 50;
+    int changed = 25;
+    int added = 25;
+};
+
+Mix benchMix()
+{
+    Mix mix;
+    const QList<QByteArray> parts = qgetenv("BENCH_SYNC_MIX").split(',');
+    if (parts.size() == 3) {
+        mix = {parts[0].toInt(), parts[1].toInt(), parts[2].toInt()};
+        if (mix.unchanged < 0 || mix.changed < 0 || mix.added < 0 || mix.unchanged + mix.changed + mix.added != 100) {
+            std::fprintf(stderr, "BENCH_SYNC_MIX: three shares in percent adding up to 100, e.g. 90,5,5\n");
+            std::exit(2);
+        }
+    }
+    return mix;
+}
+
 // Fresh databases `prefix`_hr and `prefix`_rcms from the schema's templates,
 // filled with the mix; the health-record one also holds the RCMS users as
 // rcms_user for the set-based run.
-void makeDatabases(const QString &prefix, int n)
+void makeDatabases(const QString &prefix, int n, const Mix &mix)
 {
     const QString folder = serverFolder();
     for (const char *side : {"hr", "rcms"}) {
@@ -232,11 +257,14 @@ void makeDatabases(const QString &prefix, int n)
             QStringLiteral("CREATE DATABASE %1 TEMPLATE lumo_%2").arg(name, QLatin1String(side)));
     }
     const QString hr = prefix + QStringLiteral("_hr");
-    const auto rcmsUsers = {std::tuple{0, n / 2, "same"}, std::tuple{n / 2, 3 * n / 4, "new"},
-                            std::tuple{3 * n / 4, n, "missing"}};
+    // The health-record side keeps N users: those RCMS does not know stand
+    // in for the new ones.
+    const int same = int(qint64(n) * mix.unchanged / 100), changed = int(qint64(n) * mix.changed / 100);
+    const auto rcmsUsers = {std::tuple{0, same, "same"}, std::tuple{same, same + changed, "new"},
+                            std::tuple{same + changed, n, "missing"}};
     run(folder, hr,
         QStringLiteral("INSERT INTO P_YLFWDW (OrgCode, OrgName, AreaCode, StaAreaCode) VALUES ('A1', 'U', '51', '510101001');")
-            + usersOf("p_User", {{0, n / 2, "same"}, {n / 2, 3 * n / 4, "old"}, {n, n + n / 4, "hronly"}})
+            + usersOf("p_User", {{0, same, "same"}, {same, same + changed, "old"}, {n, n + n - same - changed, "hronly"}})
             + QStringLiteral("; CREATE TABLE rcms_user (LIKE p_User INCLUDING ALL); ") + usersOf("rcms_user", rcmsUsers));
     run(folder, prefix + QStringLiteral("_rcms"), usersOf("p_User", rcmsUsers));
     run(folder, hr, QStringLiteral("VACUUM ANALYZE"));
@@ -304,7 +332,7 @@ double windowSync(const QString &folder, const QString &prefix)
 }
 
 // Both runs of a round on fresh databases, the same distance from the server.
-void benchSync(int n, std::chrono::microseconds delay)
+void benchSync(int n, std::chrono::microseconds delay, const Mix &mix)
 {
     std::unique_ptr<DelayProxy> proxy;
     if (delay.count() > 0)
@@ -314,8 +342,8 @@ void benchSync(int n, std::chrono::microseconds delay)
     double window = 1e9, setBased = 1e9;
     long windowTrips = 0, setBasedTrips = 0;
     for (int round = 0; round < kRounds; ++round) {
-        makeDatabases(QStringLiteral("bench_w"), n);
-        makeDatabases(QStringLiteral("bench_s"), n);
+        makeDatabases(QStringLiteral("bench_w"), n, mix);
+        makeDatabases(QStringLiteral("bench_s"), n, mix);
         const long before = proxy ? proxy->requests() : 0;
         const double w = windowSync(folder, QStringLiteral("bench_w"));
         const long between = proxy ? proxy->requests() : 0;
@@ -332,9 +360,9 @@ void benchSync(int n, std::chrono::microseconds delay)
     // At a province's size the target is looser; the peak is the whole
     // process's (the window's runs and the set-based ones alike).
     const double target = n >= 1000000 ? 2.0 : delay.count() > 0 ? 1.8 : 1.5;
-    std::printf("server sync %7d users, +%4.1f ms a round trip, %d rounds: ratio %5.2f (target %.1f)  "
+    std::printf("server sync %7d users (%d/%d/%d), +%4.1f ms a round trip, %d rounds: ratio %5.2f (target %.1f)  "
                 "best: window %7.3f s  set-based %6.3f s  peak %ld MB (target 400)",
-                n, delay.count() / 1000.0, kRounds, ratios[ratios.size() / 2], target, window, setBased,
+                n, mix.unchanged, mix.changed, mix.added, delay.count() / 1000.0, kRounds, ratios[ratios.size() / 2], target, window, setBased,
                 peakKilobytes() / 1024);
     if (proxy)
         std::printf("  round trips: window %ld, set-based %ld", windowTrips, setBasedTrips);
@@ -356,9 +384,10 @@ int main(int argc, char **argv)
     QList<int> sizes = benchSizes(argc, argv);
     if (argc < 2)
         sizes = {100000};
+    const Mix mix = benchMix();
     for (const int n : sizes) {
-        benchSync(n, std::chrono::microseconds(0));
-        benchSync(n, std::chrono::microseconds(1000));
+        benchSync(n, std::chrono::microseconds(0), mix);
+        benchSync(n, std::chrono::microseconds(1000), mix);
     }
     return 0;
 }

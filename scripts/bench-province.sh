@@ -8,4 +8,5 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 bash scripts/postgres.sh build/bench/bench_server_province 200000 1000000 1000000
-bash scripts/postgres.sh build/bench/bench_server_sync 1000000
+# A province between two runs: most users unchanged, a few changed or new.
+BENCH_SYNC_MIX=90,5,5 bash scripts/postgres.sh build/bench/bench_server_sync 1000000

@@ -93,10 +93,12 @@ void createDemoDatabasesIfMissing(const HostConfig &config)
     options.pinyin = SearchCodes::pinyinInitials;
     options.wubi = SearchCodes::wubiInitials;
     DemoData::create(sides[0].file, sides[1].file, options, DemoData::ExistingFiles::Skip);
+    std::vector<ServerDemoData::Copy> copies;
     for (Side &side : sides) {
         if (side.server && side.missing)
-            ServerDemoData::copy(side.file, *side.server, side.database);
+            copies.push_back({side.file, side.server.get(), side.database});
     }
+    ServerDemoData::copyEach(copies);
 }
 
 QString rightsTableName()

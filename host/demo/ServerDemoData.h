@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class OdbcConnection;
 enum class SchemaDatabase;
 
@@ -19,5 +21,17 @@ State state(OdbcConnection &server, SchemaDatabase database);
 
 // Creates the schema on an empty server database and copies the file's rows.
 void copy(const QString &demoFile, OdbcConnection &server, SchemaDatabase database);
+
+struct Copy
+{
+    QString demoFile;
+    OdbcConnection *server;
+    SchemaDatabase database;
+};
+
+// Each copy as copy() makes it, all at once on threads of their own (the
+// server works on each database with a process of its own). Every copy runs
+// to its end; the first failure is then raised.
+void copyEach(const std::vector<Copy> &copies);
 
 } // namespace ServerDemoData

@@ -222,6 +222,25 @@ void OdbcConnection::execute(const QString &tsql)
         sendBatchAside();
 }
 
+void OdbcConnection::executeAsWritten(const QString &statement)
+{
+    if (m_dialect != OdbcDialect::PostgreSql || m_depth == 0) {
+        finishSending();
+        reconnectIfLost();
+        sendBatch(true);
+        runStatement(statement, QString(), [](OdbcStatement &) {});
+        return;
+    }
+    if (!m_sending.valid()) {
+        reconnectIfLost();
+        if (m_batchFailure)
+            return;
+    }
+    m_batch.add(statement, QString());
+    if (m_batch.isFull())
+        sendBatchAside();
+}
+
 void OdbcConnection::raiseKeptFailure() const
 {
     if (m_batchFailure)

@@ -64,6 +64,10 @@ public:
     // Runs a text whose results are not wanted; within a transaction on
     // PostgreSQL it may be held for a batch (see above).
     void execute(const QString &tsql);
+    // As execute, for one statement the host wrote itself in the server's
+    // own dialect: neither translated nor cut, work that for a statement of
+    // a megabyte costs more than the server's.
+    void executeAsWritten(const QString &statement);
 
     void begin();
     void commit();     // raises when no transaction is open
