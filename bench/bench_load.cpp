@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "BenchHost.h"
+#include "BenchServerDatabase.h"
 #include "DatabaseLocation.h"
 #include "FormFactory.h"
 #include "LumoError.h"
@@ -78,21 +79,11 @@ QString userPrefix(int area)
     return areaCode(area) + QStringLiteral("00");
 }
 
-QString withDatabase(const QString &database)
-{
-    QString connection = qEnvironmentVariable("LUMO_TEST_PG_HR");
-    const QRegularExpression key(QStringLiteral("(^|;)\\s*Database\\s*=[^;]*"), QRegularExpression::CaseInsensitiveOption);
-    return connection.replace(key, QStringLiteral("\\1Database=") + database);
-}
-
-DatabaseLocation location(const QString &database, const char *dialect = "postgresql")
-{
-    return DatabaseLocation::parse(QStringLiteral("odbc:") + withDatabase(database), QLatin1String(dialect));
-}
+using bench_server::location;
 
 void run(const QString &database, const QString &sql)
 {
-    OdbcConnection(location(database, "mssql"), QStringLiteral("load"), 60).execute(sql);
+    bench_server::run(database, sql, QStringLiteral("load"), 60);
 }
 
 QVariant value(const QString &database, const QString &sql)

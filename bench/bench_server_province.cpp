@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -28,6 +27,7 @@
 #include <vector>
 
 #include "BenchHost.h"
+#include "BenchServerDatabase.h"
 #include "BusinessTables.h"
 #include "DatabaseLocation.h"
 #include "DatabaseSchema.h"
@@ -46,22 +46,11 @@
 
 namespace {
 
-QString withDatabase(const QString &database)
-{
-    QString connection = qEnvironmentVariable("LUMO_TEST_PG_HR");
-    const QRegularExpression key(QStringLiteral("(^|;)\\s*Database\\s*=[^;]*"), QRegularExpression::CaseInsensitiveOption);
-    return connection.replace(key, QStringLiteral("\\1Database=") + database);
-}
+using bench_server::location;
 
-DatabaseLocation location(const QString &database, const char *dialect = "postgresql")
-{
-    return DatabaseLocation::parse(QStringLiteral("odbc:") + withDatabase(database), QLatin1String(dialect));
-}
-
-// Text as written, on a connection of its own.
 void run(const QString &database, const QString &sql)
 {
-    OdbcConnection(location(database, "mssql"), QStringLiteral("bench"), 600).execute(sql);
+    bench_server::run(database, sql, QStringLiteral("bench"), 600);
 }
 
 double medianMs(int runs, const std::function<void()> &what)
