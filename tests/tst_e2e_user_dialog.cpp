@@ -31,6 +31,7 @@
 #include "HostDispatch.h"
 #include "HostEventApplication.h"
 #include "LumoError.h"
+#include "ModalDialog.h"
 #include "PostgresDatabases.h"
 #include "Screenshot.h"
 #include "SearchCodes.h"
@@ -42,30 +43,6 @@ namespace {
 const QString kArea = QStringLiteral("41999");  // a five-digit area, as in the users' own examples
 const QString kUnit = QStringLiteral("T5001");
 const QString kPassword = QStringLiteral("5f1d7a3c9e2b48d06a7c3e91b4f8d2a6");
-
-// Runs body once the next modal dialog is up, and closes that dialog whatever
-// happens inside, so that a failed check never leaves exec() waiting.
-void whenModal(std::function<void(QWidget *)> body, QStringList *failures)
-{
-    QTimer::singleShot(0, [body = std::move(body), failures] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            failures->append(QStringLiteral("no modal dialog appeared"));
-            return;
-        }
-        struct Closer
-        {
-            QPointer<QWidget> dialog;
-            ~Closer()
-            {
-                if (dialog && dialog->isVisible())
-                    dialog->close();
-            }
-        } closer{dialog};
-        QApplication::setActiveWindow(dialog);
-        body(dialog);
-    });
-}
 
 QLineEdit *lineOf(QWidget *root, const char *editor)
 {

@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "ImportDialog.h"
+#include "ModalDialog.h"
 #include "Screenshot.h"
 #include "TcxButton.h"
 #include "TcxDBMaskEdit.h"
@@ -32,30 +33,6 @@
 #include "UserWindow.h"
 
 namespace {
-
-// Runs body on the next modal dialog once it is up; the dialog is closed
-// whatever happens inside, so that exec() never waits.
-void whenModal(std::function<void(QWidget *)> body, QStringList *failures)
-{
-    QTimer::singleShot(0, [body = std::move(body), failures] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            failures->append(QStringLiteral("no modal dialog appeared"));
-            return;
-        }
-        struct Closer
-        {
-            QPointer<QWidget> dialog;
-            ~Closer()
-            {
-                if (dialog && dialog->isVisible())
-                    dialog->close();
-            }
-        } closer{dialog};
-        QApplication::setActiveWindow(dialog);
-        body(dialog);
-    });
-}
 
 // Answers the file dialog that the click opens as a person does: the path
 // typed into its name field, then Enter.
