@@ -61,11 +61,20 @@ TEST_F(Rights, ButtonShownExactlyWithAFunctionOfTypeThree)
     std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> form(CreateForm<TUserInfoMagForm>(), DestroyForm);
     form->ApplyRights();
     EXPECT_TRUE(shown(form->BtnAdd));
+    EXPECT_TRUE(shown(form->BtnImport)) << "批量导入 goes with 新增's right";
     EXPECT_FALSE(shown(form->BtnEdit));
     EXPECT_FALSE(shown(form->BtnDel));
     EXPECT_TRUE(shown(form->BtnSyh));
     EXPECT_TRUE(rights.Filtered()) << "the rights stay filtered on type 3";
     EXPECT_EQ(rights.Filter(), QStringLiteral("ModFunTyp = 3"));
+}
+
+TEST_F(Rights, ImportIsHiddenWithoutTheRightToAdd)
+{
+    rights.SetData(rightsPacket({{3, QStringLiteral("255")}, {3, QStringLiteral("256")}, {3, QStringLiteral("257")}}));
+    std::unique_ptr<TUserInfoMagForm, void (*)(QWidget *)> form(CreateForm<TUserInfoMagForm>(), DestroyForm);
+    form->ApplyRights();
+    EXPECT_FALSE(shown(form->BtnImport));
 }
 
 TEST_F(Rights, HidesAgainWhatADescendantShowedAndLooksUpTagZeroAsText)

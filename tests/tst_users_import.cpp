@@ -146,8 +146,6 @@ private slots:
     }
     void theCommandPreviewsAndImportsAFile_data();
     void theCommandPreviewsAndImportsAFile();
-    void theCommandGoesWithTheRightToAdd();
-    void eachUserIsInsertedAsTheAddDialogInsertsIt();
 };
 
 void UsersImport::theCommandPreviewsAndImportsAFile_data()
@@ -263,85 +261,6 @@ void UsersImport::theCommandPreviewsAndImportsAFile()
         listed.sort();
         QCOMPARE(listed, (QStringList{"导入 5101010010001", "导入 5101010010002", "导入 5101010010007"}));
     }
-}
-
-// 批量导入 shows for the logins that may add (254), as 新增 does, and for them only.
-void UsersImport::theCommandGoesWithTheRightToAdd()
-{
-    const struct
-    {
-        std::initializer_list<int> rights;
-        bool shown;
-    } cases[] = {{{254}, true}, {{255, 256, 257}, false}};
-    for (const auto &c : cases) {
-        UserDatabases db;
-        db.grant(c.rights);
-        UserWindow w = openWindowOnTheTownship();
-        QCOMPARE(w->BtnImport->Visible() == TdxBarItemVisible::ivAlways, c.shown);
-        QCOMPARE(w->BtnAdd->Visible() == TdxBarItemVisible::ivAlways, c.shown);
-        if (c.shown)
-            QVERIFY(w->BtnImport->Enabled());
-    }
-}
-
-// The import's insert of a user is the add dialog's insert of the same user,
-// word for word: the same builder over the same row of p_User.
-void UsersImport::eachUserIsInsertedAsTheAddDialogInsertsIt()
-{
-    QStringList statements;
-    const auto inserts = [&statements](const char *slot, const QString &sql) {
-        if (QLatin1String(slot) == QLatin1String("ExecHrSql") && sql.startsWith(QLatin1String(" Insert Into P_User")))
-            statements << sql;
-    };
-    // By the dialog: serial 01, name, unit A2 picked, contact typed.
-    {
-        UserDatabases db;
-        db.dispatch.setPym(QStringLiteral("钱二"), QStringLiteral("QE"));
-        db.dispatch.setWbm(QStringLiteral("钱二"), QStringLiteral("QF"));
-        db.onSessionCall(inserts);
-        std::unique_ptr<TUserInfoAddEditForm, void (*)(QWidget *)> dialog(CreateForm<TUserInfoAddEditForm>(), DestroyForm);
-        dialog->FAreaCode = QStringLiteral("51010101");
-        dialog->FStaAreaCode = QStringLiteral("510101001");
-        QTimer::singleShot(0, [&] {
-            for (const auto &[editor, text] : {std::pair{dialog->EdtUserName, QStringLiteral("钱二")},
-                                               std::pair{dialog->EdtContactType, QStringLiteral("13900000002")}}) {
-                QLineEdit *line = editor->findChild<QLineEdit *>();
-                line->setFocus();
-                for (const QChar c : text)
-                    QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QString(c), Qt::NoModifier);
-                editor->PostEditValue();
-            }
-            dialog->EdtOrgCode->SetEditValue(QStringLiteral("A2"));
-            dialog->EdtOrgCode->PostEditValue();
-            QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
-            if (dialog->isVisible())
-                dialog->close();
-        });
-        dialog->exec();
-        QCOMPARE(db.dispatch.prompts(), QStringList{QStringLiteral("数据保存成功!")});
-    }
-    // By the import: the same user from a file.
-    {
-        UserDatabases db;
-        db.dispatch.setPym(QStringLiteral("钱二"), QStringLiteral("QE"));
-        db.dispatch.setWbm(QStringLiteral("钱二"), QStringLiteral("QF"));
-        QTemporaryDir dir;
-        QFile f(dir.filePath(QStringLiteral("one.csv")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("姓名,所属单位代码,联系方式\n钱二,A2,13900000002\n").toUtf8());
-        f.close();
-        UserWindow w = openWindowOnTheTownship();
-        db.onSessionCall(inserts);
-        QStringList failures;
-        whenModal([&](QWidget *dialog) {
-            static_cast<ImportDialog *>(dialog)->readFile(f.fileName());
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("BtnImportStart")), Qt::LeftButton);
-        }, &failures);
-        clickTool(*w, w->BtnImport);
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-    }
-    QCOMPARE(statements.size(), 2);
-    QCOMPARE(statements.at(1), statements.at(0));
 }
 
 QTEST_MAIN(UsersImport)
