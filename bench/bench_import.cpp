@@ -55,7 +55,7 @@ QVector<Township> townships(SqliteSession &session)
         t.area = {row.at(1).isNull() ? row.at(0).toString() : row.at(1).toString(), row.at(0).toString(),
                   row.at(2).toString()};
         t.units = unitsOf.value(t.area.areaCode);
-        t.free = UserSerials::kLast - used.value(ImportCheck::areaPart(t.area.staAreaCode));
+        t.free = UserSerials::kLast - used.value(UserSerials::areaPart(t.area.staAreaCode));
         if (!t.units.isEmpty() && t.free > 0)
             found.append(t);
     }

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int kAreaCodeLength = 11;
 constexpr int kLabelX = 20;
 constexpr int kEditX = 90;
 constexpr int kRowHeight = 22;
@@ -205,11 +204,6 @@ void TUserInfoAddEditForm::FormCreate(QObject *sender)
     FKeyKeptExactly = true;
 }
 
-QString TUserInfoAddEditForm::paddedAreaCode(const QString &staAreaCode)
-{
-    return staAreaCode.leftJustified(kAreaCodeLength, QLatin1Char('0'), false);
-}
-
 void TUserInfoAddEditForm::registerRequired(QObject *editor)
 {
     if (!FRequiredEdits->contains(editor))
@@ -232,7 +226,7 @@ void TUserInfoAddEditForm::InitControls()
 
     if (!FIsEdit) {
         FFirstEdit = EdtSN;
-        EdtAreaCode->SetText(paddedAreaCode(FStaAreaCode));
+        EdtAreaCode->SetText(UserSerials::areaPart(FStaAreaCode));
         FCDSMaster->Edit();
         FCDSMaster->FieldByName(QStringLiteral("PassWord"))->SetAsString(InitialPassword);
         // In continuous adding the serial box keeps the last serial: the new row

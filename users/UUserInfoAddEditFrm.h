@@ -83,7 +83,6 @@ public:
 
     // The area part of a new user code: the area code padded with "0" to 11
     // characters (a longer code is kept whole).
-    static QString paddedAreaCode(const QString &staAreaCode);
     // What a key press types, for the unit picker's initial code: the key's
     // character for printable keys (digits of the numeric pad included),
     // nothing for keys that type nothing.

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kAreaCodeLength = 11;
 
 QString caption(ImportColumn c)
 {
@@ -73,7 +72,7 @@ public:
         : m_context(context), m_sheet(sheet)
     {
         m_plan.area = area;
-        m_plan.areaPart = ImportCheck::areaPart(area.staAreaCode);
+        m_plan.areaPart = UserSerials::areaPart(area.staAreaCode);
         m_plan.unknownColumns = sheet.unknownColumns;
         for (int i = 0; i < context.units.size(); ++i) {
             const ImportUnit &unit = context.units.at(i);
@@ -346,19 +345,6 @@ int ImportPlan::problemRows() const
     return int(bad.size());
 }
 
-QString ImportCheck::areaPart(const QString &staAreaCode)
-{
-    return staAreaCode.leftJustified(kAreaCodeLength, QLatin1Char('0'), false);
-}
-
-QString ImportCheck::codesInUseSql(const QString &areaPart)
-{
-    // The pattern only narrows the rows read (a wildcard in it matches more):
-    // every code an insert could collide with begins with the area part, as
-    // the database compares.
-    return QStringLiteral("Select UserCode From P_User Where UserCode Like ") + QuotedStr(areaPart + QLatin1Char('%'));
-}
-
 QString ImportCheck::comparedCode(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks)
 {
     QString result = ignoreCase ? asciiUpper(code) : code;
@@ -411,7 +397,7 @@ ImportCheck::Context ImportCheck::read(HostSession &session, const ImportArea &a
 {
     Context context;
     context.units = unitsOf(session, area.areaCode);
-    auto codes = session.OpenHrQuery(codesInUseSql(areaPart(area.staAreaCode)));
+    auto codes = session.OpenHrQuery(UserSerials::codesInUseSql(UserSerials::areaPart(area.staAreaCode)));
     data::Field *code = codes->FieldByName(QStringLiteral("UserCode"));
     context.codesInUse.reserve(codes->RecordCount());
     for (codes->First(); !codes->Eof(); codes->Next())

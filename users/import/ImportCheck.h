@@ -107,11 +107,6 @@ public:
         return check(read(session, area), area, sheet);
     }
 
-    // The area part of the new users' codes: the area code padded with "0" to
-    // 11 characters, a longer code kept whole (as the add dialog pads it).
-    static QString areaPart(const QString &staAreaCode);
-    // The statement that reads the codes an area part's users may collide with.
-    static QString codesInUseSql(const QString &areaPart);
     // A code as the database compares it: ASCII letters upper-cased where it
     // ignores case, trailing blanks dropped where it ignores them.
     static QString comparedCode(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks);

@@ -14,6 +14,7 @@
 #include "UGlobalFunUnt.h"
 #include "URCMSObjValueClass.h"
 #include "UserAudit.h"
+#include "UserSerials.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ UserImport::Result UserImport::run()
         // taken meanwhile (as the database compares codes), a unit gone from the area.
         {
             QHash<QString, QString> taken;
-            auto codes = m_session.OpenHrQuery(ImportCheck::codesInUseSql(m_plan.areaPart));
+            auto codes = m_session.OpenHrQuery(UserSerials::codesInUseSql(m_plan.areaPart));
             data::Field *code = codes->FieldByName(QStringLiteral("UserCode"));
             for (codes->First(); !codes->Eof(); codes->Next())
                 taken.insert(ImportCheck::comparedCode(code->AsString(), m_session.HrCodesIgnoreCase,

@@ -2,6 +2,7 @@
 
 #include "ClientDataSet.h"
 #include "TextRules.h"
+#include "UGlobalFunUnt.h"
 #include "UGlobalValue.h"
 #include "URCMSObjValueClass.h"
 
@@ -20,10 +21,9 @@ UserSerials::UserSerials(const QString &areaPart, const QStringList &codesInUse)
 
 UserSerials UserSerials::read(const QString &areaPart)
 {
-    // The pattern only narrows the rows read: the constructor keeps exactly
-    // the codes of the area part and two digits, whatever a wildcard matched.
-    auto codes = UGlobalValue::Session().OpenHrQuery(QStringLiteral("Select UserCode From P_User Where UserCode Like ")
-                                                     + QuotedStr(areaPart + QLatin1Char('%')));
+    // The constructor keeps exactly the codes of the area part and two
+    // digits, whatever a wildcard matched.
+    auto codes = UGlobalValue::Session().OpenHrQuery(codesInUseSql(areaPart));
     QStringList inUse;
     data::Field *field = codes->FieldByName(QStringLiteral("UserCode"));
     for (codes->First(); !codes->Eof(); codes->Next())
@@ -59,4 +59,14 @@ QString UserSerials::next(const QString &after) const
             return QStringLiteral("%1").arg(serial, 2, 10, QLatin1Char('0'));
     }
     return QString();
+}
+
+QString UserSerials::areaPart(const QString &staAreaCode)
+{
+    return staAreaCode.leftJustified(11, QLatin1Char('0'), false);
+}
+
+QString UserSerials::codesInUseSql(const QString &areaPart)
+{
+    return QStringLiteral("Select UserCode From P_User Where UserCode Like ") + QuotedStr(areaPart + QLatin1Char('%'));
 }

@@ -17,6 +17,13 @@ public:
     UserSerials(const QString &areaPart, const QStringList &codesInUse);
     // The serials in use for areaPart, read through the module's session.
     static UserSerials read(const QString &areaPart);
+    // The part every new code of an area begins with: its code padded with
+    // "0" to 11 characters, a longer code kept whole.
+    static QString areaPart(const QString &staAreaCode);
+    // The codes that may hold a serial of areaPart. The pattern only narrows
+    // the rows read: a wildcard in it matches more, and every code an insert
+    // could collide with begins with the area part, as the database compares.
+    static QString codesInUseSql(const QString &areaPart);
 
     int freeCount() const;
     bool isFree(int serial) const;
