@@ -85,3 +85,15 @@ void AppendQuoted(QString &statement, QStringView text)
     }
     *out = u'\'';
 }
+
+QString codeAsCompared(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks)
+{
+    QString key = code;
+    if (ignoreTrailingBlanks) {
+        qsizetype end = key.size();
+        while (end > 0 && key.at(end - 1) == u' ')
+            --end;
+        key.truncate(end);
+    }
+    return ignoreCase ? asciiUpper(key) : key;
+}

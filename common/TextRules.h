@@ -18,6 +18,11 @@ inline char16_t asciiUpper(char16_t c)
     return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
 }
 
+// A user code as the database's key compares it: trailing blanks dropped where
+// it ignores them (SQL Server pads the shorter text with blanks), the ASCII
+// letters upper-cased where it ignores case (as SQLite's NOCASE folds them).
+QString codeAsCompared(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks);
+
 // Splits a field list ("F1;F2", "F1; F2 ;", " ") into its names. Both ";" and
 // blanks or control characters separate names; empty pieces are dropped, so an
 // empty or all-blank text gives an empty list.

@@ -116,7 +116,7 @@ private:
 
     QString compared(const QString &code) const
     {
-        return ImportCheck::comparedCode(code, m_context.codesIgnoreCase, m_context.codesIgnoreTrailingBlanks);
+        return codeAsCompared(code, m_context.codesIgnoreCase, m_context.codesIgnoreTrailingBlanks);
     }
     QString comparedName(const QString &name) const
     {
@@ -343,18 +343,6 @@ int ImportPlan::problemRows() const
     for (const ImportProblem &p : problems)
         bad.insert(p.line);
     return int(bad.size());
-}
-
-QString ImportCheck::comparedCode(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks)
-{
-    QString result = ignoreCase ? asciiUpper(code) : code;
-    if (ignoreTrailingBlanks) {
-        qsizetype end = result.size();
-        while (end > 0 && result.at(end - 1) == u' ')
-            --end;
-        result.truncate(end);
-    }
-    return result;
 }
 
 QString ImportCheck::unstorableCharacter(const QString &text)

@@ -107,9 +107,6 @@ public:
         return check(read(session, area), area, sheet);
     }
 
-    // A code as the database compares it: ASCII letters upper-cased where it
-    // ignores case, trailing blanks dropped where it ignores them.
-    static QString comparedCode(const QString &code, bool ignoreCase, bool ignoreTrailingBlanks);
     // The first character the database cannot store (U+0000, half of a
     // surrogate pair alone), described for a person; empty when there is none.
     static QString unstorableCharacter(const QString &text);

@@ -86,14 +86,14 @@ UserImport::Result UserImport::run()
             auto codes = m_session.OpenHrQuery(UserSerials::codesInUseSql(m_plan.areaPart));
             data::Field *code = codes->FieldByName(QStringLiteral("UserCode"));
             for (codes->First(); !codes->Eof(); codes->Next())
-                taken.insert(ImportCheck::comparedCode(code->AsString(), m_session.HrCodesIgnoreCase,
+                taken.insert(codeAsCompared(code->AsString(), m_session.HrCodesIgnoreCase,
                                                        m_session.HrCodesIgnoreTrailingBlanks),
                              code->AsString());
             QSet<QString> units;
             for (const ImportUnit &unit : ImportCheck::unitsOf(m_session, m_plan.area.areaCode))
                 units.insert(unit.code);
             for (const ImportUser &user : users) {
-                const QString holder = taken.value(ImportCheck::comparedCode(
+                const QString holder = taken.value(codeAsCompared(
                     user.userCode, m_session.HrCodesIgnoreCase, m_session.HrCodesIgnoreTrailingBlanks));
                 if (!holder.isNull())
                     throw UserFailure(user.line, data::LumoError(QStringLiteral(

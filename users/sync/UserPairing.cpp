@@ -40,7 +40,10 @@ bool UserPairing::isOwnKey(QStringView code) const
 
 QString UserPairing::keyOf(const QString &code) const
 {
-    return m_folding ? UserSync::keyOf(code, m_ignoreCase, m_ignoreTrailing) : code;
+    // ASCII folding only: a pair that only a server's wider folding joins
+    // meets its key and fails the run, naming the user, rather than updating
+    // nothing in silence.
+    return m_folding ? codeAsCompared(code, m_ignoreCase, m_ignoreTrailing) : code;
 }
 
 UserSync::Texts UserPairing::textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &c, int storedRow)

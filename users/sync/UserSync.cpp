@@ -57,22 +57,6 @@ UserSync::Columns::Columns(const data::ClientDataSet &ds)
 {
 }
 
-QString UserSync::keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks)
-{
-    QString key = userCode;
-    if (ignoreTrailingBlanks) {
-        // SQL Server pads the shorter text with blanks before comparing.
-        int end = key.size();
-        while (end > 0 && key.at(end - 1) == QLatin1Char(' '))
-            --end;
-        key.truncate(end);
-    }
-    // Letters as SQLite's NOCASE folds them (ASCII only); a pair that only a
-    // server's wider folding joins meets its key and fails the run, naming
-    // the user, rather than updating nothing in silence.
-    return ignoreCase ? asciiUpper(key) : key;
-}
-
 QString UserSync::statementFor(const QString &userCode, const Texts &now, const Texts *target)
 {
     const QString &userName = now[0], &spell = now[1], &fiveStrokes = now[2], &orgCode = now[3], &grade = now[4],

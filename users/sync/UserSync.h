@@ -82,9 +82,6 @@ public:
     // update, or empty when the seven compared texts are equal.
     static QString statementFor(const QString &userCode, const Texts &now, const Texts *target);
 
-    // A user code as the database's key compares it.
-    static QString keyOf(const QString &userCode, bool ignoreCase, bool ignoreTrailingBlanks);
-
     // The RCMS and the health-record user tables as sql reads them, at once
     // where the session allows it. When both reads fail, the RCMS failure is
     // the one raised, as when they are read in turn.
