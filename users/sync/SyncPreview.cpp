@@ -1,7 +1,8 @@
 #include "SyncPreview.h"
 
 #include <QLocale>
-#include <QSet>
+
+#include <vector>
 
 #include "ClientDataSet.h"
 #include "URCMSObjValueClass.h"
@@ -32,24 +33,36 @@ SyncPreview SyncPreview::read(HostSession &session)
                                        "PassWord From p_User");
     const auto [source, target] = UserSync::readUserTables(session, sql);
     const UserSync::Columns sourceColumns(*source);
-    const UserSync::Columns targetColumns(*target);
     // The run's own pairing, fed with what the run would write.
     UserPairing pairing(*target, *source, session.HrCodesIgnoreCase, session.HrCodesIgnoreTrailingBlanks);
 
     SyncPreview preview;
-    QSet<QString> sourceKeys;
-    sourceKeys.reserve(source->RecordCount());
+    // Each health-record key is one row, so the users RCMS lacks are the rows
+    // no RCMS user paired with.
+    std::vector<bool> targetPaired(std::size_t(target->StoredRowCount()));
+    int targetsPaired = 0;
     for (source->First(); !source->Eof(); source->Next()) {
-        const QString code = sourceColumns.userCode->AsString();
-        sourceKeys.insert(pairing.keyOf(code));
-        const UserSync::Texts now = UserPairing::textsAt(*source, sourceColumns, source->rowOfView(source->currentIndex()));
-        if (preview.add(code, pairing.find(code), now))
+        const int row = source->rowOfView(source->currentIndex());
+        QString heldCode;
+        const QStringView code = CodeRowIndex::textIn(*source, row, sourceColumns.userCode, heldCode);
+        const std::optional<UserPairing::Paired> paired = pairing.findRow(code);
+        if (paired && paired->dataSet == target.get() && !targetPaired[std::size_t(paired->row)]) {
+            targetPaired[std::size_t(paired->row)] = true;
+            ++targetsPaired;
+        }
+        // Most users are unchanged: compared where they are stored, as the
+        // run compares them, without making their texts.
+        if (paired && pairing.sameTexts(row, *paired)) {
+            ++preview.same;
+            continue;
+        }
+        std::optional<UserSync::Texts> was;
+        if (paired)
+            was = UserPairing::textsAt(*paired->dataSet, *paired->columns, paired->row);
+        if (preview.add(code.toString(), was, UserPairing::textsAt(*source, sourceColumns, row)))
             pairing.wroteCurrent();
     }
-    target->SetFiltered(false);
-    for (target->First(); !target->Eof(); target->Next())
-        if (!sourceKeys.contains(pairing.keyOf(targetColumns.userCode->AsString())))
-            ++preview.withoutSource;
+    preview.withoutSource = int(targetPaired.size()) - targetsPaired;
     return preview;
 }
 
