@@ -112,10 +112,10 @@ private:
     OdbcEnvironmentHandle m_environment;  // declared first: freed last
     OdbcConnectionHandle m_connection;
     QString m_label;
+    OdbcDialect m_dialect;  // before the connection string made for it
     QString m_connectionString;
     QString m_described;  // where the database is, password masked
     int m_timeoutSeconds;
-    OdbcDialect m_dialect;
     bool m_connected = false;
     bool m_lost = false;
     bool m_autocommit = true;
