@@ -29,7 +29,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QFile>
+#include <QSaveFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <unistd.h>
@@ -169,6 +172,12 @@ public:
             m_session->RollbackHrTrans();
         } catch (const data::LumoError &) {
         }
+    }
+
+    static int runsSoFar(const QString &turnFile)
+    {
+        QFile file(turnFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toInt() : 0;
     }
 
     void pause(int fromMs, int toMs) { QThread::msleep(fromMs + m_random.bounded(toMs - fromMs + 1)); }
@@ -315,11 +324,18 @@ public:
         }
     }
 
-    void syncLoop(const QDeadlineTimer &until, int turn, int syncers)
+    // The synchronisers take turns through a file holding the number of runs
+    // made so far: the one whose turn it is runs, waits a second and passes
+    // the turn on, so that two runs never overlap and the second finds the
+    // first one's work done.
+    void syncLoop(const QDeadlineTimer &until, int turn, int syncers, const QString &turnFile)
     {
-        // In turn: each waits its share of a slot before its run.
-        pause(500 * turn, 500 * turn);
         while (!until.hasExpired()) {
+            const int runs = runsSoFar(turnFile);
+            if (runs % syncers != turn) {
+                QThread::msleep(20);
+                continue;
+            }
             m_host->dispatch.messages.clear();
             QElapsedTimer timer;
             timer.start();
@@ -333,7 +349,12 @@ public:
                 told = e.cause();
             }
             note("sync", timer.nsecsElapsed() / 1e6, told.isEmpty() ? QStringLiteral("(none)") : told.section(QLatin1Char('\n'), 0, 0));
-            pause(1000 * syncers, 1000 * syncers);
+            pause(1000, 1000);
+            QSaveFile next(turnFile);
+            if (next.open(QIODevice::WriteOnly)) {
+                next.write(QByteArray::number(runs + 1));
+                next.commit();
+            }
         }
     }
 
@@ -348,7 +369,7 @@ private:
 
 int clientMain(const QStringList &args)
 {
-    // --client index role seconds editors [turn syncers]
+    // --client index role seconds editors [turn syncers turnFile]
     const int index = args.value(2).toInt();
     const QString role = args.value(3);
     const int seconds = args.value(4).toInt();
@@ -362,7 +383,7 @@ int clientMain(const QStringList &args)
         else if (role == QLatin1String("reader"))
             client.readerLoop(until);
         else
-            client.syncLoop(until, args.value(6).toInt(), args.value(7).toInt());
+            client.syncLoop(until, args.value(6).toInt(), args.value(7).toInt(), args.value(8));
     } catch (const std::exception &e) {
         client.note("crashed", 0, QString::fromUtf8(e.what()).section(QLatin1Char('\n'), 0, 0));
         return 1;
@@ -404,6 +425,7 @@ Journal check(const QStringList &lines)
     QHash<QString, QStringList> editsOf;         // user -> told edits' new names, in order
     QHash<QString, QSet<QString>> basesOf;       // user -> told edits' starting names
     QSet<QString> added, deleted;
+    qint64 lastSyncTold = 0;
     QStringList ordered = lines;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const QString &a, const QString &b) { return a.section(QLatin1Char('\t'), 0, 0).toLongLong()
@@ -426,9 +448,16 @@ Journal check(const QStringList &lines)
             continue;
         }
         if (kind == QLatin1String("sync")) {
+            // In turn: a run starts after the one before it was told.
+            const qint64 told = line.section(QLatin1Char('\t'), 0, 0).toLongLong();
+            if (told - qint64(ms) < lastSyncTold) {
+                ++j.unexpected;
+                j.examples << QStringLiteral("overlapping synchronisation: ") + line;
+            }
+            lastSyncTold = told;
             if (outcome == kSyncDone)
                 ++j.syncsDone;
-            // Two runs at once conflict cleanly: the later one is undone whole.
+            // A run the restart cut, or one an editor's new code met, is undone whole.
             else if (!outcome.contains(kBusy) && !outcome.contains(kLost)
                      && !outcome.contains(QStringLiteral("值已存在, 不能重复: "))) {
                 ++j.unexpected;
@@ -550,6 +579,7 @@ int main(int argc, char **argv)
     const int editors = clients - 2 * others;
     makeDatabases(editors);
 
+    QTemporaryDir turns;
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int i = 0; i < clients; ++i) {
         QStringList a{QStringLiteral("--client"), QString::number(i)};
@@ -560,7 +590,7 @@ int main(int argc, char **argv)
         else
             a << QStringLiteral("sync");
         a << QString::number(seconds) << QString::number(editors) << QString::number(i - editors - others)
-          << QString::number(others);
+          << QString::number(others) << turns.filePath(QStringLiteral("sync-turn"));
         auto process = std::make_unique<QProcess>();
         process->setProcessChannelMode(QProcess::SeparateChannels);
         process->setStandardErrorFile(QProcess::nullDevice());
