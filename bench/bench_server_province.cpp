@@ -12,7 +12,8 @@
 //   - the deletion guard and the report of a user's records, for a user with
 //     records and one without (target 100 ms, the median of 21 runs);
 //   - the synchronisation's preview (target 3 s).
-// Defaults: 20,000 areas, 100,000 users, 100,000 business rows.
+// Defaults: 20,000 areas, 100,000 users, 100,000 business rows. --reuse times
+// the databases an earlier run left on the same server, without filling them.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -100,18 +101,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no server: run it as bash scripts/postgres.sh %s\n", argv[0]);
         return 1;
     }
+    QStringList args = app.arguments().mid(1);
+    const bool reuse = args.removeAll(QStringLiteral("--reuse")) > 0;
     DemoData::Options options;
-    options.areas = argc > 2 ? QByteArray(argv[1]).toInt() : 20000;
-    options.users = argc > 2 ? QByteArray(argv[2]).toInt() : 100000;
-    const int businessRows = argc > 3 ? QByteArray(argv[3]).toInt() : 100000;
+    options.areas = args.size() > 1 ? args[0].toInt() : 20000;
+    options.users = args.size() > 1 ? args[1].toInt() : 100000;
+    const int businessRows = args.size() > 2 ? args[2].toInt() : 100000;
     const QString hr = QStringLiteral("province_hr"), rcms = QStringLiteral("province_rcms");
-    for (const QString &name : {hr, rcms}) {
+    for (const QString &name : reuse ? QStringList() : QStringList{hr, rcms}) {
         run(QStringLiteral("postgres"), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
         run(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(name));
     }
 
     // As --create-demo fills an empty server: the files, then the copy.
-    {
+    if (!reuse) {
         QElapsedTimer timer;
         timer.start();
         QTemporaryDir dir;
@@ -125,8 +128,10 @@ int main(int argc, char **argv)
                     options.areas, options.users, timer.nsecsElapsed() / 1e9, files, timer.nsecsElapsed() / 1e9 - files);
         std::fflush(stdout);
     }
-    addBusinessRows(hr, businessRows);
-    run(rcms, QStringLiteral("ANALYZE"));
+    if (!reuse) {
+        addBusinessRows(hr, businessRows);
+        run(rcms, QStringLiteral("ANALYZE"));
+    }
 
     OdbcSession session(location(hr), location(rcms), 600);
     BenchHost host(session);
