@@ -5,8 +5,6 @@
 #include <QTime>
 
 #include <algorithm>
-#include <cstring>
-#include <langinfo.h>
 #include <optional>
 #include <vector>
 
@@ -319,11 +317,6 @@ public:
                                m_packet.rows.setUtf16(row, column, reinterpret_cast<const char16_t *>(units), size));
     }
 
-    void putUtf8(int row, int column, const char *bytes, qsizetype size)
-    {
-        longest[column] = qMax(longest[column], m_packet.rows.setUtf8(row, column, bytes, size));
-    }
-
     // Reads one cell of the statement's current row with SQLGetData.
     void readCell(OdbcStatement &statement, int row, int column)
     {
@@ -357,9 +350,6 @@ private:
 // Rows fetched a block at a time into buffers bound column by column: one
 // driver call per block rather than one per cell. Texts are bound at their
 // described width (a longer one is read again whole); bytes are not bound.
-// Texts come as UTF-8 where the C library's character set is UTF-8 (the
-// connection makes it so): the PostgreSQL driver hands its UTF-8 over as it
-// is, where making UTF-16 of it cost a third of the driver's time.
 // The statement is back to one row a fetch with nothing bound when this goes,
 // also when reading fails.
 class BoundRowBlock
@@ -418,24 +408,20 @@ public:
         const Column &c = m_columns[column];
         return c.values.data() + std::size_t(c.width) * std::size_t(row);
     }
-    bool isText(int column) const { return m_columns[column].cType != m_columns[column].fixedType; }
-    bool isUtf8(int column) const { return m_columns[column].cType == SQL_C_CHAR; }
-    // Units (UTF-8 bytes or UTF-16 units) of a bound text; -1 when it did not
-    // fit its buffer.
+    bool isText(int column) const { return m_columns[column].cType == SQL_C_WCHAR; }
+    // UTF-16 units of a bound text; -1 when it did not fit its buffer.
     qsizetype textUnits(int column, int row) const
     {
         const Column &c = m_columns[column];
         const SQLLEN bytes = c.indicators[row];
-        const SQLLEN unit = c.cType == SQL_C_CHAR ? 1 : SQLLEN(sizeof(SQLWCHAR));
-        if (bytes == SQL_NO_TOTAL || bytes > c.width - unit)
+        if (bytes == SQL_NO_TOTAL || bytes > c.width - SQLLEN(sizeof(SQLWCHAR)))
             return -1;
-        return bytes / unit;
+        return bytes / qsizetype(sizeof(SQLWCHAR));
     }
 
 private:
     void bind(const QVector<data::FieldDef> &fields, const std::vector<SQLULEN> &describedSize)
     {
-        const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
         const SQLHSTMT h = m_statement.handle();
         if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, SQLPOINTER(kRows), 0)) ||
             !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, m_status, 0)) ||
@@ -444,18 +430,13 @@ private:
         for (int c = 0; c < int(m_columns.size()); ++c) {
             Column &column = m_columns[c];
             if (const auto fixed = fixedCTypeOf(fields[c].type)) {
-                column.cType = column.fixedType = fixed->cType;
+                column.cType = fixed->cType;
                 column.width = fixed->size;
             } else {
                 const SQLULEN described = describedSize[c];
                 const SQLULEN units = described > 0 && described <= kWidestText ? described : kUndescribedText;
-                if (utf8) {
-                    column.cType = SQL_C_CHAR;
-                    column.width = SQLLEN(units * 3 + 1);  // three bytes a UTF-16 unit at most, and the zero
-                } else {
-                    column.cType = SQL_C_WCHAR;
-                    column.width = SQLLEN((units + 1) * sizeof(SQLWCHAR));  // and the terminating zero
-                }
+                column.cType = SQL_C_WCHAR;
+                column.width = SQLLEN((units + 1) * sizeof(SQLWCHAR));  // and the terminating zero
             }
             column.values.assign(std::size_t(column.width) * kRows, 0);
             column.indicators.assign(kRows, 0);
@@ -477,7 +458,6 @@ private:
     struct Column
     {
         SQLSMALLINT cType = SQL_C_WCHAR;
-        SQLSMALLINT fixedType = 0;  // a number's, date's or bit's C type; 0 for a text
         SQLLEN width = 0;  // bytes per row
         std::vector<unsigned char> values;
         std::vector<SQLLEN> indicators;
@@ -523,9 +503,7 @@ void readInBlocks(OdbcStatement &statement, data::ColumnPacket &packet, const st
                     continue;
                 }
                 const qsizetype units = block.textUnits(c, r);
-                if (units >= 0 && block.isUtf8(c)) {
-                    filler.putUtf8(row, c, static_cast<const char *>(block.value(c, r)), units);
-                } else if (units >= 0) {
+                if (units >= 0) {
                     filler.putText(row, c, static_cast<const SQLWCHAR *>(block.value(c, r)), units);
                 } else {
                     block.position(r);
