@@ -11,9 +11,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ErrorMessages.h"
@@ -179,6 +181,50 @@ TEST_F(ServerClients, WaitingOnALockedRowEndsAtTheStatementTimeoutAndChangesNoth
     EXPECT_EQ(hrDump(), hrBefore);
     // The waiter's connection is usable once the lock is gone.
     EXPECT_EQ(waiter->GetHrValue(duplicateCount(QStringLiteral("34162110100001"))).toLongLong(), 1);
+}
+
+TEST_F(ServerClients, ADeadlockIsToldAsBusyAndUndoesTheLosersTransactionWhole)
+{
+    // Two clients each hold one user and then ask for the other's: the server
+    // ends one of them, which must be told the busy cause, and the other's
+    // two writes must stand alone.
+    auto first = client();
+    auto second = client();
+    const QString a = QStringLiteral("34162110100001"), b = QStringLiteral("34162110100002");
+    const auto rename = [](const QString &code, const QString &name) {
+        return syncUpdate({code, name, {}, {}, {}, QStringLiteral("O1"), {}, QStringLiteral("x")});
+    };
+    const auto holdThenAsk = [&](OdbcSession &session, const QString &held, const QString &asked, const QString &name) {
+        return [&session, held, asked, name, &rename] {
+            try {
+                session.ExecHrSql(rename(asked, name));
+                session.CommitHrTrans();  // the held batch goes here and waits for the other's row
+                return QString();
+            } catch (const data::LumoError &e) {
+                session.RollbackHrTrans();
+                return e.cause();
+            }
+        };
+    };
+    for (auto [session, held, name] : {std::tuple{first.get(), a, QStringLiteral("甲")}, std::tuple{second.get(), b, QStringLiteral("乙")}}) {
+        session->BeginHrTrans();
+        session->ExecHrSql(rename(held, name));
+        session->GetHrValue(duplicateCount(QStringLiteral("x")));  // a read sends the held update: the row is locked
+    }
+    QElapsedTimer clock;
+    clock.start();
+    std::future<QString> firstCause = std::async(std::launch::async, holdThenAsk(*first, a, b, QStringLiteral("甲")));
+    const QString secondCause = holdThenAsk(*second, b, a, QStringLiteral("乙"))();
+    const QString causes[] = {firstCause.get(), secondCause};
+    EXPECT_LT(clock.elapsed(), 8000) << "the server found the deadlock before the 10 s statement timeout";
+    const int winner = causes[0].isEmpty() ? 0 : 1;
+    ASSERT_TRUE(causes[winner].isEmpty()) << "one client commits";
+    EXPECT_EQ(causes[1 - winner], QStringLiteral("数据库正忙, 请稍后再试"));
+    const QString name = winner == 0 ? QStringLiteral("甲") : QStringLiteral("乙");
+    for (const QString &code : {a, b})
+        EXPECT_EQ(server->value(SchemaDatabase::HealthRecord,
+                                QStringLiteral("SELECT UserName FROM p_User WHERE UserCode = '%1'").arg(code)).toString(),
+                  name);
 }
 
 // One transaction of the given statements; the failure's message, empty on success.
