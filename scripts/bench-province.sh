@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The province-scale runs on the throw-away PostgreSQL server (by hand, long:
-# tens of minutes): 200,000 areas, 1,000,000 users and 1,000,000 business
+# about a quarter of an hour): 200,000 areas, 1,000,000 users and 1,000,000 business
 # rows, then the synchronisation of 1,000,000 RCMS users. Never part of the
 # tests, nor of scripts/bench.sh.
 set -euo pipefail
