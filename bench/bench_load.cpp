@@ -24,12 +24,12 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QFile>
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>

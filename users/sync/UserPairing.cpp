@@ -81,14 +81,6 @@ std::optional<UserPairing::Paired> UserPairing::findRow(QStringView code) const
     return std::nullopt;
 }
 
-std::optional<UserSync::Texts> UserPairing::find(QStringView code) const
-{
-    const std::optional<Paired> paired = findRow(code);
-    if (!paired)
-        return std::nullopt;
-    return textsAt(*paired->dataSet, *paired->columns, paired->row);
-}
-
 bool UserPairing::sameTexts(int sourceRow, const Paired &paired) const
 {
     const UserSync::Columns &s = m_sourceColumns, &t = *paired.columns;

@@ -34,8 +34,6 @@ public:
         int row;
     };
     std::optional<Paired> findRow(QStringView code) const;
-    // The texts of the user code pairs with, or nothing for a new user.
-    std::optional<UserSync::Texts> find(QStringView code) const;
     // The run wrote the source's current user: a later RCMS user of the same
     // key pairs with it.
     void wroteCurrent();
@@ -44,14 +42,13 @@ public:
     // the paired user, compared where both are stored.
     bool sameTexts(int sourceRow, const Paired &paired) const;
 
-    // A user code as the database's key compares it.
-    QString keyOf(const QString &code) const;
-
     static UserSync::Texts textsAt(const data::ClientDataSet &dataSet, const UserSync::Columns &columns,
                                    int storedRow);
 
 private:
     bool isOwnKey(QStringView code) const;
+    // A user code as the database's key compares it.
+    QString keyOf(const QString &code) const;
 
     data::ClientDataSet &m_target;
     const UserSync::Columns m_targetColumns;
