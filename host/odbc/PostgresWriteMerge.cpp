@@ -74,16 +74,43 @@ std::optional<std::vector<Token>> tokensOf(QStringView s)
     return tokens;
 }
 
-// One write of a mergeable form.
+// One write of a mergeable form, its parts seen in the statement's text
+// (which outlives the merge), not copied.
 struct Write
 {
+    using Row = std::vector<QStringView>;
     bool update = false;
-    QString table;        // as written
-    QStringList columns;  // inserted or set, as written
-    QString keyColumn;    // an update's Where column
-    std::vector<QStringList> rows;  // literals as written; an update's key last
-    QString shape;        // what writes must share to merge
+    QStringView table;               // as written
+    Row columns;                     // inserted or set, as written
+    QStringView keyColumn;           // an update's Where column
+    std::vector<Row> rows;           // literals as written; an update's key last
+    QString shape;                   // what writes must share to merge
 };
+
+QString joined(const Write::Row &parts, QStringView separator)
+{
+    QString text;
+    text.reserve(qsizetype(parts.size()) * 16);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            text += separator;
+        text += parts[i];
+    }
+    return text;
+}
+
+// Letters in lower case; ASCII without Unicode's tables, which cost a
+// synchronisation's every statement more than the rest of its parse.
+QString lowered(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() >= 0x80)
+            return text.toLower();
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() | 0x20);
+    }
+    return text;
+}
 
 class Parser
 {
@@ -98,41 +125,41 @@ public:
                 || !keyword(u"values"))
                 return std::nullopt;
             do {
-                QStringList row;
+                Write::Row row;
                 if (!punct(u"(") || !literals(&row, true) || !punct(u")") || row.size() != w.columns.size())
                     return std::nullopt;
-                w.rows.push_back(row);
+                w.rows.push_back(std::move(row));
             } while (punct(u","));
         } else if (keyword(u"update")) {
-            QStringList row;
+            Write::Row row;
             if (!word(&w.table) || !keyword(u"set"))
                 return std::nullopt;
             do {
-                QString column;
+                QStringView column;
                 if (!word(&column) || !punct(u"=") || !literal(&row, false))
                     return std::nullopt;
-                w.columns << column;
+                w.columns.push_back(column);
             } while (punct(u","));
             if (!keyword(u"where") || !word(&w.keyColumn) || !punct(u"="))
                 return std::nullopt;
             if (m_tokens[m_at].kind != Token::Text)
                 return std::nullopt;
-            row << m_tokens[m_at++].text.toString();
+            row.push_back(m_tokens[m_at++].text);
             // An update of its own key could be met again by a later key.
-            for (const QString &column : std::as_const(w.columns)) {
+            for (const QStringView column : w.columns) {
                 if (column.compare(w.keyColumn, Qt::CaseInsensitive) == 0)
                     return std::nullopt;
             }
             w.update = true;
-            w.rows.push_back(row);
+            w.rows.push_back(std::move(row));
         } else {
             return std::nullopt;
         }
         if (m_tokens[m_at].kind != Token::End)
             return std::nullopt;
-        w.shape = (w.update ? QStringLiteral("U ") : QStringLiteral("I ")) + w.table + QLatin1Char(' ')
-            + w.columns.join(QLatin1Char(',')) + QLatin1Char(' ') + w.keyColumn;
-        w.shape = w.shape.toLower();
+        QString shape = w.update ? QStringLiteral("U ") : QStringLiteral("I ");
+        shape.append(w.table).append(u' ').append(joined(w.columns, u",")).append(u' ').append(w.keyColumn);
+        w.shape = lowered(std::move(shape));
         return w;
     }
 
@@ -145,7 +172,7 @@ private:
         ++m_at;
         return true;
     }
-    bool word(QString *out)
+    bool word(QStringView *out)
     {
         const Token &t = m_tokens[m_at];
         if (t.kind != Token::Word)
@@ -154,7 +181,7 @@ private:
             if (t.text.compare(QStringView(reserved), Qt::CaseInsensitive) == 0)
                 return false;
         }
-        *out = t.text.toString();
+        *out = t.text;
         ++m_at;
         return true;
     }
@@ -165,28 +192,28 @@ private:
         ++m_at;
         return true;
     }
-    bool names(QStringList *out)
+    bool names(Write::Row *out)
     {
         do {
-            QString name;
+            QStringView name;
             if (!word(&name))
                 return false;
-            *out << name;
+            out->push_back(name);
         } while (punct(u","));
         return true;
     }
     // A literal; numbers only where the server takes them as it would alone
     // (an insert's values go to their columns as they are).
-    bool literal(QStringList *row, bool numbers)
+    bool literal(Write::Row *row, bool numbers)
     {
         const Token &t = m_tokens[m_at];
         if (t.kind != Token::Text && t.kind != Token::Null && !(numbers && t.kind == Token::Number))
             return false;
-        *row << t.text.toString();
+        row->push_back(t.text);
         ++m_at;
         return true;
     }
-    bool literals(QStringList *row, bool numbers)
+    bool literals(Write::Row *row, bool numbers)
     {
         do {
             if (!literal(row, numbers))
@@ -216,9 +243,9 @@ bool isTextType(const QString &type)
 
 // The key as every text type's equality could take it: without case and
 // trailing blanks. Empty when that cannot be told here (other than ASCII).
-QString foldedKey(const QString &literal)
+QString foldedKey(QStringView literal)
 {
-    QString key = literal.toLower();
+    QString key = literal.toString().toLower();
     for (const QChar c : std::as_const(key)) {
         if (c.unicode() >= 0x80)
             return QString();
@@ -230,9 +257,9 @@ QString foldedKey(const QString &literal)
     return key.left(end) + QLatin1Char('\'');
 }
 
-QString joinedRow(const QStringList &values)
+QString joinedRow(const Write::Row &values)
 {
-    return QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return QLatin1Char('(') + joined(values, u", ") + QLatin1Char(')');
 }
 
 void emitInsert(const std::vector<Write> &run, std::vector<QString> *out)
@@ -240,11 +267,11 @@ void emitInsert(const std::vector<Write> &run, std::vector<QString> *out)
     const Write &first = run.front();
     QStringList rows;
     for (const Write &w : run) {
-        for (const QStringList &row : w.rows)
+        for (const Write::Row &row : w.rows)
             rows << joinedRow(row);
     }
     out->push_back(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                       .arg(first.table, first.columns.join(QStringLiteral(", ")), rows.join(QStringLiteral(", "))));
+                       .arg(first.table, joined(first.columns, u", "), rows.join(QStringLiteral(", "))));
 }
 
 void emitUpdate(const std::vector<Write> &run, const QStringList &types, std::vector<QString> *out)
@@ -259,8 +286,8 @@ void emitUpdate(const std::vector<Write> &run, const QStringList &types, std::ve
     // follow them as the literals would have followed their columns.
     QStringList typed;
     for (qsizetype i = 0; i < types.size(); ++i)
-        typed << QStringLiteral("%1::%2").arg(first.rows.front()[i], types[i]);
-    rows << joinedRow(typed);
+        typed << QStringLiteral("%1::%2").arg(first.rows.front()[std::size_t(i)], types[i]);
+    rows << QLatin1Char('(') + typed.join(QStringLiteral(", ")) + QLatin1Char(')');
     for (std::size_t w = 1; w < run.size(); ++w)
         rows << joinedRow(run[w].rows.front());
     out->push_back(QStringLiteral("SET LOCAL enable_hashjoin = off"));
@@ -277,9 +304,10 @@ void emitUpdate(const std::vector<Write> &run, const QStringList &types, std::ve
 QStringList typesFor(const Write &w, const ColumnType &typeOf)
 {
     QStringList types;
-    for (const QString &column : w.columns)
-        types << typeOf(w.table, column);
-    const QString keyType = typeOf(w.table, w.keyColumn);
+    const QString table = w.table.toString();
+    for (const QStringView column : w.columns)
+        types << typeOf(table, column.toString());
+    const QString keyType = typeOf(table, w.keyColumn.toString());
     if (!isTextType(keyType) || types.contains(QString()))
         return {};
     types << keyType;
@@ -312,7 +340,7 @@ std::vector<QString> merged(const std::vector<QString> &statements, const Column
         std::optional<Write> w = parse(statements[i]);
         QString key;
         if (w && w->update) {
-            key = foldedKey(w->rows.front().last());
+            key = foldedKey(w->rows.front().back());
             if (key.isEmpty())
                 w.reset();
         }
