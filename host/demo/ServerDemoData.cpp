@@ -1,9 +1,13 @@
 #include "ServerDemoData.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QStringList>
 
 #include <exception>
 #include <future>
+#include <utility>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -32,30 +36,45 @@ QVariant firstValue(OdbcConnection &server, const QString &sql)
     return value;
 }
 
-// A value of the demo file as a JSON string, appended to `out`: the server
-// converts it to the column's type (numbers, timestamps) as it stores it.
-void appendJsonValue(QString &out, sqlite3_stmt *statement, int column)
+// A value of the demo file appended to an array literal of the server: the
+// file's text as it is (UTF-8, both sides' encoding) in double quotes, or
+// NULL. The server converts it to the column's type as it stores it.
+void appendArrayElement(QByteArray &out, sqlite3_stmt *statement, int column)
 {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL) {
-        out += QLatin1String("null");
+        out += "NULL";
         return;
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    const QString value = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
-    out += QLatin1Char('"');
-    for (const QChar c : value) {
-        if (c == u'"' || c == u'\\') {
-            out += QLatin1Char('\\');
-            out += c;
-        } else if (c == u'\'') {
-            out += QLatin1String("''");  // the whole JSON text is one SQL literal
-        } else if (c.unicode() < 0x20) {
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        } else {
-            out += c;
-        }
+    const char *const end = text + sqlite3_column_bytes(statement, column);
+    out += '"';
+    for (const char *run = text; run < end;) {
+        const char *special = run;
+        while (special < end && *special != '"' && *special != '\\')
+            ++special;
+        out.append(run, special - run);
+        if (special == end)
+            break;
+        out += '\\';
+        out += *special;
+        run = special + 1;
     }
-    out += QLatin1Char('"');
+    out += '"';
+}
+
+// The server's type of each column of the table (lower-case names), as the
+// element type of the arrays its rows arrive in.
+QHash<QString, QString> columnTypes(OdbcConnection &server, const QString &table)
+{
+    QHash<QString, QString> types;
+    server.run(QStringLiteral("SELECT lower(attname), format_type(atttypid, NULL) FROM pg_attribute "
+                              "WHERE attrelid = to_regclass(%1) AND attnum > 0 AND NOT attisdropped")
+                   .arg(sqlQuoted(table)),
+               [&types](OdbcStatement &statement) {
+                   for (const auto &row : readOdbcDataPacket(statement).rows)
+                       types.insert(row.at(0).toString(), row.at(1).toString());
+               });
+    return types;
 }
 
 // Columns the server numbers itself: copied, they would leave its counter
@@ -95,35 +114,34 @@ void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     const QString select = QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY %3")
                                .arg(columns.join(QStringLiteral("\", \"")), table,
                                     numbered || key.isEmpty() ? QStringLiteral("rowid") : key.join(QStringLiteral(", ")));
-    // Parsing a multi-row VALUES costs the server more than storing its rows:
-    // each statement carries its rows as one JSON literal instead.
-    QStringList keys;
+    // Parsing a multi-row VALUES costs the server more than storing its rows,
+    // and so does a JSON text of objects naming every value's column. Each
+    // statement carries a column's values as one array, bound as a parameter:
+    // neither quoted into the statement nor read by the driver's parser.
+    const QHash<QString, QString> types = columnTypes(server, table);
+    QStringList arrays;
     for (const QString &column : columns)
-        keys << QLatin1Char('"') + column.toLower() + QStringLiteral("\":");
-    const QString head = QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM json_populate_recordset(NULL::%1, '[")
-                             .arg(table, columns.join(QStringLiteral(", ")));
+        arrays << QStringLiteral("?::%1[]").arg(types.value(column.toLower(), QStringLiteral("text")));
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) SELECT * FROM unnest(%3)")
+                               .arg(table, columns.join(QStringLiteral(", ")), arrays.join(QStringLiteral(", ")));
     file.forEachStatement(select, [&](SqliteStatement &rows) {
         sqlite3_stmt *handle = rows.handle();
-        QString statement;
+        std::vector<QByteArray> values(std::size_t(columns.size()));
         int rowsHeld = 0;
         auto flush = [&] {
-            if (rowsHeld > 0)
-                server.executeAsWritten(statement + QStringLiteral("]')"));
+            if (rowsHeld == 0)
+                return;
+            for (QByteArray &array : values)
+                array += '}';
+            server.executeAsWritten(insert, std::exchange(values, std::vector<QByteArray>(values.size())));
             rowsHeld = 0;
         };
         while (rows.step()) {
-            if (rowsHeld == 0)
-                statement = head;
-            else
-                statement += QLatin1Char(',');
-            statement += QLatin1Char('{');
             for (int c = 0; c < columns.size(); ++c) {
-                if (c > 0)
-                    statement += QLatin1Char(',');
-                statement += keys[c];
-                appendJsonValue(statement, handle, c);
+                QByteArray &array = values[std::size_t(c)];
+                array += rowsHeld == 0 ? '{' : ',';
+                appendArrayElement(array, handle, c);
             }
-            statement += QLatin1Char('}');
             if (++rowsHeld == kRowsPerInsert)
                 flush();
         }
