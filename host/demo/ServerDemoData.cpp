@@ -20,7 +20,7 @@
 
 namespace {
 
-// Rows per statement: a few round trips, statements of about a megabyte.
+// Rows per statement: a few round trips, about half a megabyte of values each.
 constexpr int kRowsPerInsert = 5000;
 
 void requirePostgres(const OdbcConnection &server)
@@ -102,9 +102,9 @@ bool copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     // A table the server numbers goes in the file's order, which the numbers
     // then follow. Any other goes in the order of its key: the server sorts
     // the rows again to build the key after the copy, and a sort that finds
-    // them in order already ends after one pass instead of comparing each
-    // row about twenty times (each comparison of two citext values
-    // lower-cases both).
+    // them nearly in order (a row that fits a gap an earlier page left lands
+    // there) compares each row a few times instead of about twenty (each
+    // comparison of two citext values lower-cases both).
     QStringList key;
     file.forEachStatement(QStringLiteral("SELECT name FROM pragma_table_info('%1') WHERE pk > 0 ORDER BY pk").arg(table),
                           [&](SqliteStatement &rows) {
