@@ -119,11 +119,13 @@ bool copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     // and so does a JSON text of objects naming every value's column. Each
     // statement carries a column's values as one array, bound as a parameter:
     // neither quoted into the statement nor read by the driver's parser.
+    // The arrays are taken apart in the select list, side by side (they are
+    // of one length): unnest in FROM would first store all the rows aside.
     const QHash<QString, QString> types = columnTypes(server, table);
     QStringList arrays;
     for (const QString &column : columns)
-        arrays << QStringLiteral("?::%1[]").arg(types.value(column.toLower(), QStringLiteral("text")));
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) SELECT * FROM unnest(%3)")
+        arrays << QStringLiteral("unnest(?::%1[])").arg(types.value(column.toLower(), QStringLiteral("text")));
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) SELECT %3")
                                .arg(table, columns.join(QStringLiteral(", ")), arrays.join(QStringLiteral(", ")));
     file.forEachStatement(select, [&](SqliteStatement &rows) {
         sqlite3_stmt *handle = rows.handle();
