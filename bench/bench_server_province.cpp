@@ -119,6 +119,7 @@ int main(int argc, char **argv)
         timer.start();
         QTemporaryDir dir;
         const QString hrFile = dir.filePath(QStringLiteral("hr.db")), rcmsFile = dir.filePath(QStringLiteral("rcms.db"));
+        options.hrCopiedOnly = options.rcmsCopiedOnly = true;
         DemoData::create(hrFile, rcmsFile, options);
         const double files = timer.nsecsElapsed() / 1e9;
         OdbcConnection hrServer(location(hr), QStringLiteral("hr"), 600), rcmsServer(location(rcms), QStringLiteral("rcms"), 600);

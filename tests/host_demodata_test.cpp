@@ -6,9 +6,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "DatabaseSchema.h"
 #include "DemoData.h"
 #include "LumoError.h"
 #include "ModuleSqlTexts.h"
+#include "OdbcConnection.h"
+#include "PostgresDatabases.h"
+#include "ServerDemoData.h"
 #include "SqliteSession.h"
 #include "TempDatabases.h"
 
@@ -177,6 +181,68 @@ TEST(DemoDataCoders, StandInsAreStableAndKeepAscii)
     EXPECT_EQ(DemoData::standInPinyin(QStringLiteral("张三")), DemoData::standInPinyin(QStringLiteral("张三")));
     EXPECT_EQ(DemoData::standInWubi(QStringLiteral("ab 1")), QStringLiteral("AB1"));
     EXPECT_FALSE(DemoData::standInPinyin(QStringLiteral("欧阳修")).contains(QRegularExpression(QStringLiteral("[IUV]"))));
+}
+
+// The copy to a server is one transaction: a row the server refuses, in the
+// first statement of a table or in a later one while earlier ones are on
+// their way, leaves the database as empty as it was; a sound file arrives
+// whole. A file made only to be copied has no index besides the keys.
+TEST_F(DemoDataTest, AServerCopyArrivesWholeOrNotAtAll)
+{
+    if (!PostgresDatabases::available())
+        GTEST_SKIP() << "no PostgreSQL test server (scripts/test.sh starts one)";
+    DemoData::Options options;
+    options.areas = 1000;
+    options.users = 6000;  // two statements' worth of users and of trail rows
+    options.hrCopiedOnly = true;
+    DemoData::create(hr(), rcms(), options);
+    EXPECT_EQ(count(hr(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")), 0);
+    EXPECT_GT(count(rcms(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")), 0);
+
+    const QString tooLong = QStringLiteral("'") + QString(101, QLatin1Char('X')) + QStringLiteral("'");
+    const struct
+    {
+        const char *name;
+        QString breaking;  // run on a copy of the health-record file; empty: none
+        const char *refusedBy;  // the check the failure names
+    } cases[] = {
+        {"sound", {}, ""},
+        {"the first row of the first table",
+         QStringLiteral("UPDATE P_XZQH SET AreaName = %1 WHERE rowid = (SELECT min(rowid) FROM P_XZQH)"),
+         "p_xzqh_areaname_check"},
+        {"a user of the second statement",
+         QStringLiteral("UPDATE p_User SET UserName = %1 WHERE UserCode = (SELECT max(UserCode) FROM p_User)"),
+         "p_user_username_check"},
+        {"the last row of the trail",
+         QStringLiteral("UPDATE TSys_UserAudit SET UserName = %1 WHERE rowid = (SELECT max(rowid) FROM TSys_UserAudit)"),
+         "tsys_useraudit_username_check"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = dir.filePath(QStringLiteral("copy.db"));
+        QFile::remove(file);
+        ASSERT_TRUE(QFile::copy(hr(), file));
+        if (!c.breaking.isEmpty())
+            TempDatabases::exec(file, c.breaking.arg(tooLong));
+        PostgresDatabases databases(PostgresDatabases::Schema::None);
+        OdbcConnection server(databases.hr(), QStringLiteral("hr"), 30);
+        if (c.breaking.isEmpty()) {
+            ServerDemoData::copy(file, server, SchemaDatabase::HealthRecord);
+            EXPECT_EQ(ServerDemoData::state(server, SchemaDatabase::HealthRecord), ServerDemoData::State::Filled);
+            for (const char *table : {"p_User", "TSys_UserAudit", "P_XZQH"}) {
+                const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table));
+                EXPECT_EQ(databases.value(SchemaDatabase::HealthRecord, sql).toLongLong(), count(file, sql)) << table;
+            }
+        } else {
+            try {
+                ServerDemoData::copy(file, server, SchemaDatabase::HealthRecord);
+                ADD_FAILURE() << "the copy succeeded";
+            } catch (const data::LumoError &e) {
+                EXPECT_TRUE(e.message().contains(QLatin1String(c.refusedBy))) << qPrintable(e.message().left(600));
+            }
+            EXPECT_EQ(ServerDemoData::state(server, SchemaDatabase::HealthRecord), ServerDemoData::State::Empty);
+        }
+    }
 }
 
 } // namespace

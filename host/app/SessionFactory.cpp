@@ -92,6 +92,8 @@ void createDemoDatabasesIfMissing(const HostConfig &config)
     options.trailRows = config.demoTrailRows;
     options.pinyin = SearchCodes::pinyinInitials;
     options.wubi = SearchCodes::wubiInitials;
+    options.hrCopiedOnly = sides[0].server != nullptr;
+    options.rcmsCopiedOnly = sides[1].server != nullptr;
     DemoData::create(sides[0].file, sides[1].file, options, DemoData::ExistingFiles::Skip);
     std::vector<ServerDemoData::Copy> copies;
     for (Side &side : sides) {

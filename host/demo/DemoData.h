@@ -40,6 +40,10 @@ struct Options
     quint32 seed = 20240105;
     Coder pinyin;    // search codes of names; empty: a simple stand-in
     Coder wubi;
+    // A file made only to be copied to a server is read once, table by table
+    // in the order of its key: the schema's other indexes are left out of it.
+    bool hrCopiedOnly = false;
+    bool rcmsCopiedOnly = false;
 };
 
 enum class ExistingFiles {

@@ -1,9 +1,13 @@
 #include "ServerDemoData.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QStringList>
 
 #include <exception>
 #include <future>
+#include <utility>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -16,7 +20,7 @@
 
 namespace {
 
-// Rows per statement: a few round trips, statements of about a megabyte.
+// Rows per statement: a few round trips, about half a megabyte of values each.
 constexpr int kRowsPerInsert = 5000;
 
 void requirePostgres(const OdbcConnection &server)
@@ -32,30 +36,45 @@ QVariant firstValue(OdbcConnection &server, const QString &sql)
     return value;
 }
 
-// A value of the demo file as a JSON string, appended to `out`: the server
-// converts it to the column's type (numbers, timestamps) as it stores it.
-void appendJsonValue(QString &out, sqlite3_stmt *statement, int column)
+// A value of the demo file appended to an array literal of the server: the
+// file's text as it is (UTF-8, both sides' encoding) in double quotes, or
+// NULL. The server converts it to the column's type as it stores it.
+void appendArrayElement(QByteArray &out, sqlite3_stmt *statement, int column)
 {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL) {
-        out += QLatin1String("null");
+        out += "NULL";
         return;
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    const QString value = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
-    out += QLatin1Char('"');
-    for (const QChar c : value) {
-        if (c == u'"' || c == u'\\') {
-            out += QLatin1Char('\\');
-            out += c;
-        } else if (c == u'\'') {
-            out += QLatin1String("''");  // the whole JSON text is one SQL literal
-        } else if (c.unicode() < 0x20) {
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        } else {
-            out += c;
-        }
+    const char *const end = text + sqlite3_column_bytes(statement, column);
+    out += '"';
+    for (const char *run = text; run < end;) {
+        const char *special = run;
+        while (special < end && *special != '"' && *special != '\\')
+            ++special;
+        out.append(run, special - run);
+        if (special == end)
+            break;
+        out += '\\';
+        out += *special;
+        run = special + 1;
     }
-    out += QLatin1Char('"');
+    out += '"';
+}
+
+// The server's type of each column of the table (lower-case names), as the
+// element type of the arrays its rows arrive in.
+QHash<QString, QString> columnTypes(OdbcConnection &server, const QString &table)
+{
+    QHash<QString, QString> types;
+    server.run(QStringLiteral("SELECT lower(attname), format_type(atttypid, NULL) FROM pg_attribute "
+                              "WHERE attrelid = to_regclass(%1) AND attnum > 0 AND NOT attisdropped")
+                   .arg(sqlQuoted(table)),
+               [&types](OdbcStatement &statement) {
+                   for (const auto &row : readOdbcDataPacket(statement).rows)
+                       types.insert(row.at(0).toString(), row.at(1).toString());
+               });
+    return types;
 }
 
 // Columns the server numbers itself: copied, they would leave its counter
@@ -66,7 +85,8 @@ bool serverNumbered(const QString &table, const QString &column)
         && column.compare(QLatin1String("AuditID"), Qt::CaseInsensitive) == 0;
 }
 
-void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &server)
+// Returns whether the server numbers the table's rows.
+bool copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &server)
 {
     QStringList columns;
     bool numbered = false;
@@ -82,9 +102,9 @@ void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     // A table the server numbers goes in the file's order, which the numbers
     // then follow. Any other goes in the order of its key: the server sorts
     // the rows again to build the key after the copy, and a sort that finds
-    // them in order already ends after one pass instead of comparing each
-    // row about twenty times (each comparison of two citext values
-    // lower-cases both).
+    // them nearly in order (a row that fits a gap an earlier page left lands
+    // there) compares each row a few times instead of about twenty (each
+    // comparison of two citext values lower-cases both).
     QStringList key;
     file.forEachStatement(QStringLiteral("SELECT name FROM pragma_table_info('%1') WHERE pk > 0 ORDER BY pk").arg(table),
                           [&](SqliteStatement &rows) {
@@ -95,40 +115,42 @@ void copyTable(SqliteDatabase &file, const QString &table, OdbcConnection &serve
     const QString select = QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY %3")
                                .arg(columns.join(QStringLiteral("\", \"")), table,
                                     numbered || key.isEmpty() ? QStringLiteral("rowid") : key.join(QStringLiteral(", ")));
-    // Parsing a multi-row VALUES costs the server more than storing its rows:
-    // each statement carries its rows as one JSON literal instead.
-    QStringList keys;
+    // Parsing a multi-row VALUES costs the server more than storing its rows,
+    // and so does a JSON text of objects naming every value's column. Each
+    // statement carries a column's values as one array, bound as a parameter:
+    // neither quoted into the statement nor read by the driver's parser.
+    // The arrays are taken apart in the select list, side by side (they are
+    // of one length): unnest in FROM would first store all the rows aside.
+    const QHash<QString, QString> types = columnTypes(server, table);
+    QStringList arrays;
     for (const QString &column : columns)
-        keys << QLatin1Char('"') + column.toLower() + QStringLiteral("\":");
-    const QString head = QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM json_populate_recordset(NULL::%1, '[")
-                             .arg(table, columns.join(QStringLiteral(", ")));
+        arrays << QStringLiteral("unnest(?::%1[])").arg(types.value(column.toLower(), QStringLiteral("text")));
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) SELECT %3")
+                               .arg(table, columns.join(QStringLiteral(", ")), arrays.join(QStringLiteral(", ")));
     file.forEachStatement(select, [&](SqliteStatement &rows) {
         sqlite3_stmt *handle = rows.handle();
-        QString statement;
+        std::vector<QByteArray> values(std::size_t(columns.size()));
         int rowsHeld = 0;
         auto flush = [&] {
-            if (rowsHeld > 0)
-                server.executeAsWritten(statement + QStringLiteral("]')"));
+            if (rowsHeld == 0)
+                return;
+            for (QByteArray &array : values)
+                array += '}';
+            server.executeAsWritten(insert, std::exchange(values, std::vector<QByteArray>(values.size())));
             rowsHeld = 0;
         };
         while (rows.step()) {
-            if (rowsHeld == 0)
-                statement = head;
-            else
-                statement += QLatin1Char(',');
-            statement += QLatin1Char('{');
             for (int c = 0; c < columns.size(); ++c) {
-                if (c > 0)
-                    statement += QLatin1Char(',');
-                statement += keys[c];
-                appendJsonValue(statement, handle, c);
+                QByteArray &array = values[std::size_t(c)];
+                array += rowsHeld == 0 ? '{' : ',';
+                appendArrayElement(array, handle, c);
             }
-            statement += QLatin1Char('}');
             if (++rowsHeld == kRowsPerInsert)
                 flush();
         }
         flush();
     });
+    return numbered;
 }
 
 QString statementsOf(OdbcConnection &server, const QString &query)
@@ -149,24 +171,46 @@ public:
         const QString indexes = QStringLiteral(
             "FROM pg_indexes WHERE schemaname = current_schema() AND indexname NOT IN "
             "(SELECT conname FROM pg_constraint WHERE connamespace = current_schema()::regnamespace)");
-        m_restore = statementsOf(server, QStringLiteral(
+        m_constraints = statementsOf(server, QStringLiteral(
             "SELECT coalesce((SELECT string_agg('ALTER TABLE ' || conrelid::regclass || ' ADD CONSTRAINT ' "
-            "|| quote_ident(conname) || ' ' || pg_get_constraintdef(oid), '; ') %1), '') || '; ' "
-            "|| coalesce((SELECT string_agg(indexdef, '; ') %2), '')").arg(constraints, indexes));
+            "|| quote_ident(conname) || ' ' || pg_get_constraintdef(oid), '; ') %1), '')").arg(constraints));
+        m_indexes = statementsOf(server, QStringLiteral("SELECT coalesce((SELECT string_agg(indexdef, '; ') %1), '')")
+                                             .arg(indexes));
+        server.run(QStringLiteral("SELECT lower(conrelid::regclass::text), quote_ident(conname) FROM pg_constraint "
+                                  "WHERE contype = 'p' AND connamespace = current_schema()::regnamespace"),
+                   [this](OdbcStatement &statement) {
+                       for (const auto &row : readOdbcDataPacket(statement).rows)
+                           m_keys.insert(row.at(0).toString(), row.at(1).toString());
+                   });
         const QString drop = statementsOf(server, QStringLiteral(
             "SELECT coalesce((SELECT string_agg('DROP INDEX ' || quote_ident(indexname), '; ') %2), '') || '; ' "
             "|| coalesce((SELECT string_agg('ALTER TABLE ' || conrelid::regclass || ' DROP CONSTRAINT ' "
             "|| quote_ident(conname), '; ') %1), '')").arg(constraints, indexes));
         server.execute(drop);
     }
-    void restore()
+
+    // The keys first. The rows of a table the server numbers went in in the
+    // order of their numbers, yet a row that fits a gap an earlier page left
+    // lands there: rewritten once in the order of the key (a number, cheap
+    // to sort), the table's indexes that lead with the time or with a value
+    // most rows share then find their rows sorted, and each is built in one
+    // pass instead of a sort of a million citext comparisons and more.
+    void restore(const QStringList &numberedTables)
     {
-        m_server.execute(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'; ") + m_restore);
+        QString sql = QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'; ") + m_constraints;
+        for (const QString &table : numberedTables) {
+            const QString key = m_keys.value(table.toLower());
+            if (!key.isEmpty())
+                sql += QStringLiteral("; CLUSTER %1 USING %2; ALTER TABLE %1 SET WITHOUT CLUSTER").arg(table, key);
+        }
+        m_server.execute(sql + QStringLiteral("; ") + m_indexes);
     }
 
 private:
     OdbcConnection &m_server;
-    QString m_restore;
+    QString m_constraints;
+    QString m_indexes;
+    QHash<QString, QString> m_keys;  // the primary key's name by lower-case table name
 };
 
 } // namespace
@@ -207,9 +251,12 @@ void copy(const QString &demoFile, OdbcConnection &server, SchemaDatabase databa
     try {
         server.execute(databaseSchema(database, SchemaDialect::PostgreSql));
         IndexesSetAside indexes(server);
-        for (const QString &table : tables)
-            copyTable(file, table, server);
-        indexes.restore();
+        QStringList numbered;
+        for (const QString &table : tables) {
+            if (copyTable(file, table, server))
+                numbered << table;
+        }
+        indexes.restore(numbered);
         server.commit();
     } catch (...) {
         server.rollback();

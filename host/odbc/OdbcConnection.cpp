@@ -171,11 +171,12 @@ int OdbcConnection::statementTimeout() const
 }
 
 void OdbcConnection::runStatement(const QString &text, const QString &context,
-                                  const std::function<void(OdbcStatement &)> &visit)
+                                  const std::function<void(OdbcStatement &)> &visit,
+                                  const std::vector<QByteArray> &texts)
 {
     try {
         OdbcStatement statement(m_connection.get(), m_label, context, statementTimeout());
-        bool haveResult = statement.execute(text);
+        bool haveResult = texts.empty() ? statement.execute(text) : statement.execute(text, texts);
         if (!haveResult)
             haveResult = statement.nextResult();
         while (haveResult) {
@@ -257,6 +258,37 @@ void OdbcConnection::executeAsWritten(const QString &statement)
     m_batch.add(statement, QString());
     if (m_batch.isFull())
         sendBatchAside();
+}
+
+void OdbcConnection::executeAsWritten(const QString &statement, std::vector<QByteArray> texts)
+{
+    finishSending();
+    reconnectIfLost();
+    const bool held = m_dialect == OdbcDialect::PostgreSql && m_depth > 0;
+    if (!held) {
+        sendBatch(true);
+        runStatement(statement, QString(), [](OdbcStatement &) {}, texts);
+        return;
+    }
+    if (m_batchFailure)
+        return;
+    sendBatch(true);
+    if (m_batchFailure)
+        return;
+    auto send = [this, statement, texts = std::move(texts)] {
+        try {
+            runStatement(statement, QString(), [](OdbcStatement &) {}, texts);
+        } catch (const data::LumoError &e) {
+            if (m_lost)
+                throw;
+            m_batchFailure = e;
+        }
+    };
+    try {
+        m_sending = std::async(std::launch::async, send);
+    } catch (const std::system_error &) {
+        send();
+    }
 }
 
 void OdbcConnection::raiseKeptFailure() const

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
 #include <functional>
 #include <future>
 #include <optional>
+#include <vector>
 
 #include "LumoError.h"
 #include "OdbcBatch.h"
@@ -68,6 +70,11 @@ public:
     // own dialect: neither translated nor cut, work that for a statement of
     // a megabyte costs more than the server's.
     void executeAsWritten(const QString &statement);
+    // As executeAsWritten, each `?` of the statement bound in turn to one of
+    // texts (UTF-8). Within a transaction on PostgreSQL it goes after the
+    // held statements, on a thread of its own as a full batch does, and a
+    // failure is raised by the commit.
+    void executeAsWritten(const QString &statement, std::vector<QByteArray> texts);
 
     void begin();
     void commit();     // raises when no transaction is open
@@ -90,7 +97,8 @@ private:
     int statementTimeout() const;
     // One statement of the connection, its results handed to visit.
     void runStatement(const QString &text, const QString &context,
-                      const std::function<void(OdbcStatement &)> &visit);
+                      const std::function<void(OdbcStatement &)> &visit,
+                      const std::vector<QByteArray> &texts = {});
     // Sends the held statements. A failure is kept for the commit, or raised
     // at once when `keep` is false; a cut connection is always raised.
     void sendBatch(bool keep);

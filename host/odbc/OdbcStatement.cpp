@@ -29,6 +29,20 @@ bool OdbcStatement::execute(const QString &sql)
     return true;
 }
 
+bool OdbcStatement::execute(const QString &sql, const std::vector<QByteArray> &texts)
+{
+    std::vector<SQLLEN> lengths(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        lengths[i] = SQLLEN(texts[i].size());
+        const SQLRETURN rc = SQLBindParameter(handle(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR,
+                                              SQL_LONGVARCHAR, SQLULEN(qMax<qsizetype>(1, texts[i].size())), 0,
+                                              const_cast<char *>(texts[i].constData()), lengths[i], &lengths[i]);
+        if (!SQL_SUCCEEDED(rc))
+            fail(m_label + QStringLiteral("语句的参数无法绑定"));
+    }
+    return execute(sql);
+}
+
 bool OdbcStatement::executeQuietly(const QString &sql)
 {
     m_sql = sql;

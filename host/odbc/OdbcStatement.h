@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <vector>
 
 #include "OdbcHandles.h"
 
@@ -32,6 +35,10 @@ public:
     // Runs one text directly. Returns true when a result (rows or a row
     // count) is current, false when the driver says there is none.
     bool execute(const QString &sql);
+    // As execute, each `?` of sql bound in turn to one of texts (UTF-8, the
+    // server's encoding): a text of megabytes goes as it is, never quoted into
+    // the statement nor read by the driver's parser of statements.
+    bool execute(const QString &sql, const std::vector<QByteArray> &texts);
     // Runs a text of several statements and walks past all their results.
     // False when the driver fails it: nothing is raised or logged, the
     // diagnostics stay on the handle for sqlState() and fail().
