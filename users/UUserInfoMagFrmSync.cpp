@@ -5,6 +5,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "BusyScope.h"
 #include "ClientDataSet.h"
 #include "LumoError.h"
@@ -41,8 +45,19 @@ void TUserInfoMagForm::BtnPreviewClick(QObject *)
         ShowInfo(QStringLiteral("同步预览失败!原因:") + e.cause());
         return;
     }
-    SyncPreviewDialog dialog(std::move(preview), this);
-    if (dialog.exec() == QDialog::Accepted)
+    bool start = false;
+    {
+        SyncPreviewDialog dialog(std::move(preview), this);
+        start = dialog.exec() == QDialog::Accepted;
+    }
+    // The dialog and its list go before the run reads both tables again: in
+    // a province the list holds hundreds of thousands of changes, and the
+    // C library keeps what they freed unless told to give it back (the run
+    // reads one table on another thread, whose allocations would not reuse it).
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+    if (start)
         BtnSyhClick(BtnSyh);
 }
 
