@@ -95,18 +95,6 @@ QStringList trail(UserDatabases &db)
     return rows;
 }
 
-// The database file's bytes once every commit is copied into it; on a
-// server (LUMO_TEST_HR_BACKEND=postgresql) the users and the trail.
-QByteArray fileBytes(UserDatabases &db)
-{
-    if (db.server())
-        return (db.hrUsers() + QLatin1Char('\n') + trail(db).join(QLatin1Char('\n'))).toUtf8();
-    db.hr(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    QFile file(db.hrFile());
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
-
 // Three users for 一乡, the first with a serial of its own.
 const QString kThreeUsers = QStringLiteral("姓名,所属单位代码,联系方式,级别,序号\n"
                                            "赵一,A1,13900000001,4,07\n"
@@ -279,30 +267,6 @@ TEST(UsersImport, ThePreviewIsWhatTheImportAdds)
                              "导入 5101010010001 UserCode=5101010010001 UserName=O‘Neil Spell=ONEIL OrgCode=A2 "
                              "ContactType=第一行\n第二行 PassWord=已更改",
                              "导入 5101010010002 UserCode=5101010010002 UserName=说”好” OrgCode=A1 PassWord=已更改"}));
-}
-
-// 取消 after the first, a middle and the last user: the file is as it was, byte for byte.
-TEST(UsersImport, ACancelledImportLeavesTheFileAsItWas)
-{
-    for (const int at : {1, 2, 3}) {
-        SCOPED_TRACE(at);
-        UserDatabases db;
-        const ImportPlan plan = ImportCheck::check(db.session(), township(), sheetOf(kThreeUsers));
-        ASSERT_TRUE(plan.importable());
-        UserAudit audit;
-        const QByteArray before = fileBytes(db);
-        UserImport run(db.session(), plan, kPassword);
-        run.audit = &audit;
-        int done = 0;
-        run.onProgress = [&](int n, int) { done = n; };
-        run.cancelRequested = [&] { return done == at; };
-        const UserImport::Result result = run.run();
-        EXPECT_EQ(result.end, UserImport::Cancelled);
-        EXPECT_EQ(result.added, 0);
-        EXPECT_EQ(done, at);
-        EXPECT_TRUE(fileBytes(db) == before);
-        EXPECT_EQ(trail(db), QStringList());
-    }
 }
 
 // A fault at any call inside the run's transaction (the commit included)
